@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs whatever is missing to build Vorpaline on Debian 12, then configures
+# and builds it in ./build. Quiet when there is nothing to install.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake make g++ qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
+          fonts-liberation xvfb xauth curl)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+if [ ! -f build/CMakeCache.txt ]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build build -j"$(nproc)" -- --no-print-directory >/dev/null

@@ -1,0 +1,702 @@
+#include "app/MainWindow.h"
+
+#include "download/Downloader.h"
+#include "job/JobRunner.h"
+#include "listing/ListingClient.h"
+#include "log/EventLog.h"
+#include "platform/FileSystem.h"
+#include "platform/TcpClientSocket.h"
+#include "settings/SettingsFile.h"
+#include "settings/UserList.h"
+#include "update/UpdateChecker.h"
+#include "windows/ErrorReporter.h"
+#include "windows/Prompts.h"
+#include "windows/ReportTexts.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont fixedFont()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSizeF(8.25);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSizeF(8.25);
+    }
+    return font;
+}
+
+QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    box->setAccessibleName(caption);
+    // Bold caption, ordinary contents.
+    box->setStyleSheet(QStringLiteral("QGroupBox#%1 { font-weight: bold; }").arg(name));
+    return box;
+}
+
+template <typename T> T *named(T *widget, const QString &name, const QString &accessible)
+{
+    widget->setObjectName(name);
+    widget->setAccessibleName(accessible);
+    return widget;
+}
+
+QCheckBox *checkBox(const QString &name, const QString &caption, bool ticked, QWidget *parent)
+{
+    auto *box = named(new QCheckBox(caption, parent), name, caption);
+    box->setChecked(ticked);
+    return box;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+{
+    return named(new QPushButton(caption, parent), name, caption);
+}
+
+QLabel *label(const QString &name, const QString &caption, QWidget *parent)
+{
+    return named(new QLabel(caption, parent), name, caption);
+}
+
+QLineEdit *textBox(const QString &name, const QString &accessible, QWidget *parent)
+{
+    return named(new QLineEdit(parent), name, accessible);
+}
+
+bool ticked(const QCheckBox *box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+const QStringList TypeCaptions = {QStringLiteral("GFX"), QStringLiteral("Text"),
+                                  QStringLiteral("Music"), QStringLiteral("Flash")};
+
+} // namespace
+
+MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
+    : QWidget(parent), m_env(std::move(environment))
+{
+    setObjectName(QStringLiteral("Form1"));
+    Q_ASSERT(m_env.prompts);
+    buildControls();
+
+    m_log = std::make_unique<EventLog>();
+    m_log->attachView(ListView1);
+    m_errors = std::make_unique<ErrorReporter>(m_state, *m_env.prompts, m_env.site.supportAddress);
+    m_errors->setOwner(this);
+
+    auto makeSocket = [this](const QString &name) {
+        auto socket = std::make_unique<TcpClientSocket>(m_env.resolver);
+        socket->setObjectName(name);
+        socket->setConnectTimeout(m_env.timeouts.connectMs);
+        return socket;
+    };
+    m_listSocket = makeSocket(QStringLiteral("ListSocket"));
+    m_dlSocket = makeSocket(QStringLiteral("DLSocket"));
+    m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
+
+    m_jobs = std::make_unique<JobRunner>(m_state, *this, *m_log, *m_env.prompts, m_env.shutdown);
+    m_jobs->setOwner(this);
+    m_listing = std::make_unique<ListingClient>(m_state, *this, *this, *m_log, *m_errors,
+                                                *m_listSocket, m_env.site, m_env.timeouts);
+    m_downloader =
+        std::make_unique<Downloader>(m_state, *this, *this, *m_log, *m_errors, *m_dlSocket,
+                                     m_env.site, m_env.timeouts, m_env.programFolder);
+    m_jobs->setSteps(m_listing.get(), m_downloader.get());
+    m_listing->setSteps(m_jobs.get(), m_downloader.get());
+    m_downloader->setSteps(m_jobs.get());
+    m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
+
+    UserListWidgets widgets;
+    widgets.names = Lst_Names;
+    widgets.syncScraps = Chk_Syngetscraps;
+    widgets.syncFavs = Chk_Syngetfavs;
+    widgets.uniqueScraps = Chk_Unigetscraps;
+    widgets.uniqueFavs = Chk_Unigetfavs;
+    widgets.uniqueUser = Txt_Uniuser;
+    m_userList = std::make_unique<UserList>(m_state, *m_env.prompts, widgets,
+                                            [this] { SaveSettings(); }, this);
+
+    wireControls();
+    startUp();
+}
+
+MainWindow::~MainWindow()
+{
+    // The sockets go first so that no event reaches a part being destroyed.
+    m_listSocket->close();
+    m_dlSocket->close();
+    m_updateSocket->close();
+}
+
+QString MainWindow::settingsFilePath() const
+{
+    return QDir(m_env.programFolder).filePath(SettingsFileName);
+}
+
+void MainWindow::buildControls()
+{
+    const QFont fixed = fixedFont();
+
+    // "Get unique user"
+    auto *frame2 = frame(QStringLiteral("Frame2"), QStringLiteral("Get unique user"), this);
+    auto *label1 = label(QStringLiteral("Label1"), QStringLiteral("Username:"), frame2);
+    Txt_Uniuser = textBox(QStringLiteral("Txt_Uniuser"), QStringLiteral("Username:"), frame2);
+    Txt_Uniuser->setMaxLength(22);
+    Txt_Uniuser->setFont(fixed);
+    label1->setBuddy(Txt_Uniuser);
+    Chk_Unigetgal = checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
+    Chk_Unigetscraps =
+        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get scraps"), false, frame2);
+    Chk_Unigetfavs =
+        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get favorites"), false, frame2);
+    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("Get"), frame2);
+    {
+        auto *layout = new QVBoxLayout(frame2);
+        layout->addWidget(label1);
+        layout->addWidget(Txt_Uniuser);
+        layout->addWidget(Chk_Unigetgal);
+        layout->addWidget(Chk_Unigetscraps);
+        layout->addWidget(Chk_Unigetfavs);
+        layout->addStretch(1);
+        layout->addWidget(Cmd_Get);
+    }
+
+    // "Get multiple users"
+    auto *frame3 = frame(QStringLiteral("Frame3"), QStringLiteral("Get multiple users"), this);
+    Lst_Names = named(new QListWidget(frame3), QStringLiteral("Lst_Names"),
+                      QStringLiteral("Get multiple users"));
+    Lst_Names->setFont(fixed);
+    Lst_Names->setSelectionMode(QAbstractItemView::SingleSelection);
+    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("Add"), frame3);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("Remove"), frame3);
+    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("Sync all"), frame3);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("Watchlist"), frame3);
+    auto *label6 = label(QStringLiteral("Label6"), QStringLiteral("Selection:"), frame3);
+    Chk_Syngetscraps =
+        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scraps"), false, frame3);
+    Chk_Syngetfavs =
+        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get favs"), false, frame3);
+    {
+        auto *layout = new QGridLayout(frame3);
+        layout->addWidget(Lst_Names, 0, 0, 6, 1);
+        layout->addWidget(Cmd_Add, 0, 1);
+        layout->addWidget(Command5, 1, 1);
+        layout->addWidget(Cmd_Sync, 2, 1);
+        layout->addWidget(Command2, 3, 1);
+        layout->setRowStretch(4, 1);
+        auto *flags = new QHBoxLayout;
+        flags->addWidget(label6);
+        flags->addWidget(Chk_Syngetscraps);
+        flags->addWidget(Chk_Syngetfavs);
+        flags->addStretch(1);
+        layout->addLayout(flags, 6, 0, 1, 2);
+        layout->setColumnStretch(0, 1);
+    }
+
+    // The log
+    ListView1 = named(new QTreeView(this), QStringLiteral("ListView1"), QStringLiteral("Log"));
+    ListView1->setFont(fixed);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setHeaderHidden(true);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
+    ListView1->setMinimumHeight(140);
+
+    // Progress: two bars inside an outline, with the status and speed over them
+    Shape3 = named(new QFrame(this), QStringLiteral("Shape3"), QStringLiteral("Progress"));
+    Shape3->setFrameShape(QFrame::Box);
+    Shape3->setMinimumHeight(fontMetrics().height() * 2 + 8);
+    Shape2 = named(new QFrame(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
+    Shape1 = named(new QFrame(Shape3), QStringLiteral("Shape1"), QStringLiteral("Queue progress"));
+    for (QFrame *bar : {Shape2, Shape1}) {
+        bar->setAutoFillBackground(true);
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+        bar->setPalette(palette);
+    }
+    Lbl_Status = label(QStringLiteral("Lbl_Status"), QString(), Shape3);
+    Lbl_Status->setAccessibleName(QStringLiteral("Status"));
+    QFont bold = Lbl_Status->font();
+    bold.setBold(true);
+    Lbl_Status->setFont(bold);
+    Lbl_Status->setAttribute(Qt::WA_TranslucentBackground);
+    Lbl_Status->setBuddy(ListView1); // so that "&&" shows as one "&"
+    Label12 = label(QStringLiteral("Label12"), QStringLiteral("Speed: 0Kb/s"), Shape3);
+    Label12->setAccessibleName(QStringLiteral("Speed"));
+    Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label12->setAttribute(Qt::WA_TranslucentBackground);
+    Shape3->installEventFilter(this);
+
+    // "Settings"
+    auto *frame1 = frame(QStringLiteral("Frame1"), QStringLiteral("Settings"), this);
+
+    auto *frame4 = frame(QStringLiteral("Frame4"), QStringLiteral("Cookie data (for adult submissions):"), frame1);
+    auto *label4 = label(QStringLiteral("Label4"), QStringLiteral("A:"), frame4);
+    Txt_CookieA = textBox(QStringLiteral("Txt_CookieA"), QStringLiteral("A:"), frame4);
+    Txt_CookieA->setFont(fixed);
+    label4->setBuddy(Txt_CookieA);
+    auto *label5 = label(QStringLiteral("Label5"), QStringLiteral("B:"), frame4);
+    Txt_CookieB = textBox(QStringLiteral("Txt_CookieB"), QStringLiteral("B:"), frame4);
+    Txt_CookieB->setFont(fixed);
+    label5->setBuddy(Txt_CookieB);
+    {
+        auto *layout = new QGridLayout(frame4);
+        layout->addWidget(label4, 0, 0);
+        layout->addWidget(Txt_CookieA, 0, 1);
+        layout->addWidget(label5, 1, 0);
+        layout->addWidget(Txt_CookieB, 1, 1);
+    }
+
+    auto makeGroup = [](const QString &groupName, QGroupBox *box, const QStringList &captions,
+                        int selected) {
+        auto *group = new QButtonGroup(box);
+        group->setObjectName(groupName);
+        auto *layout = new QVBoxLayout(box);
+        for (int i = 0; i < captions.size(); ++i) {
+            auto *option = named(new QRadioButton(captions[i], box),
+                                 QStringLiteral("%1_%2").arg(groupName).arg(i), captions[i]);
+            option->setChecked(i == selected);
+            group->addButton(option, i);
+            layout->addWidget(option);
+        }
+        return group;
+    };
+    auto *frame7 = frame(QStringLiteral("Frame7"), QStringLiteral("File naming"), frame1);
+    Option1 = makeGroup(QStringLiteral("Option1"), frame7,
+                        {QStringLiteral("Original filename"), QStringLiteral("Title only"),
+                         QStringLiteral("Author - Title")},
+                        1);
+    auto *frame5 = frame(QStringLiteral("Frame5"), QStringLiteral("Folder structure"), frame1);
+    Option2 = makeGroup(QStringLiteral("Option2"), frame5,
+                        {QStringLiteral(".%1username%1folder%1").arg(QDir::separator()),
+                         QStringLiteral(".%1username-folder%1").arg(QDir::separator()),
+                         QStringLiteral(".%1").arg(QDir::separator())},
+                        1);
+    Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"), QStringLiteral("All favs in same folder"),
+                              true, frame5);
+    frame5->layout()->addWidget(Chk_Commonfavs);
+
+    auto *frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("Filters"), frame1);
+    Lst_Types = named(new QListWidget(frame6), QStringLiteral("Lst_Types"), QStringLiteral("Filters"));
+    for (const QString &caption : TypeCaptions) {
+        auto *item = new QListWidgetItem(caption, Lst_Types);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    Lst_Types->setMaximumHeight(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4);
+    Chk_Getgeneral = checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
+    Chk_Getmature = checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
+    Chk_Getmature->setStyleSheet(QStringLiteral("color: #000080;"));
+    Chk_Getadult = checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get adult"), true, frame6);
+    Chk_Getadult->setStyleSheet(QStringLiteral("color: #800000;"));
+    Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"), frame6);
+    Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
+    Txt_Maxsize->setMaxLength(5);
+    Txt_Maxsize->setText(QStringLiteral("0"));
+    Label11->setBuddy(Txt_Maxsize);
+    Label11->setMinimumHeight(Txt_Maxsize->sizeHint().height());
+    Label11->installEventFilter(this);
+    {
+        auto *layout = new QVBoxLayout(frame6);
+        layout->addWidget(Lst_Types);
+        layout->addWidget(Chk_Getgeneral);
+        layout->addWidget(Chk_Getmature);
+        layout->addWidget(Chk_Getadult);
+        layout->addWidget(Label11);
+        layout->addStretch(1);
+    }
+
+    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("URL exception fixing"), false, frame1);
+    Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
+    Hscr_Delay = named(new QScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
+                       QStringLiteral("Waiting time:"));
+    Hscr_Delay->setRange(5, 60);
+    Hscr_Delay->setSingleStep(1);
+    Hscr_Delay->setPageStep(5);
+    Hscr_Delay->setTracking(false); // a drag takes effect when the thumb is released
+    Hscr_Delay->setMinimumWidth(120);
+    Lbl_Delay->setBuddy(Hscr_Delay);
+    auto *label3 = label(QStringLiteral("Label3"), QStringLiteral("Save to:"), frame1);
+    Txt_Path = textBox(QStringLiteral("Txt_Path"), QStringLiteral("Save to:"), frame1);
+    label3->setBuddy(Txt_Path);
+    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("Browse"), frame1);
+    auto *label7 = label(QStringLiteral("Label7"), QStringLiteral("Favs folder:"), frame1);
+    Txt_Favpath = textBox(QStringLiteral("Txt_Favpath"), QStringLiteral("Favs folder:"), frame1);
+    label7->setBuddy(Txt_Favpath);
+    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Browse"), frame1);
+    Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"), QStringLiteral("Shutdown PC after synching"),
+                            false, frame1);
+    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"), QStringLiteral("Save settings on exit"),
+                            true, frame1);
+    {
+        auto *left = new QVBoxLayout;
+        left->addWidget(frame4);
+        auto *modes = new QHBoxLayout;
+        modes->addWidget(frame7);
+        modes->addWidget(frame5);
+        left->addLayout(modes);
+        left->addStretch(1);
+
+        auto *right = new QGridLayout;
+        right->addWidget(Chk_urlfix, 0, 0, 1, 3);
+        right->addWidget(Lbl_Delay, 1, 0, 1, 3);
+        right->addWidget(Hscr_Delay, 2, 0, 1, 3);
+        right->addWidget(label3, 3, 0);
+        right->addWidget(Txt_Path, 3, 1);
+        right->addWidget(Cmd_Browsepath, 3, 2);
+        right->addWidget(label7, 4, 0);
+        right->addWidget(Txt_Favpath, 4, 1);
+        right->addWidget(Cmd_browsefavs, 4, 2);
+        right->addWidget(Chk_Shutdown, 5, 0, 1, 3);
+        right->addWidget(Chk_Savesets, 6, 0, 1, 3);
+        right->setRowStretch(7, 1);
+        right->setColumnStretch(1, 1);
+
+        auto *layout = new QHBoxLayout(frame1);
+        layout->addLayout(left, 3);
+        layout->addWidget(frame6, 1);
+        layout->addLayout(right, 3);
+    }
+
+    // Bottom row
+    Cmd_About = button(QStringLiteral("Cmd_About"), QStringLiteral("?"), this);
+    Cmd_About->setAccessibleName(QStringLiteral("About"));
+    Cmd_About->setMaximumWidth(Cmd_About->fontMetrics().horizontalAdvance(QStringLiteral("?")) * 4 + 16);
+    Lbl_site = textBox(QStringLiteral("Lbl_site"), QStringLiteral("Web page"), this);
+    Lbl_site->setFrame(false);
+    Lbl_site->setReadOnly(true);
+    Lbl_site->setFont(bold);
+    Lbl_site->setText(m_env.site.webHost);
+    Lbl_site->setStyleSheet(QStringLiteral("background: transparent;"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(frame2, 2);
+    top->addWidget(frame3, 3);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Cmd_About);
+    bottom->addWidget(Lbl_site, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(ListView1, 1);
+    layout->addWidget(Shape3);
+    layout->addWidget(frame1);
+    layout->addLayout(bottom);
+
+    setFocusProxy(Txt_Uniuser);
+    resize(760, 720);
+}
+
+void MainWindow::wireControls()
+{
+    connect(Cmd_Get, &QPushButton::clicked, this, [this] { m_jobs->Get(); });
+    connect(Cmd_Sync, &QPushButton::clicked, this, [this] { m_jobs->Sync(); });
+    connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
+    connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);
+    connect(Cmd_Browsepath, &QPushButton::clicked, this, &MainWindow::browseSavePath);
+    connect(Cmd_browsefavs, &QPushButton::clicked, this, &MainWindow::browseFavPath);
+    connect(Cmd_About, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(Chk_Savesets, &QCheckBox::clicked, this, &MainWindow::onSaveSetsClicked);
+}
+
+void MainWindow::startUp()
+{
+    setWindowTitle(ProductName);
+    for (int i = 0; i < Lst_Types->count(); ++i)
+        Lst_Types->item(i)->setCheckState(Qt::Checked);
+    LoadSettings();
+    if (Txt_Path->text().isEmpty())
+        Txt_Path->setText(QDir::toNativeSeparators(m_env.programFolder));
+    if (Txt_Favpath->text().isEmpty())
+        Txt_Favpath->setText(QDir::toNativeSeparators(m_env.programFolder) + QDir::separator() +
+                             QStringLiteral("favorites"));
+    if (m_state.Delay < 5)
+        m_state.Delay = 10;
+    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(m_state.Delay));
+    Hscr_Delay->setValue(m_state.Delay);
+    m_userList->UpdateUserList();
+    m_update->UpdCheck();
+}
+
+void MainWindow::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_downloader->closeOpenFiles();
+    SaveSettings();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    unload();
+    event->accept();
+}
+
+void MainWindow::AddEvent(const QString &Texte, int32_t Couleur)
+{
+    m_log->AddEvent(Texte, Couleur);
+}
+
+void MainWindow::RaiseError(const QString &TxtErr)
+{
+    m_errors->RaiseError(TxtErr);
+}
+
+void MainWindow::LoadSettings()
+{
+    m_state.UserCount = 0;
+    const SettingsRead read = loadSettingsFile(settingsFilePath());
+    switch (read.status) {
+    case SettingsStatus::Missing:
+    case SettingsStatus::Empty:
+        m_env.prompts->firstStartNotice(this, firstStartNoticeText());
+        return;
+    case SettingsStatus::Incompatible:
+        RaiseError(QStringLiteral("Settings file vorpl.dat might be incompatible with this version."));
+        return;
+    case SettingsStatus::Loaded:
+        applyStoredSettings(read.values);
+        return;
+    }
+}
+
+void MainWindow::applyStoredSettings(const StoredSettings &values)
+{
+    if (values.cookieA)
+        Txt_CookieA->setText(*values.cookieA);
+    if (values.cookieB)
+        Txt_CookieB->setText(*values.cookieB);
+    if (values.nameMode)
+        Option1->button(*values.nameMode)->setChecked(true);
+    if (values.folderMode)
+        Option2->button(*values.folderMode)->setChecked(true);
+    for (const UserEntry &user : values.users) {
+        if (m_state.UserCount >= UserSlots)
+            break;
+        m_state.Users[size_t(m_state.UserCount)] = user;
+        ++m_state.UserCount;
+    }
+    if (values.delay)
+        m_state.Delay = int16_t(*values.delay);
+    for (int i = 0; i < 4; ++i)
+        if (values.types[size_t(i)])
+            Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    const std::array<QCheckBox *, 3> ratingBoxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    for (size_t i = 0; i < 3; ++i)
+        if (values.ratings[i])
+            ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
+    if (values.commonFavs)
+        Chk_Commonfavs->setChecked(*values.commonFavs == 1);
+    if (values.shutdown)
+        Chk_Shutdown->setChecked(*values.shutdown == 1);
+    if (values.urlFix)
+        Chk_urlfix->setChecked(*values.urlFix == 1);
+    if (values.maxSize)
+        Txt_Maxsize->setText(*values.maxSize);
+    if (values.savePath)
+        Txt_Path->setText(*values.savePath);
+    if (values.favPath)
+        Txt_Favpath->setText(*values.favPath);
+}
+
+SettingsSnapshot MainWindow::snapshotSettings() const
+{
+    SettingsSnapshot snapshot;
+    snapshot.cookieA = Txt_CookieA->text();
+    snapshot.cookieB = Txt_CookieB->text();
+    snapshot.nameMode = Option1->checkedId();
+    snapshot.folderMode = Option2->checkedId();
+    for (int slot = 0; slot <= m_state.UserCount && slot < UserSlots; ++slot)
+        if (!m_state.Users[size_t(slot)].Name.isEmpty())
+            snapshot.users.append(m_state.Users[size_t(slot)]);
+    snapshot.delay = Hscr_Delay->value();
+    for (int i = 0; i < 4; ++i)
+        snapshot.types[size_t(i)] = typeWanted(i);
+    snapshot.ratings = {ticked(Chk_Getgeneral) ? 1 : 0, ticked(Chk_Getmature) ? 1 : 0,
+                        ticked(Chk_Getadult) ? 1 : 0};
+    snapshot.commonFavs = ticked(Chk_Commonfavs) ? 1 : 0;
+    snapshot.shutdown = ticked(Chk_Shutdown) ? 1 : 0;
+    snapshot.maxSize = Txt_Maxsize->text();
+    snapshot.savePath = Txt_Path->text();
+    snapshot.favPath = Txt_Favpath->text();
+    snapshot.urlFix = ticked(Chk_urlfix) ? 1 : 0;
+    return snapshot;
+}
+
+void MainWindow::SaveSettings()
+{
+    if (!ticked(Chk_Savesets))
+        return;
+    QString error;
+    if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
+        RaiseError(QStringLiteral("Could not save the settings to %1: %2")
+                       .arg(QDir::toNativeSeparators(settingsFilePath()), error));
+}
+
+void MainWindow::onSaveSetsClicked()
+{
+    if (ticked(Chk_Savesets))
+        return;
+    const auto answer = m_env.prompts->message(this, Prompts::Icon::Question, ProductName,
+                                               QStringLiteral("Clear settings ?"), true);
+    if (answer != Prompts::Answer::Yes)
+        return;
+    QString error;
+    if (!clearSettingsFile(settingsFilePath(), &error))
+        RaiseError(QStringLiteral("Could not clear the settings in %1: %2")
+                       .arg(QDir::toNativeSeparators(settingsFilePath()), error));
+}
+
+void MainWindow::onDelayChanged(int value)
+{
+    m_state.Delay = int16_t(value);
+    m_state.NoWait = false;
+    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(m_state.Delay));
+    m_downloader->pauseSettingsChanged();
+}
+
+void MainWindow::browseSavePath()
+{
+    const QString folder = m_env.prompts->chooseFolder(this, QStringLiteral("Chose download folder"));
+    if (!folder.isEmpty())
+        Txt_Path->setText(folder);
+}
+
+void MainWindow::browseFavPath()
+{
+    const QString folder =
+        m_env.prompts->chooseFolder(this, QStringLiteral("Chose favorites common folder"));
+    if (!folder.isEmpty())
+        Txt_Favpath->setText(folder);
+}
+
+void MainWindow::showAbout()
+{
+    m_env.prompts->message(this, Prompts::Icon::Information, ProductName, aboutText(m_env.site.webHost));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == Shape3)
+            placeProgressBars();
+        else if (watched == Label11)
+            placeSizeBox();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::placeProgressBars()
+{
+    const QRect inner = Shape3->contentsRect();
+    const int half = inner.height() / 2;
+    // A bar is never narrower than a sliver, so the outline always shows where it starts.
+    auto width = [&](double percent) {
+        return std::max(2, int(inner.width() * std::clamp(percent, 0.0, 100.0) / 100.0));
+    };
+    Shape2->setGeometry(inner.left(), inner.top(), width(m_fileProgress), half);
+    Shape1->setGeometry(inner.left(), inner.top() + half, width(m_queueProgress),
+                        inner.height() - half);
+    const QRect text = inner.adjusted(4, 0, -4, 0);
+    Lbl_Status->setGeometry(text.left(), text.top(), text.width() * 3 / 4, text.height());
+    Label12->setGeometry(text.left() + text.width() * 3 / 4, text.top(), text.width() / 4,
+                         text.height());
+    Lbl_Status->raise();
+    Label12->raise();
+}
+
+void MainWindow::placeSizeBox()
+{
+    // The box lies over the blanks between "Size limit:" and "MB".
+    const QFontMetrics metrics(Label11->font());
+    const int left = metrics.horizontalAdvance(QStringLiteral("Size limit: "));
+    const int right = metrics.horizontalAdvance(QStringLiteral("Size limit:                  "));
+    const int height = Txt_Maxsize->sizeHint().height();
+    const int width = std::max(right - left, metrics.horizontalAdvance(QStringLiteral("00000")) + 12);
+    Txt_Maxsize->setGeometry(left, (Label11->height() - height) / 2, width, height);
+    const int needed = left + width + metrics.horizontalAdvance(QStringLiteral(" MB"));
+    if (Label11->minimumWidth() < needed)
+        Label11->setMinimumWidth(needed);
+}
+
+// JobSettings
+
+QString MainWindow::uniqueUserText() const { return Txt_Uniuser->text(); }
+bool MainWindow::uniGetGallery() const { return ticked(Chk_Unigetgal); }
+bool MainWindow::uniGetScraps() const { return ticked(Chk_Unigetscraps); }
+bool MainWindow::uniGetFavs() const { return ticked(Chk_Unigetfavs); }
+bool MainWindow::shutdownTicked() const { return ticked(Chk_Shutdown); }
+void MainWindow::untickShutdown() { Chk_Shutdown->setChecked(false); }
+QString MainWindow::cookieA() const { return Txt_CookieA->text(); }
+QString MainWindow::cookieB() const { return Txt_CookieB->text(); }
+int MainWindow::nameMode() const { return Option1->checkedId(); }
+int MainWindow::folderMode() const { return Option2->checkedId(); }
+bool MainWindow::commonFavs() const { return ticked(Chk_Commonfavs); }
+QString MainWindow::savePathText() const { return Txt_Path->text(); }
+void MainWindow::setSavePathText(const QString &text) { Txt_Path->setText(text); }
+QString MainWindow::favPathText() const { return Txt_Favpath->text(); }
+void MainWindow::setFavPathText(const QString &text) { Txt_Favpath->setText(text); }
+
+bool MainWindow::typeWanted(int entry) const
+{
+    return entry >= 0 && entry < Lst_Types->count() &&
+           Lst_Types->item(entry)->checkState() == Qt::Checked;
+}
+
+bool MainWindow::ratingWanted(int rating) const
+{
+    const std::array<QCheckBox *, 3> boxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    return rating >= 0 && rating < 3 && ticked(boxes[size_t(rating)]);
+}
+
+bool MainWindow::urlFix() const { return ticked(Chk_urlfix); }
+QString MainWindow::maxSizeText() const { return Txt_Maxsize->text(); }
+
+// JobDisplay
+
+void MainWindow::setStatusCaption(const QString &text) { Lbl_Status->setText(text); }
+void MainWindow::setSpeedCaption(const QString &text) { Label12->setText(text); }
+
+void MainWindow::setFileProgress(double percent)
+{
+    m_fileProgress = percent;
+    placeProgressBars();
+}
+
+void MainWindow::setQueueProgress(double percent)
+{
+    m_queueProgress = percent;
+    placeProgressBars();
+}
+
+void MainWindow::setWindowCaption(const QString &text) { setWindowTitle(text); }
+
+bool MainWindow::windowStateNotNormal() const
+{
+    return (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+}

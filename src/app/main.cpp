@@ -1,0 +1,21 @@
+#include "app/MainWindow.h"
+#include "windows/WidgetPrompts.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    WidgetPrompts prompts;
+
+    AppEnvironment environment;
+    environment.site = SiteConfig::builtIn();
+    environment.resolver = resolveUnchanged;
+    environment.programFolder = QCoreApplication::applicationDirPath();
+    environment.prompts = &prompts;
+    environment.shutdown = requestSystemPowerOff;
+
+    MainWindow window(environment);
+    window.show();
+    return app.exec();
+}

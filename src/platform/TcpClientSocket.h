@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/Endpoint.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdint>
+
+// Winsock error numbers the program reports.
+namespace SocketError {
+inline constexpr int16_t TimedOut = 10060;
+inline constexpr int16_t Refused = 10061;
+inline constexpr int16_t HostNotFound = 11001;
+inline constexpr int16_t ConnectionReset = 10054;
+inline constexpr int16_t NetworkUnreachable = 10051;
+inline constexpr int16_t NotConnected = 10057;
+inline constexpr int16_t Unknown = 10000;
+} // namespace SocketError
+
+// An event-driven TCP client with the contract the handlers rely on:
+// Close / RemoteHost / RemotePort / Connect / SendData / GetData, and the
+// events Connect, DataArrival, Close and Error delivered on the UI thread.
+// Every byte is one character (Latin-1) in both directions.
+class TcpClientSocket final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TcpClientSocket)
+
+public:
+    static constexpr int16_t StateClosed = 0;
+    static constexpr int16_t StateConnecting = 6;
+    static constexpr int16_t StateConnected = 7;
+    static constexpr int16_t StateClosing = 8;
+    static constexpr int16_t StateError = 9;
+
+    explicit TcpClientSocket(EndpointResolver resolver, QObject *parent = nullptr);
+    ~TcpClientSocket() override;
+
+    QString remoteHost() const { return m_remoteHost; }
+    void setRemoteHost(const QString &host) { m_remoteHost = host; }
+    int32_t remotePort() const { return m_remotePort; }
+    void setRemotePort(int32_t port) { m_remotePort = port; }
+    int16_t state() const { return m_state; }
+
+    // How long a connection attempt may take before Error 10060 is raised.
+    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
+
+    // Drops any connection; no event of it reaches a handler afterwards.
+    void close();
+    // Starts connecting to RemoteHost:RemotePort; the outcome arrives as an event.
+    void connectToRemote();
+    // Queues the text for sending, one byte per character.
+    void sendData(const QString &text);
+    void sendBytes(const QByteArray &bytes);
+    // Moves everything received so far out of the socket.
+    QString getData();
+    QByteArray getBytes();
+    qint64 bytesAvailable() const;
+
+signals:
+    void connected();
+    void dataArrived(qint64 bytesTotal);
+    void closed();
+    void errorOccurred(int number, const QString &description);
+
+private:
+    void onConnected();
+    void onReadyRead();
+    void onDisconnected();
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onConnectTimeout();
+    void raiseError(int16_t number, const QString &description);
+    void dropSocket();
+
+    EndpointResolver m_resolver;
+    QPointer<QTcpSocket> m_socket;
+    QTimer m_connectTimer;
+    QString m_remoteHost;
+    int32_t m_remotePort = 80;
+    int16_t m_state = StateClosed;
+    int m_connectTimeoutMs = 20000;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "job/JobState.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// What a settings file says; keys the file does not hold stay unset.
+struct StoredSettings
+{
+    std::optional<QString> cookieA, cookieB;
+    std::optional<int> nameMode, folderMode; // 0 to 2
+    QList<UserEntry> users;                  // in file order, at most 1024... see readSettingsText
+    std::optional<int> delay;                // 5 to 60 or below 5 (start-up raises it to 10)
+    std::array<std::optional<bool>, 4> types; // GFX, Text, Music, Flash
+    std::array<std::optional<int>, 3> ratings; // general, mature, adult box states
+    std::optional<int> commonFavs, shutdown, urlFix; // box states
+    std::optional<QString> maxSize;          // already reduced to its leading number
+    std::optional<QString> savePath, favPath;
+};
+
+enum class SettingsStatus { Missing, Empty, Incompatible, Loaded };
+
+struct SettingsRead
+{
+    SettingsStatus status = SettingsStatus::Missing;
+    StoredSettings values;
+};
+
+// Everything the program writes, taken from the window at the moment of saving.
+struct SettingsSnapshot
+{
+    QString cookieA, cookieB;
+    int nameMode = -1; // -1: no member selected, the line is left out
+    int folderMode = -1;
+    QList<UserEntry> users; // non-empty slots, in slot order
+    int delay = 10;
+    std::array<bool, 4> types{true, true, true, true};
+    std::array<int, 3> ratings{1, 1, 1};
+    int commonFavs = 1;
+    int shutdown = 0;
+    QString maxSize = QStringLiteral("0");
+    QString savePath, favPath;
+    int urlFix = 0;
+};
+
+inline const QString SettingsFileName = QStringLiteral("vorpl.dat");
+
+// Reading and writing the text of the file (pure).
+SettingsRead readSettingsText(const QByteArray &bytes);
+QByteArray settingsText(const SettingsSnapshot &snapshot);
+
+// The file itself. Saving replaces the file in one step and leaves it readable
+// by its owner only; on failure the old file stays and the reason is returned.
+SettingsRead loadSettingsFile(const QString &path);
+bool saveSettingsFile(const QString &path, const QByteArray &bytes, QString *error);
+bool clearSettingsFile(const QString &path, QString *error);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/SiteConfig.h"
+
+#include <QObject>
+
+class ErrorReporter;
+class EventLog;
+class TcpClientSocket;
+
+// Asks the update server for the latest version once per start.
+class UpdateChecker final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UpdateChecker)
+
+public:
+    UpdateChecker(EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
+                  const SiteConfig &site, QObject *parent = nullptr);
+
+    void UpdCheck();
+
+private:
+    EventLog &m_log;
+    ErrorReporter &m_errors;
+    TcpClientSocket &m_socket;
+    SiteConfig m_site;
+};

@@ -1,0 +1,22 @@
+#include "windows/ErrorReporter.h"
+
+#include "job/JobState.h"
+#include "windows/Prompts.h"
+#include "windows/ReportTexts.h"
+
+ErrorReporter::ErrorReporter(JobState &state, Prompts &prompts, QString supportAddress)
+    : m_state(state), m_prompts(prompts), m_supportAddress(std::move(supportAddress))
+{
+}
+
+void ErrorReporter::RaiseError(const QString &TxtErr)
+{
+    m_state.ErrorText = TxtErr;
+    if (m_open)
+        return;
+    m_open = true;
+    // The contents are composed now and do not change while the window is open.
+    m_prompts.errorReport(m_owner, m_state.ErrorText, errorInvitationText(m_supportAddress),
+                          errorReportText(m_state));
+    m_open = false;
+}
