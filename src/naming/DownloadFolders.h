@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the files of one user's gallery, scraps or favorites folder go.
+
+struct FolderRequest
+{
+    QString savePath, favPath; // "Save to:" and "Favs folder:" texts as typed
+    bool commonFavs = true;    // "All favs in same folder"
+    int layout = 1; // -1 none selected, 0 user/folder, 1 user-folder, 2 save folder itself
+    QString user, folder;
+};
+
+struct FolderPlan
+{
+    QString savePath, favPath; // the two texts as written back (ending in the separator)
+    QString folder;            // the folder path returned (empty when no layout is selected)
+    QStringList levels; // folders to create when missing, in order (user level first in layout 0)
+};
+
+// Computes the folder without touching the disk.
+FolderPlan planDownloadFolder(const FolderRequest &request);
+
+// Creates the missing levels of the plan, one folder at a time (a missing parent
+// fails), and nothing outside the save or favorites folder. Returns false and sets *error to the
+// reason on failure.
+bool createDownloadFolder(const FolderPlan &plan, QString *error);
+
+class JobSettings;
+struct JobState;
+
+// Reads the window's settings and the job's user and folder, writes the two
+// folder texts back ending in the separator and, when Mkdirs is true, creates
+// what is missing. On a failed creation the path is still returned and *error
+// is set (non-empty); otherwise *error is cleared.
+QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs,
+                     QString *error = nullptr);

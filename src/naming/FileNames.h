@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Local file names of downloaded submissions. These are pure functions of the
+// address, the title, the naming option and the user name: the listing side
+// (to skip files already on disk) and the transfer side (to name the file it
+// fetches) must arrive at the same name from the same inputs.
+//
+// Text is one character per received byte (codes 0 to 255).
+
+// The part of Nom after its last "/": the whole text when it holds none, an
+// empty text when it ends with "/".
+QString FName(const QString &Nom);
+
+// One level of entity decoding: "&quot;" and "&lt;" vanish, "&gt;" becomes ">",
+// "&amp;" becomes "&" (decoded last, so "&amp;gt;" gives "&gt;").
+QString StripHTML(const QString &Texte);
+
+// nameMode: -1 none selected (as "Title only"), 0 Original filename, 1 Title only,
+// 2 Author - Title. currentUser is used as stored.
+QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
+                     const QString &currentUser);
