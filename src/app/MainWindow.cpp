@@ -479,6 +479,9 @@ void MainWindow::LoadSettings()
     case SettingsStatus::Incompatible:
         RaiseError(QStringLiteral("Settings file vorpl.dat might be incompatible with this version."));
         return;
+    case SettingsStatus::Unreadable:
+        RaiseError(QStringLiteral("Settings file vorpl.dat could not be read: %1").arg(read.error));
+        return;
     case SettingsStatus::Loaded:
         applyStoredSettings(read.values);
         return;
@@ -495,8 +498,9 @@ void MainWindow::applyStoredSettings(const StoredSettings &values)
         Option1->button(*values.nameMode)->setChecked(true);
     if (values.folderMode)
         Option2->button(*values.folderMode)->setChecked(true);
+    // Slot MaxUsers stays free: every loop over the table looks one slot past UserCount.
     for (const UserEntry &user : values.users) {
-        if (m_state.UserCount >= UserSlots)
+        if (m_state.UserCount >= MaxUsers)
             break;
         m_state.Users[size_t(m_state.UserCount)] = user;
         ++m_state.UserCount;

@@ -13,22 +13,30 @@
 struct StoredSettings
 {
     std::optional<QString> cookieA, cookieB;
-    std::optional<int> nameMode, folderMode; // 0 to 2
-    QList<UserEntry> users;                  // in file order, at most 1024... see readSettingsText
-    std::optional<int> delay;                // 5 to 60 or below 5 (start-up raises it to 10)
-    std::array<std::optional<bool>, 4> types; // GFX, Text, Music, Flash
+    std::optional<int> nameMode, folderMode;   // 0 to 2
+    QList<UserEntry> users;                    // in file order, at most MaxUsers
+    std::optional<int> delay;                  // 5 to 60 or below 5 (start-up raises it to 10)
+    std::array<std::optional<bool>, 4> types;  // GFX, Text, Music, Flash
     std::array<std::optional<int>, 3> ratings; // general, mature, adult box states
     std::optional<int> commonFavs, shutdown, urlFix; // box states
-    std::optional<QString> maxSize;          // already reduced to its leading number
+    std::optional<QString> maxSize;                  // already reduced to its leading number
     std::optional<QString> savePath, favPath;
 };
 
-enum class SettingsStatus { Missing, Empty, Incompatible, Loaded };
+enum class SettingsStatus
+{
+    Missing,
+    Empty,
+    Incompatible,
+    Loaded,
+    Unreadable
+};
 
 struct SettingsRead
 {
     SettingsStatus status = SettingsStatus::Missing;
     StoredSettings values;
+    QString error; // why an existing file could not be read (Unreadable)
 };
 
 // Everything the program writes, taken from the window at the moment of saving.
@@ -53,6 +61,8 @@ inline const QString SettingsFileName = QStringLiteral("vorpl.dat");
 // Reading and writing the text of the file (pure).
 SettingsRead readSettingsText(const QByteArray &bytes);
 QByteArray settingsText(const SettingsSnapshot &snapshot);
+// The number a size value begins with, as decimal text; "0" when there is none.
+QString leadingNumberText(const QString &value);
 
 // The file itself. Saving replaces the file in one step and leaves it readable
 // by its owner only; on failure the old file stays and the reason is returned.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
@@ -10,16 +11,20 @@ class QLineEdit;
 class QListWidget;
 class QWidget;
 struct JobState;
+struct UserEntry;
+
+// The row a user is shown as: "[", "S" or " ", "F" or " ", "]", then the name.
+QString userRowText(const UserEntry &user);
 
 // The controls the user list works on.
 struct UserListWidgets
 {
-    QListWidget *names = nullptr;        // Lst_Names
-    QCheckBox *syncScraps = nullptr;     // Chk_Syngetscraps
-    QCheckBox *syncFavs = nullptr;       // Chk_Syngetfavs
-    QCheckBox *uniqueScraps = nullptr;   // Chk_Unigetscraps
-    QCheckBox *uniqueFavs = nullptr;     // Chk_Unigetfavs
-    QLineEdit *uniqueUser = nullptr;     // Txt_Uniuser
+    QListWidget *names = nullptr;      // Lst_Names
+    QCheckBox *syncScraps = nullptr;   // Chk_Syngetscraps
+    QCheckBox *syncFavs = nullptr;     // Chk_Syngetfavs
+    QCheckBox *uniqueScraps = nullptr; // Chk_Unigetscraps
+    QCheckBox *uniqueFavs = nullptr;   // Chk_Unigetfavs
+    QLineEdit *uniqueUser = nullptr;   // Txt_Uniuser
 };
 
 // The list of users that "Sync all" walks: shown with its [SF] marks, edited
@@ -44,10 +49,18 @@ private:
     void onSelectionChanged();
     void onSyncScrapsChanged();
     void onSyncFavsChanged();
+    void selectionStep();
+    // The selected row (a current row that is not selected does not count), or -1.
+    int selectedRow() const;
+    // The table slot a row stands for, or -1.
+    int slotOfRow(int row) const;
 
     JobState &m_state;
     Prompts &m_prompts;
     UserListWidgets m_widgets;
     std::function<void()> m_saveSettings;
     QWidget *m_owner;
+    // The selection step sets the flag boxes, whose handlers redraw the list,
+    // whose re-selection would run the step again: it never nests.
+    bool m_inSelectionStep = false;
 };

@@ -18,9 +18,14 @@ public:
     UpdateChecker(EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
                   const SiteConfig &site, QObject *parent = nullptr);
 
+    // Logs "Checking for update..." and connects; each received piece logs one verdict.
     void UpdCheck();
 
 private:
+    void onConnected();
+    void onDataArrived();
+    void onError(int number);
+
     EventLog &m_log;
     ErrorReporter &m_errors;
     TcpClientSocket &m_socket;
