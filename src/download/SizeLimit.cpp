@@ -1,0 +1,64 @@
+#include "download/SizeLimit.h"
+
+double leadingNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text.at(i) == u' ' || text.at(i) == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    double value = 0;
+    while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+        value = value * 10 + (text.at(i).unicode() - '0');
+        ++i;
+    }
+    if (i < n && text.at(i) == u'.') {
+        ++i;
+        double scale = 0.1;
+        while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
+            value += scale * (text.at(i).unicode() - '0');
+            scale /= 10;
+            ++i;
+        }
+    }
+    return negative ? -value : value;
+}
+
+std::optional<double> sizeLimitBytes(const QString &text)
+{
+    const double megabytes = leadingNumber(text);
+    if (!(megabytes > 0))
+        return std::nullopt;
+    return megabytes * double(BytesPerMegabyte);
+}
+
+QString megabyteFigure(qint64 bytes, QChar decimalPoint)
+{
+    // Hundredths of a megabyte, rounded exactly on integers: bytes / 2^20 has no
+    // rounding error of its own, so a half is a true half.
+    const bool negative = bytes < 0;
+    const quint64 magnitude = negative ? quint64(-(bytes + 1)) + 1 : quint64(bytes);
+    const quint64 mask = BytesPerMegabyte - 1;
+    const quint64 partScaled = (magnitude & mask) * 100;
+    quint64 hundredths = (magnitude >> 20) * 100 + (partScaled >> 20);
+    const quint64 remainder = partScaled & mask;
+    const quint64 half = BytesPerMegabyte / 2;
+    if (remainder > half || (remainder == half && (hundredths & 1)))
+        ++hundredths;
+
+    QString figure = QString::number(hundredths / 100);
+    const quint64 fraction = hundredths % 100;
+    if (fraction != 0) {
+        figure += decimalPoint;
+        figure += QString::number(fraction / 10);
+        if (fraction % 10 != 0)
+            figure += QString::number(fraction % 10);
+    }
+    if (negative && hundredths != 0)
+        figure.prepend(u'-');
+    return figure;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+#include <optional>
+
+inline constexpr qint64 BytesPerMegabyte = 1024 * 1024;
+
+// The number a text begins with, "." as the decimal point, after leading
+// blanks ("10MB" gives 10, "2.5" gives 2.5); 0 when it begins with no number.
+double leadingNumber(const QString &text);
+
+// The size limit in bytes from the "Size limit" text; absent (no limit) when
+// the text does not begin with a number above 0.
+std::optional<double> sizeLimitBytes(const QString &text);
+
+// A size is refused only when it is above the limit: exactly the limit passes.
+inline bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size)
+{
+    return limit && *limit < double(size);
+}
+
+// Bytes as megabytes, rounded to two decimals (halves to even), in shortest
+// form: 3670016 gives "3.5", 1048576 gives "1".
+QString megabyteFigure(qint64 bytes, QChar decimalPoint = u'.');
