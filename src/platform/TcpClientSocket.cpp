@@ -1,5 +1,7 @@
 #include "platform/TcpClientSocket.h"
 
+#include <QNetworkProxy>
+
 TcpClientSocket::TcpClientSocket(EndpointResolver resolver, QObject *parent)
     : QObject(parent), m_resolver(std::move(resolver))
 {
@@ -15,12 +17,17 @@ TcpClientSocket::~TcpClientSocket()
 void TcpClientSocket::dropSocket()
 {
     m_connectTimer.stop();
+    m_bytesTaken = 0;
+    m_announcedTotal = 0;
+    m_announcing = false;
+    m_peerClosed = false;
     if (!m_socket)
         return;
     QTcpSocket *socket = m_socket;
     m_socket = nullptr;
     socket->disconnect(this);
     socket->abort();
+    // Possibly inside one of its own signals: delete it from the event loop.
     socket->deleteLater();
 }
 
@@ -35,18 +42,21 @@ void TcpClientSocket::connectToRemote()
 {
     close();
     const quint64 generation = m_generation;
-    const Endpoint endpoint =
-        m_resolver ? m_resolver(m_remoteHost, quint16(m_remotePort)) : Endpoint{m_remoteHost, quint16(m_remotePort)};
+    const Endpoint endpoint = m_resolver ? m_resolver(m_remoteHost, quint16(m_remotePort))
+                                         : Endpoint{m_remoteHost, quint16(m_remotePort)};
     m_state = StateConnecting;
     if (endpoint.address.isEmpty()) {
         // Reported from the event loop, as a real look-up failure would be.
         QTimer::singleShot(0, this, [this, generation] {
             if (generation == m_generation)
-                raiseError(SocketError::HostNotFound, QStringLiteral("Host not found"));
+                raiseError(SocketError::HostNotFound,
+                           QStringLiteral("Authoritative answer: Host not found"));
         });
         return;
     }
     m_socket = new QTcpSocket(this);
+    // The requests are written by hand for the site itself; never through a proxy.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
     connect(m_socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
@@ -73,12 +83,21 @@ QString TcpClientSocket::getData()
 
 QByteArray TcpClientSocket::getBytes()
 {
-    return m_socket ? m_socket->readAll() : QByteArray();
+    if (!m_socket)
+        return {};
+    QByteArray bytes = m_socket->readAll();
+    m_bytesTaken += bytes.size();
+    return bytes;
 }
 
 qint64 TcpClientSocket::bytesAvailable() const
 {
     return m_socket ? m_socket->bytesAvailable() : 0;
+}
+
+qint64 TcpClientSocket::receivedTotal() const
+{
+    return m_bytesTaken + bytesAvailable();
 }
 
 void TcpClientSocket::onConnected()
@@ -90,45 +109,119 @@ void TcpClientSocket::onConnected()
 
 void TcpClientSocket::onReadyRead()
 {
-    if (m_socket && m_socket->bytesAvailable() > 0)
-        emit dataArrived(m_socket->bytesAvailable());
+    announceData();
+}
+
+// One DataArrival for the bytes that came since the last one. A handler of
+// this connection that pumps events does not get a nested DataArrival or
+// Close of the same connection: what comes meanwhile is delivered once it
+// has returned, so nothing that arrived is left unannounced.
+void TcpClientSocket::announceData()
+{
+    if (!m_socket || m_announcing)
+        return;
+    const qint64 total = receivedTotal();
+    if (total <= m_announcedTotal)
+        return;
+    const quint64 generation = m_generation;
+    m_announcedTotal = total;
+    m_announcing = true;
+    emit dataArrived(bytesAvailable());
+    if (generation != m_generation)
+        return; // closed or reconnected by the handler
+    m_announcing = false;
+    if (receivedTotal() > m_announcedTotal || m_peerClosed)
+        announceLater();
+}
+
+void TcpClientSocket::announceLater()
+{
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation != m_generation)
+                return;
+            if (m_peerClosed)
+                onDisconnected();
+            else
+                announceData();
+        },
+        Qt::QueuedConnection);
 }
 
 void TcpClientSocket::onDisconnected()
 {
-    const quint64 generation = m_generation;
-    // Whatever arrived before the peer closed is handed over first.
-    if (m_socket && m_socket->bytesAvailable() > 0) {
-        emit dataArrived(m_socket->bytesAvailable());
-        if (generation != m_generation)
-            return;
+    if (m_announcing) {
+        m_peerClosed = true; // delivered when the running DataArrival returns
+        return;
     }
+    m_peerClosed = false;
+    const quint64 generation = m_generation;
+    // Whatever arrived before the peer closed is handed over first, while
+    // State still reads connected.
+    announceData();
+    if (generation != m_generation)
+        return;
+    if (m_announcing || m_peerClosed)
+        return; // a handler is still running further up: it delivers the close
+    m_connectTimer.stop();
     m_state = StateClosing;
     emit closed();
 }
 
 void TcpClientSocket::onSocketError(QAbstractSocket::SocketError error)
 {
+    const bool wasConnected = m_state == StateConnected;
     switch (error) {
     case QAbstractSocket::RemoteHostClosedError:
-        return; // reported through disconnected()
+        // A close after the connection was made is reported through disconnected().
+        if (wasConnected || m_state == StateClosing)
+            return;
+        raiseError(SocketError::ConnectionAborted,
+                   QStringLiteral("Connection is aborted due to timeout or other failure"));
+        return;
     case QAbstractSocket::ConnectionRefusedError:
         raiseError(SocketError::Refused, QStringLiteral("Connection is forcefully rejected"));
         return;
     case QAbstractSocket::HostNotFoundError:
-        raiseError(SocketError::HostNotFound, QStringLiteral("Authoritative answer: Host not found"));
+        raiseError(SocketError::HostNotFound,
+                   QStringLiteral("Authoritative answer: Host not found"));
         return;
     case QAbstractSocket::SocketTimeoutError:
         raiseError(SocketError::TimedOut, QStringLiteral("Connection timed out"));
         return;
-    case QAbstractSocket::NetworkError:
-        raiseError(SocketError::NetworkUnreachable, QStringLiteral("Network is unreachable"));
+    case QAbstractSocket::SocketAccessError:
+        raiseError(SocketError::AccessDenied, QStringLiteral("Permission denied"));
         return;
-    default:
-        if (m_state == StateConnected)
+    case QAbstractSocket::SocketResourceError:
+        raiseError(SocketError::NoBufferSpace, QStringLiteral("No buffer space is available"));
+        return;
+    case QAbstractSocket::DatagramTooLargeError:
+        raiseError(SocketError::MessageTooLong, QStringLiteral("Message too long"));
+        return;
+    case QAbstractSocket::NetworkError:
+        if (wasConnected)
             raiseError(SocketError::ConnectionReset, QStringLiteral("Connection reset by peer"));
         else
-            raiseError(SocketError::Unknown, m_socket ? m_socket->errorString() : QString());
+            raiseError(SocketError::NetworkUnreachable, QStringLiteral("Network is unreachable"));
+        return;
+    case QAbstractSocket::AddressInUseError:
+        raiseError(SocketError::AddressInUse, QStringLiteral("Address in use"));
+        return;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        raiseError(SocketError::AddressNotAvailable, QStringLiteral("Address not available"));
+        return;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+    case QAbstractSocket::OperationError:
+        raiseError(SocketError::NotSupported, QStringLiteral("Operation not supported"));
+        return;
+    default:
+        if (wasConnected)
+            raiseError(SocketError::ConnectionReset, QStringLiteral("Connection reset by peer"));
+        else
+            raiseError(SocketError::ConnectionAborted,
+                       QStringLiteral("Connection is aborted due to timeout or other failure"));
         return;
     }
 }

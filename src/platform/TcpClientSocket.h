@@ -11,21 +11,32 @@
 
 #include <cstdint>
 
-// Winsock error numbers the program reports.
+// Winsock error numbers, as the handlers and the error texts report them.
 namespace SocketError {
+inline constexpr int16_t AccessDenied = 10013;
+inline constexpr int16_t MessageTooLong = 10040;
+inline constexpr int16_t NotSupported = 10045;
+inline constexpr int16_t AddressInUse = 10048;
+inline constexpr int16_t AddressNotAvailable = 10049;
+inline constexpr int16_t NetworkDown = 10050;
+inline constexpr int16_t NetworkUnreachable = 10051;
+inline constexpr int16_t ConnectionAborted = 10053;
+inline constexpr int16_t ConnectionReset = 10054;
+inline constexpr int16_t NoBufferSpace = 10055;
+inline constexpr int16_t NotConnected = 10057;
 inline constexpr int16_t TimedOut = 10060;
 inline constexpr int16_t Refused = 10061;
 inline constexpr int16_t HostNotFound = 11001;
-inline constexpr int16_t ConnectionReset = 10054;
-inline constexpr int16_t NetworkUnreachable = 10051;
-inline constexpr int16_t NotConnected = 10057;
-inline constexpr int16_t Unknown = 10000;
 } // namespace SocketError
 
 // An event-driven TCP client with the contract the handlers rely on:
 // Close / RemoteHost / RemotePort / Connect / SendData / GetData, and the
 // events Connect, DataArrival, Close and Error delivered on the UI thread.
 // Every byte is one character (Latin-1) in both directions.
+//
+// Handlers may close and reconnect from inside any event, and may pump events
+// while they run; each connection uses its own QTcpSocket, so nothing of an
+// old connection reaches a handler once close() or connectToRemote() has run.
 class TcpClientSocket final : public QObject
 {
     Q_OBJECT
@@ -35,7 +46,7 @@ public:
     static constexpr int16_t StateClosed = 0;
     static constexpr int16_t StateConnecting = 6;
     static constexpr int16_t StateConnected = 7;
-    static constexpr int16_t StateClosing = 8;
+    static constexpr int16_t StateClosing = 8; // the peer has closed
     static constexpr int16_t StateError = 9;
 
     explicit TcpClientSocket(EndpointResolver resolver, QObject *parent = nullptr);
@@ -54,7 +65,7 @@ public:
     void close();
     // Starts connecting to RemoteHost:RemotePort; the outcome arrives as an event.
     void connectToRemote();
-    // Queues the text for sending, one byte per character.
+    // Queues the text for sending, one byte per character. Ignored unless connected.
     void sendData(const QString &text);
     void sendBytes(const QByteArray &bytes);
     // Moves everything received so far out of the socket.
@@ -74,8 +85,11 @@ private:
     void onDisconnected();
     void onSocketError(QAbstractSocket::SocketError error);
     void onConnectTimeout();
+    void announceData();
+    void announceLater();
     void raiseError(int16_t number, const QString &description);
     void dropSocket();
+    qint64 receivedTotal() const;
 
     EndpointResolver m_resolver;
     QPointer<QTcpSocket> m_socket;
@@ -85,4 +99,8 @@ private:
     int16_t m_state = StateClosed;
     int m_connectTimeoutMs = 20000;
     quint64 m_generation = 0;
+    qint64 m_bytesTaken = 0;     // bytes of this connection already moved out by getData
+    qint64 m_announcedTotal = 0; // bytes of this connection covered by a DataArrival so far
+    bool m_announcing = false;   // a DataArrival of this connection is being handled
+    bool m_peerClosed = false;   // the peer closed while it was
 };

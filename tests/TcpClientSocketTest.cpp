@@ -1,0 +1,432 @@
+#include "platform/TcpClientSocket.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPointer>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString GoodHost = QStringLiteral("good.test.invalid");
+const QString OtherHost = QStringLiteral("other.test.invalid");
+const QString MissingHost = QStringLiteral("missing.test.invalid");
+
+// Pumps events until the condition holds or the deadline passes.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+// Lets every event already queued run, by waiting for a zero timer posted now.
+void drainPostedEvents()
+{
+    bool fired = false;
+    QTimer::singleShot(0, [&fired] { fired = true; });
+    waitFor([&] { return fired; });
+}
+
+// A loopback server; onAccept runs for each new connection.
+class Server
+{
+public:
+    std::function<void(QTcpSocket *)> onAccept;
+    QList<QPointer<QTcpSocket>> accepted;
+
+    Server()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *peer = server.nextPendingConnection()) {
+                accepted.append(peer);
+                if (onAccept)
+                    onAccept(peer);
+            }
+        });
+    }
+    quint16 port() const { return server.serverPort(); }
+
+    static void echo(QTcpSocket *peer)
+    {
+        QObject::connect(peer, &QTcpSocket::readyRead, peer,
+                         [peer] { peer->write(peer->readAll()); });
+    }
+    static std::function<void(QTcpSocket *)> sendAndClose(const QByteArray &bytes)
+    {
+        return [bytes](QTcpSocket *peer) {
+            peer->write(bytes);
+            peer->disconnectFromHost();
+        };
+    }
+
+private:
+    QTcpServer server;
+};
+
+// Records the socket's events in order, with State as the handler sees it.
+struct Recorder
+{
+    TcpClientSocket &socket;
+    QStringList events;
+    QByteArray received;
+    bool readOnArrival = true;
+    std::function<void()> onConnected, onData, onClosed;
+    std::function<void(int)> onError;
+
+    explicit Recorder(TcpClientSocket &s) : socket(s)
+    {
+        QObject::connect(&socket, &TcpClientSocket::connected, [this] {
+            events << QStringLiteral("connect %1").arg(socket.state());
+            if (onConnected)
+                onConnected();
+        });
+        QObject::connect(&socket, &TcpClientSocket::dataArrived, [this](qint64) {
+            events << QStringLiteral("data %1").arg(socket.state());
+            if (readOnArrival && socket.state() == TcpClientSocket::StateConnected)
+                received += socket.getData().toLatin1();
+            if (onData)
+                onData();
+        });
+        QObject::connect(&socket, &TcpClientSocket::closed, [this] {
+            events << QStringLiteral("close %1").arg(socket.state());
+            if (onClosed)
+                onClosed();
+        });
+        QObject::connect(&socket, &TcpClientSocket::errorOccurred,
+                         [this](int number, const QString &) {
+                             events << QStringLiteral("error %1").arg(number);
+                             if (onError)
+                                 onError(number);
+                         });
+    }
+    bool has(const QString &prefix) const
+    {
+        for (const QString &event : events)
+            if (event.startsWith(prefix))
+                return true;
+        return false;
+    }
+};
+
+class TcpClientSocketTest : public ::testing::Test
+{
+protected:
+    QHash<QString, quint16> ports;
+    std::unique_ptr<TcpClientSocket> socket;
+
+    void SetUp() override
+    {
+        socket = std::make_unique<TcpClientSocket>([this](const QString &host, quint16) {
+            const auto it = ports.constFind(host);
+            return it == ports.constEnd() ? Endpoint{QString(), 0}
+                                          : Endpoint{QStringLiteral("127.0.0.1"), *it};
+        });
+    }
+
+    void connectTo(const QString &host)
+    {
+        socket->close();
+        socket->setRemoteHost(host);
+        socket->setRemotePort(80);
+        socket->connectToRemote();
+    }
+};
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace
+
+TEST_F(TcpClientSocketTest, EveryByteIsOneCharacterBothWays)
+{
+    Server server;
+    server.onAccept = Server::echo;
+    ports[GoodHost] = server.port();
+    Recorder recorder(*socket);
+    QString all;
+    for (int code = 0; code < 256; ++code)
+        all += QChar(code);
+    recorder.onConnected = [&] { socket->sendData(all); };
+
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return recorder.received.size() >= 256; }));
+    EXPECT_EQ(recorder.events.first(), QStringLiteral("connect 7"));
+    ASSERT_EQ(recorder.received.size(), 256);
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(quint8(recorder.received[code]), code);
+    EXPECT_EQ(QString::fromLatin1(recorder.received), all);
+}
+
+TEST_F(TcpClientSocketTest, DataSentBeforeThePeerClosedArrivesFirst)
+{
+    Server server;
+    const QByteArray reply = QByteArray("HTTP/1.0 200 OK\r\n\r\n") + QByteArray(100000, 'x');
+    server.onAccept = Server::sendAndClose(reply);
+    ports[GoodHost] = server.port();
+    Recorder recorder(*socket);
+
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    EXPECT_EQ(recorder.received, reply);
+    // Every data event comes before the close, while State still reads connected.
+    EXPECT_EQ(recorder.events.last(), QStringLiteral("close 8"));
+    for (int i = 1; i + 1 < recorder.events.size(); ++i)
+        EXPECT_EQ(recorder.events[i], QStringLiteral("data 7"));
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateClosing);
+}
+
+TEST_F(TcpClientSocketTest, DataLeftUnreadWhenThePeerClosesIsStillDelivered)
+{
+    Server server;
+    server.onAccept = Server::sendAndClose("tail");
+    ports[GoodHost] = server.port();
+    Recorder recorder(*socket);
+    recorder.readOnArrival = false;
+    QByteArray lastRead;
+    recorder.onClosed = [&] { lastRead = socket->getBytes(); };
+
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    // Announced once, never twice, and still readable when the close comes.
+    EXPECT_EQ(recorder.events.count(QStringLiteral("data 7")), 1);
+    EXPECT_EQ(lastRead, QByteArray("tail"));
+}
+
+TEST_F(TcpClientSocketTest, FailuresCarryTheirWinsockNumbers)
+{
+    ports[GoodHost] = closedPort();
+    struct Case
+    {
+        QString host;
+        int number;
+    };
+    const Case cases[] = {{GoodHost, SocketError::Refused},
+                          {MissingHost, SocketError::HostNotFound}};
+    for (const Case &c : cases) {
+        Recorder recorder(*socket);
+        connectTo(c.host);
+        ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); })) << c.host.toStdString();
+        EXPECT_EQ(recorder.events, QStringList{QStringLiteral("error %1").arg(c.number)});
+        EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
+        socket->disconnect();
+    }
+}
+
+// A listening socket whose accept queue is full drops further handshakes, so
+// a connection attempt to it stays pending: the component's own time-out ends it.
+TEST_F(TcpClientSocketTest, ConnectionThatNeverCompletesTimesOut)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    const quint16 port = ntohs(address.sin_port);
+
+    std::vector<std::unique_ptr<QTcpSocket>> fillers;
+    bool full = false;
+    while (!full && fillers.size() < 8) {
+        fillers.push_back(std::make_unique<QTcpSocket>());
+        fillers.back()->connectToHost(QHostAddress::LocalHost, port);
+        full = !fillers.back()->waitForConnected(1500);
+    }
+    if (!full) {
+        ::close(listener);
+        GTEST_SKIP() << "this system completes handshakes beyond the accept queue";
+    }
+
+    ports[GoodHost] = port;
+    socket->setConnectTimeout(300);
+    Recorder recorder(*socket);
+    QElapsedTimer timer;
+    timer.start();
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
+    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("error 10060")});
+    EXPECT_GE(timer.elapsed(), 250);
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
+    fillers.clear();
+    ::close(listener);
+}
+
+TEST_F(TcpClientSocketTest, TheConnectTimeOutDoesNotTouchAnOpenConnection)
+{
+    Server server;
+    ports[GoodHost] = server.port();
+    socket->setConnectTimeout(100);
+    Recorder recorder(*socket);
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
+    bool later = false;
+    QTimer::singleShot(400, [&later] { later = true; });
+    ASSERT_TRUE(waitFor([&] { return later; }));
+    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("connect 7")});
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateConnected);
+}
+
+TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
+{
+    // The peer sends and closes at once; we close first, from the connect handler.
+    Server server;
+    server.onAccept = Server::sendAndClose("late data");
+    ports[GoodHost] = server.port();
+    Recorder recorder(*socket);
+    recorder.onConnected = [&] { socket->close(); };
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] {
+        return !server.accepted.isEmpty() &&
+               (!server.accepted.first() ||
+                server.accepted.first()->state() == QAbstractSocket::UnconnectedState);
+    }));
+    drainPostedEvents();
+    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("connect 7")});
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateClosed);
+    EXPECT_TRUE(socket->getData().isEmpty());
+
+    // A look-up failure already on its way is dropped too.
+    recorder.events.clear();
+    connectTo(MissingHost);
+    socket->close();
+    drainPostedEvents();
+    EXPECT_TRUE(recorder.events.isEmpty());
+}
+
+TEST_F(TcpClientSocketTest, HandlersMayReconnectFromInsideEveryEvent)
+{
+    Server first;
+    first.onAccept = Server::sendAndClose("first");
+    Server second;
+    second.onAccept = Server::sendAndClose("second");
+    ports[GoodHost] = first.port();
+    ports[OtherHost] = second.port();
+    Recorder recorder(*socket);
+
+    // From DataArrival: the first connection's close must not follow.
+    bool switched = false;
+    recorder.onData = [&] {
+        if (!switched) {
+            switched = true;
+            connectTo(OtherHost);
+        }
+    };
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    drainPostedEvents();
+    EXPECT_EQ(recorder.received, QByteArray("firstsecond"));
+    EXPECT_EQ(recorder.events,
+              (QStringList{"connect 7", "data 7", "connect 7", "data 7", "close 8"}));
+
+    // From Close: a fresh connection, three times over.
+    recorder.events.clear();
+    recorder.received.clear();
+    recorder.onData = nullptr;
+    int closes = 0;
+    recorder.onClosed = [&] {
+        if (++closes < 3)
+            connectTo(GoodHost);
+    };
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitFor([&] { return closes == 3; }));
+    drainPostedEvents();
+    EXPECT_EQ(recorder.received, QByteArray("firstfirstfirst"));
+    EXPECT_EQ(recorder.events.count(QStringLiteral("connect 7")), 3);
+    EXPECT_EQ(recorder.events.count(QStringLiteral("close 8")), 3);
+
+    // From Error: a refused connection followed by a good one.
+    recorder.events.clear();
+    recorder.received.clear();
+    recorder.onClosed = nullptr;
+    ports[MissingHost] = closedPort();
+    recorder.onError = [&](int) { connectTo(GoodHost); };
+    connectTo(MissingHost);
+    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    EXPECT_EQ(recorder.events, (QStringList{"error 10061", "connect 7", "data 7", "close 8"}));
+}
+
+// The file side pumps events inside its data handler (the pause between
+// files). Data and the close arriving meanwhile must neither run the handler
+// nested nor be lost.
+TEST_F(TcpClientSocketTest, AHandlerThatPumpsEventsGetsTheRestAfterItReturns)
+{
+    for (const bool peerCloses : {false, true}) {
+        SCOPED_TRACE(peerCloses ? "peer closes" : "peer stays");
+        Server server;
+        QPointer<QTcpSocket> peer;
+        server.onAccept = [&](QTcpSocket *accepted) {
+            peer = accepted;
+            accepted->write("one");
+        };
+        ports[GoodHost] = server.port();
+        socket->disconnect();
+        Recorder recorder(*socket);
+        int depth = 0;
+        int deepest = 0;
+        bool pumped = false;
+        recorder.onData = [&] {
+            deepest = std::max(deepest, ++depth);
+            if (!pumped) {
+                pumped = true;
+                peer->write("two");
+                if (peerCloses)
+                    peer->disconnectFromHost();
+                // Pump until the rest has certainly reached our side of the connection.
+                waitFor([&] { return socket->bytesAvailable() >= 3; }, 2000);
+                drainPostedEvents();
+            }
+            --depth;
+        };
+        connectTo(GoodHost);
+        ASSERT_TRUE(waitFor([&] { return recorder.received.size() >= 6; }));
+        if (peerCloses) {
+            ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+            EXPECT_EQ(recorder.events.last(), QStringLiteral("close 8"));
+            EXPECT_EQ(recorder.events.count(QStringLiteral("close 8")), 1);
+        }
+        EXPECT_EQ(deepest, 1);
+        EXPECT_EQ(recorder.received, QByteArray("onetwo"));
+        socket->close();
+    }
+}
+
+TEST_F(TcpClientSocketTest, ClosingTwiceAndSendingWhileClosedAreHarmless)
+{
+    Recorder recorder(*socket);
+    socket->close();
+    socket->close();
+    socket->sendData(QStringLiteral("GET / HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(socket->getData().isEmpty());
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateClosed);
+    drainPostedEvents();
+    EXPECT_TRUE(recorder.events.isEmpty());
+}
