@@ -107,7 +107,8 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
 {
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a short write shows at once instead of being lost in a late flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;

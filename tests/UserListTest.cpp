@@ -1,0 +1,387 @@
+#include "TestWindow.h"
+
+#include "settings/SettingsFile.h"
+#include "settings/UserList.h"
+#include "windows/ReportTexts.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T> T *control(MainWindow &window, const char *name)
+{
+    T *widget = window.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A window whose settings file lists these users (name, scraps, favs).
+struct ListFixture
+{
+    TestWindow test;
+    MainWindow *window = nullptr;
+    QListWidget *names = nullptr;
+    QCheckBox *syncScraps = nullptr;
+    QCheckBox *syncFavs = nullptr;
+    QCheckBox *uniScraps = nullptr;
+    QCheckBox *uniFavs = nullptr;
+    QLineEdit *uniUser = nullptr;
+
+    explicit ListFixture(const QList<UserEntry> &users = {})
+    {
+        SettingsSnapshot snapshot;
+        snapshot.nameMode = 1;
+        snapshot.folderMode = 1;
+        snapshot.users = users;
+        QFile file(test.path(SettingsFileName));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(settingsText(snapshot));
+        file.close();
+        window = &test.open();
+        names = control<QListWidget>(*window, "Lst_Names");
+        syncScraps = control<QCheckBox>(*window, "Chk_Syngetscraps");
+        syncFavs = control<QCheckBox>(*window, "Chk_Syngetfavs");
+        uniScraps = control<QCheckBox>(*window, "Chk_Unigetscraps");
+        uniFavs = control<QCheckBox>(*window, "Chk_Unigetfavs");
+        uniUser = control<QLineEdit>(*window, "Txt_Uniuser");
+    }
+
+    JobState &state() { return window->state(); }
+    QStringList rows() const
+    {
+        QStringList texts;
+        for (int i = 0; i < names->count(); ++i)
+            texts << names->item(i)->text();
+        return texts;
+    }
+    int slotOf(int row) const { return names->item(row)->data(Qt::UserRole).toInt(); }
+    int selectedRow() const
+    {
+        const QListWidgetItem *item = names->currentItem();
+        return item && item->isSelected() ? names->row(item) : -1;
+    }
+    void add(const QString &name)
+    {
+        test.prompts.inputs << name;
+        control<QPushButton>(*window, "Cmd_Add")->click();
+    }
+    void remove() { control<QPushButton>(*window, "Command5")->click(); }
+    QList<ScriptedPrompts::Shown> messages() const
+    {
+        return test.prompts.ofKind(QStringLiteral("message"));
+    }
+    void type(const QString &keys) { QTest::keyClicks(names, keys); }
+};
+
+UserEntry user(const char *name, bool scraps = false, bool favs = false)
+{
+    return UserEntry{QString::fromUtf8(name), scraps, favs};
+}
+
+} // namespace
+
+TEST(UserList, RowTextCarriesTheFourPrefixes)
+{
+    EXPECT_EQ(userRowText(user("ann", true, true)), QStringLiteral("[SF]ann"));
+    EXPECT_EQ(userRowText(user("ann", true, false)), QStringLiteral("[S ]ann"));
+    EXPECT_EQ(userRowText(user("ann", false, true)), QStringLiteral("[ F]ann"));
+    EXPECT_EQ(userRowText(user("ann", false, false)), QStringLiteral("[  ]ann"));
+}
+
+TEST(UserList, ComesUpWithEveryUserAndNoSelection)
+{
+    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
+                                     QStringLiteral("[ F]cid")}));
+    EXPECT_EQ(f.selectedRow(), -1);
+    EXPECT_EQ(f.slotOf(2), 2);
+    EXPECT_EQ(f.state().UserCount, 3);
+    EXPECT_TRUE(f.uniUser->text().isEmpty());
+}
+
+TEST(UserList, SelectingARowFillsBothFramesAndChangesNoFlags)
+{
+    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
+    // Back and forth between users with different flags: the chain of
+    // selection, boxes and redraw must end and leave every flag as it was.
+    for (int round = 0; round < 3; ++round) {
+        for (int row : {0, 1, 2, 0, 2, 1}) {
+            f.names->setCurrentRow(row);
+            const UserEntry &u = f.state().Users[size_t(row)];
+            ASSERT_EQ(f.selectedRow(), row);
+            EXPECT_EQ(f.syncScraps->isChecked(), u.Scraps);
+            EXPECT_EQ(f.uniScraps->isChecked(), u.Scraps);
+            EXPECT_EQ(f.syncFavs->isChecked(), u.Favs);
+            EXPECT_EQ(f.uniFavs->isChecked(), u.Favs);
+            EXPECT_EQ(f.uniUser->text(), u.Name);
+        }
+    }
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
+                                     QStringLiteral("[ F]cid")}));
+}
+
+TEST(UserList, FlagBoxesChangeTheSelectedUserOnly)
+{
+    ListFixture f({user("ann"), user("bob")});
+    f.names->setCurrentRow(1);
+    f.syncScraps->click();
+    EXPECT_TRUE(f.state().Users[1].Scraps);
+    EXPECT_FALSE(f.state().Users[0].Scraps);
+    EXPECT_EQ(f.rows().at(1), QStringLiteral("[S ]bob"));
+    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_TRUE(f.uniScraps->isChecked());
+    f.syncFavs->click();
+    EXPECT_EQ(f.rows().at(1), QStringLiteral("[SF]bob"));
+    f.syncScraps->click();
+    EXPECT_EQ(f.rows().at(1), QStringLiteral("[ F]bob"));
+    EXPECT_EQ(f.rows().at(0), QStringLiteral("[  ]ann"));
+    // Flags reach the file only at the final save.
+    EXPECT_FALSE(fileBytes(f.window->settingsFilePath()).contains("getfavs=True"));
+    f.window->unload();
+    EXPECT_TRUE(fileBytes(f.window->settingsFilePath())
+                    .contains("username=bob\r\ngetscraps=False\r\ngetfavs=True\r\n"));
+}
+
+TEST(UserList, FlagBoxWithoutSelectionOnlyRedraws)
+{
+    ListFixture f({user("ann"), user("bob")});
+    f.syncScraps->click();
+    EXPECT_FALSE(f.state().Users[0].Scraps);
+    EXPECT_FALSE(f.state().Users[1].Scraps);
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]ann"), QStringLiteral("[  ]bob")}));
+    EXPECT_EQ(f.selectedRow(), -1);
+}
+
+TEST(UserList, AddAsksStoresSelectsAndSaves)
+{
+    ListFixture f({user("ann", true, false)});
+    f.names->setCurrentRow(0); // ticks the single-user scraps box
+    f.add(QStringLiteral("bob"));
+    const auto inputs = f.test.prompts.ofKind(QStringLiteral("input"));
+    ASSERT_EQ(inputs.size(), 1);
+    EXPECT_EQ(inputs.first().title, QStringLiteral("Add new user"));
+    EXPECT_EQ(inputs.first().text, QStringLiteral("Enter username:"));
+    EXPECT_EQ(f.state().UserCount, 2);
+    EXPECT_EQ(f.rows().last(), QStringLiteral("[S ]bob"));
+    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_EQ(f.uniUser->text(), QStringLiteral("bob"));
+    EXPECT_TRUE(fileBytes(f.window->settingsFilePath())
+                    .contains("username=bob\r\ngetscraps=True\r\ngetfavs=False\r\n"));
+
+    f.uniScraps->setChecked(false);
+    f.add(QStringLiteral("Bob")); // letter case makes another user
+    EXPECT_EQ(f.rows().last(), QStringLiteral("[  ]Bob"));
+    EXPECT_TRUE(f.messages().isEmpty());
+}
+
+TEST(UserList, AddRejectsDuplicatesAndEmptyAnswers)
+{
+    ListFixture f({user("ann")});
+    const QByteArray before = fileBytes(f.window->settingsFilePath());
+    f.add(QStringLiteral("ann"));
+    f.add(QString()); // cancelled
+    const auto shown = f.messages();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].text, QStringLiteral("\"ann\" is already in the userlist."));
+    EXPECT_EQ(shown[1].text, QStringLiteral("\"\" is already in the userlist."));
+    for (const auto &message : shown) {
+        EXPECT_EQ(message.icon, Prompts::Icon::Information);
+        EXPECT_EQ(message.title, ProductName);
+    }
+    EXPECT_EQ(f.state().UserCount, 1);
+    EXPECT_EQ(f.rows().size(), 1);
+    EXPECT_EQ(fileBytes(f.window->settingsFilePath()), before);
+}
+
+TEST(UserList, AddStopsAtAFullTableCountingRemovedSlots)
+{
+    ListFixture f;
+    for (int slot = 0; slot < MaxUsers; ++slot)
+        f.state().Users[size_t(slot)].Name = QStringLiteral("u%1").arg(slot);
+    f.state().UserCount = MaxUsers;
+    f.state().Users[5].Name.clear(); // removed earlier in this run
+    f.add(QStringLiteral("late"));
+    const auto shown = f.messages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("User list is full (1024 entries)."));
+    EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
+    EXPECT_EQ(shown[0].title, ProductName);
+    EXPECT_TRUE(f.test.prompts.ofKind(QStringLiteral("input")).isEmpty());
+    EXPECT_EQ(f.state().UserCount, MaxUsers);
+    EXPECT_TRUE(f.state().Users[size_t(MaxUsers)].Name.isEmpty());
+}
+
+TEST(UserList, AddFillsTheTableUpToItsLastUser)
+{
+    ListFixture f;
+    for (int slot = 0; slot < MaxUsers - 1; ++slot)
+        f.state().Users[size_t(slot)].Name = QStringLiteral("u%1").arg(slot);
+    f.state().UserCount = MaxUsers - 1;
+    f.add(QStringLiteral("last"));
+    EXPECT_EQ(f.state().UserCount, MaxUsers);
+    EXPECT_EQ(f.state().Users[size_t(MaxUsers - 1)].Name, QStringLiteral("last"));
+    EXPECT_EQ(f.names->count(), MaxUsers);
+    f.add(QStringLiteral("more"));
+    EXPECT_EQ(f.messages().last().text, QStringLiteral("User list is full (1024 entries)."));
+}
+
+TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
+{
+    ListFixture f({user("ann"), user("bob", true), user("cid", false, true)});
+    f.names->setCurrentRow(1);
+    f.remove();
+    EXPECT_TRUE(f.state().Users[1].Name.isEmpty());
+    EXPECT_EQ(f.state().UserCount, 3);
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]ann"), QStringLiteral("[ F]cid")}));
+    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_EQ(f.slotOf(1), 2);
+    EXPECT_EQ(f.uniUser->text(), QStringLiteral("cid"));
+    EXPECT_TRUE(f.syncFavs->isChecked());
+    const QByteArray saved = fileBytes(f.window->settingsFilePath());
+    EXPECT_FALSE(saved.contains("username=bob"));
+    EXPECT_TRUE(saved.contains("username=ann\r\ngetscraps=False\r\ngetfavs=False\r\n"
+                               "username=cid\r\ngetscraps=False\r\ngetfavs=True\r\ndelay="));
+
+    // With an empty slot below it, the row still acts on its own user.
+    f.syncScraps->click();
+    EXPECT_TRUE(f.state().Users[2].Scraps);
+    EXPECT_FALSE(f.state().Users[0].Scraps);
+    EXPECT_EQ(f.rows().at(1), QStringLiteral("[SF]cid"));
+
+    // Removing the last row leaves nothing selected.
+    f.remove();
+    EXPECT_EQ(f.rows(), QStringList{QStringLiteral("[  ]ann")});
+    EXPECT_EQ(f.selectedRow(), -1);
+}
+
+TEST(UserList, RemovingTheOnlyUserKeepsItsNameInTheGetFrame)
+{
+    ListFixture f({user("ann")});
+    f.names->setCurrentRow(0);
+    f.remove();
+    EXPECT_EQ(f.names->count(), 0);
+    EXPECT_EQ(f.selectedRow(), -1);
+    EXPECT_EQ(f.uniUser->text(), QStringLiteral("ann"));
+    EXPECT_FALSE(fileBytes(f.window->settingsFilePath()).contains("username="));
+    // An empty list still allows Add; Remove does nothing.
+    const qsizetype shown = f.test.prompts.shown.size();
+    f.remove();
+    EXPECT_EQ(f.test.prompts.shown.size(), shown);
+    f.add(QStringLiteral("bob"));
+    EXPECT_EQ(f.rows(), QStringList{QStringLiteral("[  ]bob")});
+}
+
+TEST(UserList, RemoveWithoutSelectionDoesNothing)
+{
+    ListFixture f({user("ann")});
+    const QByteArray before = fileBytes(f.window->settingsFilePath());
+    f.remove();
+    EXPECT_EQ(f.names->count(), 1);
+    EXPECT_TRUE(f.test.prompts.shown.isEmpty());
+    EXPECT_EQ(fileBytes(f.window->settingsFilePath()), before);
+}
+
+TEST(UserList, AddAfterRemoveTakesAFreshSlot)
+{
+    ListFixture f({user("ann"), user("bob")});
+    f.names->setCurrentRow(0);
+    f.remove();
+    f.add(QStringLiteral("cid"));
+    EXPECT_EQ(f.state().UserCount, 3);
+    EXPECT_TRUE(f.state().Users[0].Name.isEmpty());
+    EXPECT_EQ(f.state().Users[2].Name, QStringLiteral("cid"));
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]bob"), QStringLiteral("[  ]cid")}));
+    EXPECT_EQ(f.slotOf(1), 2);
+
+    // After a restart the table is compact again.
+    TestWindow again;
+    QFile::copy(f.window->settingsFilePath(), again.path(SettingsFileName));
+    MainWindow &window = again.open();
+    EXPECT_EQ(window.state().UserCount, 2);
+    EXPECT_EQ(window.state().Users[1].Name, QStringLiteral("cid"));
+}
+
+TEST(UserList, ALongNameReachesTheGetFrameWhole)
+{
+    const QByteArray longName = "a_name_longer_than_twenty_two";
+    ListFixture f({user(longName.constData())});
+    f.names->setCurrentRow(0);
+    EXPECT_EQ(f.uniUser->text(), QString::fromLatin1(longName));
+}
+
+TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
+{
+    struct Case
+    {
+        QString keys;
+        bool noWait;
+    };
+    const QList<Case> cases = {
+        {QStringLiteral("skipnaps"), true},         {QStringLiteral("abcskipnaps"), false},
+        {QStringLiteral("abcdefghskipnaps"), true}, {QStringLiteral("abcdeskipnaps"), false},
+        {QStringLiteral("abcdeabcskipnaps"), true}, {QStringLiteral("SKIPNAPS"), false},
+        {QStringLiteral("skipnap"), false},
+    };
+    for (const Case &c : cases) {
+        ListFixture f({user("ann"), user("bob")});
+        f.type(c.keys);
+        EXPECT_EQ(f.state().NoWait, c.noWait) << c.keys.toStdString();
+        const auto shown = f.messages();
+        if (c.noWait) {
+            ASSERT_EQ(shown.size(), 1) << c.keys.toStdString();
+            EXPECT_EQ(shown[0].text, QStringLiteral("Gotcha :)"));
+            EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
+            EXPECT_EQ(shown[0].title, ProductName);
+            EXPECT_TRUE(f.state().KeyBuffer.isEmpty());
+        } else {
+            EXPECT_TRUE(shown.isEmpty()) << c.keys.toStdString();
+        }
+        EXPECT_LT(f.state().KeyBuffer.size(), 8);
+    }
+}
+
+TEST(UserList, KeysStillMoveTheSelection)
+{
+    ListFixture f({user("ann"), user("bob")});
+    f.names->setFocus();
+    f.names->setCurrentRow(0);
+    QTest::keyClick(f.names, Qt::Key_Down);
+    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_EQ(f.uniUser->text(), QStringLiteral("bob"));
+}
+
+TEST(UserList, KeyTextOfSeveralCharactersCountsEachOne)
+{
+    ListFixture f;
+    f.window->userList().keyTyped(QStringLiteral("xyzskipnapsabcdefghijk"));
+    EXPECT_FALSE(f.state().NoWait);
+    EXPECT_LT(f.state().KeyBuffer.size(), 8);
+    f.window->userList().keyTyped(QStringLiteral("abskipnaps"));
+    EXPECT_TRUE(f.state().NoWait);
+}
+
+TEST(UserList, SliderChangeSwitchesNoWaitOff)
+{
+    ListFixture f;
+    auto *slider = control<QScrollBar>(*f.window, "Hscr_Delay");
+    f.type(QStringLiteral("skipnaps"));
+    ASSERT_TRUE(f.state().NoWait);
+    slider->setValue(slider->value()); // no change of value: nothing happens
+    EXPECT_TRUE(f.state().NoWait);
+    slider->setValue(slider->value() + 1);
+    EXPECT_FALSE(f.state().NoWait);
+}
