@@ -3,29 +3,103 @@
 #include "GalleryContent.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
 
+#include <functional>
+
 // Serves the files of a GalleryContent on loopback:
 //   GET /art/<artist>/<file> HTTP/1.0  ->  200 with Content-Length and the body
 // Unknown paths get a 404. Every request's exact bytes are recorded. Faults can
-// be switched on for tests.
+// be switched on for tests, per path or for the next requests of any path.
+// Bodies are streamed: a generated file of any size is never held in memory.
 class GalleryFileHost final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(GalleryFileHost)
 
 public:
+    enum class Fault
+    {
+        None,
+        BadRequest,      // 400 Bad Request
+        NotFound,        // 404, with the reason text set by setNotFoundReason
+        Forbidden,       // 403 Forbidden
+        TooManyRequests, // 429 Too Many Requests
+        Unavailable,     // 503 Service Unavailable
+        NoContentLength, // the body without a size, then the connection closes
+        SplitHeader,     // the header in small pieces, a pause between them
+        OverLongBody,    // overLongExtra more bytes than the Content-Length says
+        NoReply,         // the request is read and never answered
+        CloseMidBody,    // half the body, then the connection closes
+        NotHttp,         // a few lines that are no HTTP reply; the connection stays open
+    };
+
+    // Writes length bytes of the body starting at offset into out.
+    using BodySource = std::function<void(qint64 offset, char *out, qint64 length)>;
+
     explicit GalleryFileHost(const GalleryContent &content, QObject *parent = nullptr);
 
     bool listen(quint16 port = 0); // on 127.0.0.1; 0 picks a free port
     quint16 port() const;
 
     QList<QByteArray> requests() const { return m_requests; }
+    int connectionCount() const { return m_connections; }
+
+    // times: how many requests of that path get the fault; -1 for every one.
+    void setFault(const QString &path, Fault fault, int times = -1);
+    // The next count requests, whatever their path (a path fault goes first).
+    void setNextFaults(Fault fault, int count);
+    void clearFaults();
+
+    // While refusing, the port does not listen: connections are refused.
+    void setRefusing(bool refusing);
+
+    void setNotFoundReason(const QByteArray &reason) { m_notFoundReason = reason; }
+    // At most this many body bytes per write (0: as the socket takes them) and
+    // a pause between writes (0: none), to make the client see many chunks.
+    void setPieceSize(int bytes) { m_pieceSize = bytes; }
+    void setPieceDelayMs(int milliseconds) { m_pieceDelayMs = milliseconds; }
+    void setOverLongExtra(int bytes) { m_overLongExtra = bytes; }
+
+    // A file whose body is made on the fly; the default source is generatedByte().
+    void addGeneratedFile(const QString &path, qint64 size, BodySource source = {});
+    static char generatedByte(qint64 offset);
+    static void generateBytes(qint64 offset, char *out, qint64 length);
+
+signals:
+    void requestReceived(const QByteArray &request);
 
 private:
+    struct PathFault
+    {
+        Fault fault = Fault::None;
+        int times = -1;
+    };
+    struct Generated
+    {
+        qint64 size = 0;
+        BodySource source;
+    };
+    class Connection;
+
+    void onNewConnection();
+    Fault takeFault(const QString &path);
+
     const GalleryContent &m_content;
     QTcpServer m_server;
+    quint16 m_port = 0;
     QList<QByteArray> m_requests;
+    int m_connections = 0;
+
+    QHash<QString, PathFault> m_pathFaults;
+    Fault m_nextFault = Fault::None;
+    int m_nextFaultCount = 0;
+    QHash<QString, Generated> m_generated;
+    QByteArray m_notFoundReason = "Not Found";
+    int m_pieceSize = 0;
+    int m_pieceDelayMs = 0;
+    int m_overLongExtra = 100;
 };

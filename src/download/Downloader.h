@@ -2,7 +2,12 @@
 
 #include "app/AppEnvironment.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QObject>
+#include <QTimer>
+
+#include <optional>
 
 class ErrorReporter;
 class EventLog;
@@ -11,9 +16,15 @@ class JobRunner;
 class JobSettings;
 class TcpClientSocket;
 struct JobState;
+struct QueuedSubmission;
 
 // Hands the queued submissions out one at a time with the pause between
 // files, fetches each into the temporary file and stores it under its name.
+//
+// Every wait is a timer: the pause between files ticks and re-reads the delay
+// and the no-wait mode, and a file request that stays silent is given up and
+// tried again. A file is tried a bounded number of times before the queue
+// moves on.
 class Downloader final : public QObject
 {
     Q_OBJECT
@@ -36,8 +47,39 @@ public:
     void pauseSettingsChanged();
 
     QString temporaryFilePath() const;
+    bool isPausing() const { return m_pausing; }
 
 private:
+    void finishQueue();
+    void pauseTick();
+    void connectForFile();
+    void resetTransfer();
+
+    // DLSocket events
+    void onConnected();
+    void onDataArrival();
+    void onClose();
+    void onError(int number, const QString &description);
+    void onReplyTimeout();
+
+    void handleHeaderBytes(const QByteArray &chunk);
+    void handleBodyChunk(const QByteArray &chunk);
+    void beginFile(const QByteArray &firstBodyBytes);
+    bool writeBody(const QByteArray &bytes);
+    void showFileProgress();
+
+    // Ways a file ends
+    void refuse(const QString &line);
+    void skipForSize(qint64 size);
+    void overLong();
+    void failedAttempt(const QString &retryLine, const QString &reason);
+    void storageFailed(const QString &line);
+    void advanceQueue();
+
+    bool currentEntryValid() const;
+    const QueuedSubmission &currentEntry() const;
+    std::optional<double> sizeLimit() const;
+
     JobState &m_state;
     JobSettings &m_settings;
     JobDisplay &m_display;
@@ -48,4 +90,19 @@ private:
     Timeouts m_timeouts;
     QString m_programFolder;
     JobRunner *m_jobs = nullptr;
+
+    QTimer m_pauseTimer;
+    QTimer m_replyTimer;
+    bool m_pausing = false;
+    bool m_pauseCaptionShown = false;
+    // Changes whenever a transfer is dropped or replaced, so that code resuming
+    // after a modal report can tell that its file is no longer the current one.
+    quint64 m_token = 0;
+    int m_failures = 0; // failed attempts at the current queue entry
+
+    QFile m_file;        // the temporary download file
+    QByteArray m_header; // reply bytes gathered until the header's blank line
+    bool m_headerDone = false;
+    qint64 m_expected = -1; // body size from Content-Length; -1 read until the host closes
+    qint64 m_written = 0;
 };
