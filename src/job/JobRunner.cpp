@@ -1,20 +1,173 @@
 #include "job/JobRunner.h"
 
-// Placeholder: the job steps are being written.
+#include "download/Downloader.h"
+#include "job/JobSettings.h"
+#include "job/JobState.h"
+#include "listing/ListingClient.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "windows/Prompts.h"
+#include "windows/ReportTexts.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString Gallery = QStringLiteral("gallery");
+const QString Scraps = QStringLiteral("scraps");
+const QString Favorites = QStringLiteral("favorites");
+
+} // namespace
+
 JobRunner::JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
                      ShutdownRequest shutdown, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_log(log), m_prompts(prompts),
       m_shutdown(std::move(shutdown))
 {
 }
+
 void JobRunner::setSteps(ListingClient *listing, Downloader *downloader)
 {
     m_listing = listing;
     m_downloader = downloader;
 }
-void JobRunner::Get() {}
-void JobRunner::Sync() {}
-void JobRunner::ProcessNextFolder() {}
-void JobRunner::ProcessNextUser() {}
-void JobRunner::supersedeRunningJob() {}
-void JobRunner::startFolder(const QString &) {}
+
+void JobRunner::Get()
+{
+    const QString user = m_settings.uniqueUserText();
+    if (user.isEmpty()) {
+        m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+                          QStringLiteral("Please enter an username."));
+        return;
+    }
+
+    // The variables below belong to the running job too: it cannot go on once they change.
+    supersedeRunningJob();
+    m_state.CurrentUser = user.toLower();
+    m_state.Synching = false;
+    m_state.DownloadErrors = false;
+    m_state.PageNumber = 0;
+    m_state.QueueCount = 0;
+
+    // Folders are always listed in the order gallery, scraps, favorites.
+    QString first;
+    if (m_settings.uniGetGallery())
+        first = Gallery;
+    else if (m_settings.uniGetScraps())
+        first = Scraps;
+    else if (m_settings.uniGetFavs())
+        first = Favorites;
+    if (first.isEmpty()) {
+        m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+                          QStringLiteral("Please select which gallery to download."));
+        return;
+    }
+    startFolder(first);
+}
+
+void JobRunner::Sync()
+{
+    int16_t index = 0;
+    while (index < MaxUsers && m_state.Users[size_t(index)].Name.isEmpty())
+        ++index;
+    if (m_state.Users[size_t(index)].Name.isEmpty())
+        return;
+
+    if (m_settings.shutdownTicked()) {
+        const Prompts::Answer answer = m_prompts.message(
+            m_owner, Prompts::Icon::Exclamation, ProductName,
+            QStringLiteral("Warning: Computer will shut down after synching is done.\r\n"
+                           "Still want this ?"),
+            true);
+        if (answer == Prompts::Answer::No)
+            m_settings.untickShutdown();
+    }
+
+    supersedeRunningJob();
+    m_state.CurrentUserIndex = index;
+    m_state.Synching = true;
+    m_state.DownloadErrors = false;
+    m_log.clear();
+    m_state.PageNumber = 0;
+    m_state.QueueCount = 0;
+    m_state.CurrentUser = m_state.Users[size_t(index)].Name;
+    startFolder(Gallery);
+}
+
+void JobRunner::ProcessNextFolder()
+{
+    m_state.PageNumber = 0;
+    m_state.QueueCount = 0;
+    m_state.PageBuffer.clear();
+
+    if (m_state.Synching) {
+        if (m_downloader)
+            m_downloader->abort();
+        // The user's flags are read now, not when the Sync began.
+        const size_t slot = size_t(std::clamp<int>(m_state.CurrentUserIndex, 0, UserSlots - 1));
+        const UserEntry &user = m_state.Users[slot];
+        if (m_state.CurrentFolder == Gallery && user.Scraps) {
+            startFolder(Scraps);
+            return;
+        }
+        if (m_state.CurrentFolder != Favorites && user.Favs) {
+            startFolder(Favorites);
+            return;
+        }
+        m_state.CurrentFolder = Gallery;
+        ProcessNextUser();
+        return;
+    }
+
+    // A Get reads its boxes when the step is taken.
+    if (m_settings.uniGetScraps() && m_state.CurrentFolder == Gallery) {
+        startFolder(Scraps);
+        return;
+    }
+    if (m_settings.uniGetFavs() && m_state.CurrentFolder != Favorites) {
+        startFolder(Favorites);
+        return;
+    }
+    // The Get is over; its last line is the folder's own summary.
+}
+
+void JobRunner::ProcessNextUser()
+{
+    for (;;) {
+        ++m_state.CurrentUserIndex;
+        if (m_state.CurrentUserIndex >= MaxUsers) {
+            m_log.AddEvent(QStringLiteral("Synching done."), LogGreen);
+            if (m_settings.shutdownTicked()) {
+                m_log.AddEvent(QStringLiteral("Everything is going down !"), LogBlack);
+                if (m_shutdown)
+                    m_shutdown();
+            }
+            return;
+        }
+        const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
+        if (!user.Name.isEmpty()) {
+            m_state.CurrentUser = user.Name;
+            startFolder(Gallery);
+            return;
+        }
+    }
+}
+
+void JobRunner::supersedeRunningJob()
+{
+    // Nothing of an earlier job may run once a new one has started.
+    if (m_listing)
+        m_listing->abort();
+    if (m_downloader)
+        m_downloader->abort();
+}
+
+void JobRunner::startFolder(const QString &folder)
+{
+    m_state.CurrentFolder = folder;
+    m_log.AddEvent(QStringLiteral("Listing ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                       folder + QStringLiteral("..."),
+                   LogBlack);
+    if (m_listing)
+        m_listing->GetURLs();
+}

@@ -1,21 +1,301 @@
 #include "listing/ListingClient.h"
 
-// Placeholder: the listing side is being written.
+#include "download/Downloader.h"
+#include "job/JobRunner.h"
+#include "job/JobSettings.h"
+#include "job/JobState.h"
+#include "listing/ListingRequest.h"
+#include "listing/SubmissionFilters.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "naming/DownloadFolders.h"
+#include "naming/FileNames.h"
+#include "platform/FileSystem.h"
+#include "platform/TcpClientSocket.h"
+#include "windows/ErrorReporter.h"
+
+#include <QDir>
+
+#include <limits>
+
+namespace {
+
+constexpr int16_t CountLimit = std::numeric_limits<int16_t>::max();
+
+} // namespace
+
 ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
                              EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
                              const SiteConfig &site, const Timeouts &timeouts, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
       m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts)
 {
+    connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
+    connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
+    connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
+    connect(&m_socket, &TcpClientSocket::errorOccurred, this,
+            [this](int number, const QString &) { onError(number); });
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
 }
+
 void ListingClient::setSteps(JobRunner *jobs, Downloader *downloader)
 {
     m_jobs = jobs;
     m_downloader = downloader;
 }
-void ListingClient::GetURLs() {}
-void ListingClient::abort() {}
-void ListingClient::onConnect() {}
-void ListingClient::onDataArrival() {}
-void ListingClient::onClose() {}
-void ListingClient::onError(int) {}
+
+void ListingClient::GetURLs()
+{
+    if (m_state.PageNumber >= CountLimit) {
+        // A folder that never ends: list no further than the page counter goes.
+        m_log.AddEvent(QStringLiteral("Page limit reached: ") + m_state.CurrentUser +
+                           QStringLiteral("'s ") + m_state.CurrentFolder +
+                           QStringLiteral(" is listed up to page ") +
+                           QString::number(m_state.PageNumber) + u'.',
+                       LogRed);
+        endFolder(m_state.PageNumber);
+        return;
+    }
+    ++m_state.PageNumber;
+    m_retries = 0;
+    requestPage();
+}
+
+void ListingClient::abort()
+{
+    stopWaiting();
+    m_retries = 0;
+    m_socket.close();
+    m_gatherer.reset();
+}
+
+void ListingClient::requestPage()
+{
+    m_display.setStatusCaption(QStringLiteral("Listing files..."));
+    m_stallTimer.stop();
+    m_socket.close();
+    m_receiving = true;
+    m_socket.setRemoteHost(m_site.pageHost);
+    m_socket.setRemotePort(80);
+    m_socket.connectToRemote();
+}
+
+void ListingClient::stopWaiting()
+{
+    m_stallTimer.stop();
+    m_receiving = false;
+}
+
+void ListingClient::onConnect()
+{
+    m_state.PageBuffer.clear();
+    m_gatherer.reset();
+    // Cookies are read for every page, so a change in the window applies from the next one.
+    ListingRequestFields fields;
+    fields.folder = m_state.CurrentFolder;
+    fields.user = m_state.CurrentUser;
+    fields.page = m_state.PageNumber;
+    fields.hostAlias = m_site.pageHostAlias;
+    fields.cookieB = m_settings.cookieB();
+    fields.cookieA = m_settings.cookieA();
+    m_socket.sendData(listingRequest(fields));
+    m_stallTimer.start(m_timeouts.listStallMs);
+}
+
+void ListingClient::onDataArrival()
+{
+    if (m_socket.state() != TcpClientSocket::StateConnected) {
+        m_log.AddEvent(QStringLiteral("Disconnected in list socket DataArrival."), LogRed);
+        m_socket.close();
+        if (m_receiving)
+            retryPage();
+        return;
+    }
+    const QString piece = m_socket.getData();
+    if (!m_receiving)
+        return;
+    m_stallTimer.start(m_timeouts.listStallMs);
+    const PageKind kind = m_gatherer.add(m_state.PageBuffer, piece);
+    if (kind == PageKind::Incomplete)
+        return;
+    stopWaiting();
+    readPage(kind);
+}
+
+void ListingClient::onClose()
+{
+    m_log.AddEvent(QStringLiteral("List socket disconnected."), LogRed);
+    if (!m_receiving)
+        return;
+    // The page ended early: its submissions must not be lost.
+    m_socket.close();
+    retryPage();
+}
+
+void ListingClient::onStalled()
+{
+    if (!m_receiving)
+        return;
+    m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
+    m_socket.close();
+    retryPage();
+}
+
+void ListingClient::retryPage()
+{
+    m_stallTimer.stop();
+    if (m_retries >= m_timeouts.listRetries) {
+        m_receiving = false;
+        m_socket.close();
+        m_errors.RaiseError(QStringLiteral("Could not list page ") +
+                            QString::number(m_state.PageNumber) + QStringLiteral(" of ") +
+                            m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
+                            QStringLiteral(": the connection was lost ") +
+                            QString::number(m_retries + 1) +
+                            QStringLiteral(" times before the page was complete."));
+        return;
+    }
+    ++m_retries;
+    requestPage();
+}
+
+void ListingClient::onError(int number)
+{
+    stopWaiting();
+    if (number == SocketError::TimedOut)
+        m_errors.RaiseError(QStringLiteral("Could not open connection on sock1.\r\n"
+                                           "Check if GS is up, and your firewall settings "
+                                           "before sending a bug report."));
+    else
+        m_errors.RaiseError(QStringLiteral("Error ") + QString::number(number) +
+                            QStringLiteral(" raised by sock1."));
+}
+
+void ListingClient::readPage(PageKind kind)
+{
+    switch (kind) {
+    case PageKind::Incomplete:
+        return;
+    case PageKind::UserMissing:
+        m_log.AddEvent(QStringLiteral("User ") + m_state.CurrentUser +
+                           QStringLiteral(" doesn't exist"),
+                       LogRed);
+        m_socket.close();
+        if (m_state.Synching) {
+            m_state.PageNumber = 0;
+            m_state.CurrentFolder = QStringLiteral("gallery");
+            m_jobs->ProcessNextUser();
+        }
+        return;
+    case PageKind::FolderEnd:
+        // The page that says so is not counted.
+        endFolder(m_state.PageNumber - 1);
+        return;
+    case PageKind::Submissions:
+        readSubmissions();
+        return;
+    }
+}
+
+void ListingClient::readSubmissions()
+{
+    m_log.AddEvent(QStringLiteral("Parsing page ") + QString::number(m_state.PageNumber) +
+                       QStringLiteral(". Submissions found: ") +
+                       QString::number(m_state.QueueCount),
+                   LogBlack);
+    const QString page = m_state.PageBuffer;
+    LinkWalker walker(page, m_site.fileHost);
+    PageLink link;
+    int entries = 0;
+    for (;;) {
+        const LinkWalker::Step step = walker.next(link);
+        if (step == LinkWalker::Step::Done)
+            break;
+        ++entries;
+        if (step == LinkWalker::Step::Malformed) {
+            m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
+                               QString::number(m_state.PageNumber) + u'.',
+                           LogRed);
+            continue;
+        }
+        if (m_state.QueueCount >= CountLimit) {
+            m_log.AddEvent(QStringLiteral("Queue full at ") + QString::number(CountLimit) +
+                               QStringLiteral(" submissions: the rest of ") + m_state.CurrentUser +
+                               QStringLiteral("'s ") + m_state.CurrentFolder +
+                               QStringLiteral(" is not listed."),
+                           LogRed);
+            endFolder(m_state.PageNumber);
+            return;
+        }
+        acceptSubmission(link);
+    }
+    if (entries == 0) {
+        // Not a listing at all (an error or maintenance page): asking for the
+        // following pages would only bring the same page up to the page limit.
+        m_log.AddEvent(QStringLiteral("Page ") + QString::number(m_state.PageNumber) +
+                           QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                           m_state.CurrentFolder +
+                           QStringLiteral(" lists nothing: the folder ends here."),
+                       LogRed);
+        endFolder(m_state.PageNumber - 1);
+        return;
+    }
+    GetURLs();
+}
+
+bool ListingClient::acceptSubmission(const PageLink &link)
+{
+    m_state.LinkUrl = rewriteAddress(link.address, m_state.CurrentUser, m_state.CurrentFolder,
+                                     m_settings.urlFix());
+    m_state.LinkTitle = StripHTML(link.nameMarkup);
+
+    // Settings are read again for every submission.
+    SkipReason reason =
+        typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
+    if (reason == SkipReason::None) {
+        const QString path = MakeDLFolder(m_settings, m_state, false) + QDir::separator() +
+                             MakeFileName(m_state.LinkUrl, m_state.LinkTitle, m_settings.nameMode(),
+                                          m_state.CurrentUser);
+        if (FileSystem::FileExists(path))
+            reason = SkipReason::AlreadyExists;
+    }
+    if (reason != SkipReason::None) {
+        m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
+        return false;
+    }
+
+    QueuedSubmission &entry = m_state.SubmissionQueue[size_t(m_state.QueueCount)];
+    entry.Url = m_state.LinkUrl;
+    entry.Title = m_state.LinkTitle;
+    ++m_state.QueueCount;
+    return true;
+}
+
+void ListingClient::endFolder(int pagesListed)
+{
+    stopWaiting();
+    m_state.QueueIndex = 0;
+    if (m_state.QueueCount < 1) {
+        m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);
+        m_socket.close();
+        m_jobs->ProcessNextFolder();
+        return;
+    }
+    m_log.AddEvent(QStringLiteral("Found ") + QString::number(m_state.QueueCount) +
+                       QStringLiteral(" submissions on ") + QString::number(pagesListed) +
+                       QStringLiteral(" page(s)."),
+                   LogBlack);
+    QString error;
+    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, true, &error);
+    m_socket.close();
+    if (!error.isEmpty()) {
+        // Nothing of this folder can be saved; the job goes on with the next one.
+        m_errors.RaiseError(QStringLiteral("Could not create the download folder for ") +
+                            m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
+                            QStringLiteral(": ") + error);
+        m_jobs->ProcessNextFolder();
+        return;
+    }
+    m_downloader->Retrieve();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppEnvironment.h"
+#include "listing/PageReader.h"
 
 #include <QObject>
 #include <QTimer>
@@ -13,6 +14,7 @@ class JobRunner;
 class JobSettings;
 class TcpClientSocket;
 struct JobState;
+struct PageLink;
 
 // Fetches the listing pages of the current folder over the listing socket,
 // reads each complete page and fills the submission queue.
@@ -37,6 +39,18 @@ private:
     void onDataArrival();
     void onClose();
     void onError(int number);
+    void onStalled();
+
+    // Connects for the page PageNumber names (a new page or the same one again).
+    void requestPage();
+    // The page was lost before its end: ask for it again, or give up.
+    void retryPage();
+    void stopWaiting();
+    void readPage(PageKind kind);
+    void readSubmissions();
+    // True when the submission is queued; false when a filter refused it.
+    bool acceptSubmission(const PageLink &link);
+    void endFolder(int pagesListed);
 
     JobState &m_state;
     JobSettings &m_settings;
@@ -48,4 +62,9 @@ private:
     Timeouts m_timeouts;
     JobRunner *m_jobs = nullptr;
     Downloader *m_downloader = nullptr;
+
+    PageGatherer m_gatherer;
+    QTimer m_stallTimer;
+    bool m_receiving = false; // a page has been asked for and its end has not arrived
+    int m_retries = 0;        // times the current page has been asked for again
 };
