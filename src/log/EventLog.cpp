@@ -19,9 +19,27 @@ void EventLog::AddEvent(const QString &Texte, int32_t Couleur)
     beginInsertRows(QModelIndex(), row, row);
     m_lines.push_back(Line{Texte, Couleur});
     endInsertRows();
-    if (m_view)
-        m_view->scrollTo(index(row), QAbstractItemView::PositionAtBottom);
+    scrollToNewestSoon();
     emit lineAdded(Texte, Couleur);
+}
+
+// Bringing a row into view makes the list lay out every row again, so a
+// burst of lines (a whole listing page of skips) would cost the square of
+// the log's length. The scroll is made once, after the burst, and always
+// before the list is painted again.
+void EventLog::scrollToNewestSoon()
+{
+    if (!m_view || m_scrollPending)
+        return;
+    m_scrollPending = true;
+    QMetaObject::invokeMethod(this, &EventLog::scrollToNewest, Qt::QueuedConnection);
+}
+
+void EventLog::scrollToNewest()
+{
+    m_scrollPending = false;
+    if (m_view && !m_lines.empty())
+        m_view->scrollTo(index(int(m_lines.size()) - 1), QAbstractItemView::EnsureVisible);
 }
 
 void EventLog::clear()

@@ -21,8 +21,13 @@ public:
     // The list that shows the lines; the newest line is scrolled into view.
     void attachView(QTreeView *view);
 
+    // Appends one line in a 0x00BBGGRR colour. The list shows it scrolled
+    // into view from the next pass of the event loop, before any repaint.
     void AddEvent(const QString &Texte, int32_t Couleur);
+    // Removes every line at once (the start of a Sync).
     void clear();
+    // Scrolls the newest line into view now.
+    void scrollToNewest();
 
     int lineCount() const { return int(m_lines.size()); }
     QString lineText(int row) const { return m_lines.at(size_t(row)).text; }
@@ -36,6 +41,8 @@ signals:
     void lineAdded(const QString &text, int32_t color);
 
 private:
+    void scrollToNewestSoon();
+
     struct Line
     {
         QString text;
@@ -43,4 +50,5 @@ private:
     };
     std::vector<Line> m_lines;
     QTreeView *m_view = nullptr;
+    bool m_scrollPending = false;
 };
