@@ -662,3 +662,25 @@ TEST(SettingsWindow, ProgramFolderThatIsAFileReportsTheFailedSave)
     EXPECT_TRUE(errors.first().title.startsWith(QStringLiteral("Could not save the settings")));
     EXPECT_EQ(fileBytes(notAFolder), QByteArray("x"));
 }
+
+TEST(SettingsWindow, FolderInPlaceOfTheFileIsAFirstStartAndIsNotReplaced)
+{
+    TestWindow test;
+    ASSERT_TRUE(QDir(test.folder.path()).mkdir(SettingsFileName));
+    MainWindow &window = test.open();
+    EXPECT_EQ(test.prompts.ofKind(QStringLiteral("notice")).size(), 1);
+    window.unload();
+    const auto errors = test.prompts.ofKind(QStringLiteral("error"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().title.startsWith(QStringLiteral("Could not save the settings")));
+    EXPECT_TRUE(QFileInfo(window.settingsFilePath()).isDir());
+}
+
+TEST(SettingsWindow, LongStoredSizeLimitIsNotCutShort)
+{
+    TestWindow test;
+    writeFile(test.path(SettingsFileName),
+              crlfLines({QStringLiteral("130"), QStringLiteral("maxsize=123456")}));
+    MainWindow &window = test.open();
+    EXPECT_EQ(window.maxSizeText(), QStringLiteral("123456"));
+}

@@ -385,3 +385,19 @@ TEST(UserList, SliderChangeSwitchesNoWaitOff)
     slider->setValue(slider->value() + 1);
     EXPECT_FALSE(f.state().NoWait);
 }
+
+TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
+{
+    ListFixture f({user("ann", true), user("bob")});
+    f.names->setCurrentRow(0);
+    f.names->item(0)->setSelected(false); // a ctrl-click on the selected row
+    ASSERT_EQ(f.selectedRow(), -1);
+    f.uniUser->clear();
+    f.names->item(0)->setSelected(true);
+    EXPECT_EQ(f.uniUser->text(), QStringLiteral("ann"));
+    EXPECT_TRUE(f.syncScraps->isChecked());
+    // Without a selected row, Remove leaves the current row alone.
+    f.names->item(0)->setSelected(false);
+    f.remove();
+    EXPECT_EQ(f.names->count(), 2);
+}

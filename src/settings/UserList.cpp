@@ -30,7 +30,8 @@ UserList::UserList(JobState &state, Prompts &prompts, const UserListWidgets &wid
       m_saveSettings(std::move(saveSettings)), m_owner(owner)
 {
     m_widgets.names->installEventFilter(this);
-    connect(m_widgets.names, &QListWidget::currentRowChanged, this, &UserList::onSelectionChanged);
+    connect(m_widgets.names, &QListWidget::itemSelectionChanged, this,
+            &UserList::onSelectionChanged);
     // toggled: a user's click and a change made by the selection step both count;
     // setting a box to the state it has runs nothing.
     connect(m_widgets.syncScraps, &QCheckBox::toggled, this, &UserList::onSyncScrapsChanged);
@@ -96,9 +97,6 @@ void UserList::selectionStep()
     m_widgets.uniqueScraps->setChecked(user.Scraps);
     m_widgets.syncFavs->setChecked(user.Favs);
     m_widgets.uniqueFavs->setChecked(user.Favs);
-    // The box's typing limit must not cut a listed name short: Get would fetch another user.
-    if (user.Name.size() > m_widgets.uniqueUser->maxLength())
-        m_widgets.uniqueUser->setMaxLength(int(user.Name.size()));
     m_widgets.uniqueUser->setText(user.Name);
     m_inSelectionStep = false;
 }
