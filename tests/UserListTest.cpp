@@ -401,3 +401,19 @@ TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
     f.remove();
     EXPECT_EQ(f.names->count(), 2);
 }
+
+TEST(UserList, MouseClicksMoveBetweenUsersWithDifferentFlags)
+{
+    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
+    f.window->show();
+    for (int row : {0, 1, 2, 1, 0, 2}) {
+        const QRect rect = f.names->visualItemRect(f.names->item(row));
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseClick(f.names->viewport(), Qt::LeftButton, {}, rect.center());
+        ASSERT_EQ(f.selectedRow(), row);
+        EXPECT_EQ(f.uniUser->text(), f.state().Users[size_t(row)].Name);
+        EXPECT_EQ(f.syncFavs->isChecked(), f.state().Users[size_t(row)].Favs);
+    }
+    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
+                                     QStringLiteral("[ F]cid")}));
+}
