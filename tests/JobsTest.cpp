@@ -197,7 +197,7 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
 {
     for (const bool oldIsSync : {false, true}) {
         ListingTestSite site;
-        site.test.timeouts.listStallMs = 1500;
+        site.test.timeouts.listStallMs = 2000;
         site.addUser(QStringLiteral("first"), 0, 0, 0);
         site.addUser(QStringLiteral("second"), 0, 0, 0);
         site.open();
@@ -230,7 +230,7 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
 TEST(Jobs, ANewJobStopsThePauseBetweenTheOldJobsFiles)
 {
     ListingTestSite site;
-    site.test.timeouts.listStallMs = 1500;
+    site.test.timeouts.listStallMs = 2000;
     site.addUser(QStringLiteral("first"), 2);
     site.addUser(QStringLiteral("second"), 0);
     GalleryFileHost files(site.content);

@@ -293,7 +293,7 @@ TEST(Listing, ADroppedPageIsFetchedAgainNotSkipped)
 TEST(Listing, AStalledPageIsFetchedAgain)
 {
     ListingTestSite site;
-    site.test.timeouts.listStallMs = 1000;
+    site.test.timeouts.listStallMs = 2000;
     site.addUser(QStringLiteral("someone"), 3);
     site.open();
     site.pages->stallNext(1, QStringLiteral("/gallery/someone/1"));
@@ -315,7 +315,7 @@ TEST(Listing, APageLostTooOftenStopsTheJobWithAReport)
     };
     for (const Case c : {Case{false, 3}, Case{true, 1}}) {
         ListingTestSite site;
-        site.test.timeouts.listStallMs = 800;
+        site.test.timeouts.listStallMs = 1500;
         site.test.timeouts.listRetries = c.retries;
         site.addUser(QStringLiteral("someone"), 6);
         site.open();
