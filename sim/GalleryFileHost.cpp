@@ -175,6 +175,10 @@ private:
         case Fault::CloseMidBody:
             beginBody("200 OK", size, size / 2, true, false);
             return;
+        case Fault::StallMidBody:
+            m_stallAfter = true;
+            beginBody("200 OK", size, size / 2, false, false);
+            return;
         default:
             beginBody("200 OK", size, size, false, false);
             return;
@@ -255,6 +259,8 @@ private:
 
     void finishReply()
     {
+        if (m_stallAfter)
+            return; // stays replying: nothing more is read or sent
         m_replying = false;
         m_wholeAtOnce = false;
         m_body = {};
@@ -275,6 +281,7 @@ private:
     bool m_splitHeader = false;
     bool m_wholeAtOnce = false;
     bool m_waiting = false;
+    bool m_stallAfter = false;
     QByteArray m_header;
     BodySource m_body;
     qint64 m_offset = 0;

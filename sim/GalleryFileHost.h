@@ -34,6 +34,7 @@ public:
         OverLongBody,    // overLongExtra more bytes than the Content-Length says
         NoReply,         // the request is read and never answered
         CloseMidBody,    // half the body, then the connection closes
+        StallMidBody,    // half the body, then silence on an open connection
         NotHttp,         // a few lines that are no HTTP reply; the connection stays open
     };
 

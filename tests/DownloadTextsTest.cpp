@@ -256,6 +256,19 @@ TEST(FileStore, ReplacesAnExistingFileAndLeavesNoStagingFile)
               QStringList{QStringLiteral("pic.png")});
 }
 
+TEST(FileStore, FailedCopyLeavesTheExistingFileIntact)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("pic.png"));
+    ASSERT_TRUE(writeFile(target, "the old file"));
+    const StoreOutcome outcome =
+        storeFile(dir.filePath(QStringLiteral("gone.dat")), dir.path(), QStringLiteral("pic.png"));
+    EXPECT_EQ(outcome.result, StoreOutcome::Result::Failed);
+    EXPECT_EQ(readAll(target), QByteArray("the old file"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("pic.png")});
+}
+
 TEST(FileStore, RefusedNameAndUnusableFolderAreToldApart)
 {
     QTemporaryDir dir;

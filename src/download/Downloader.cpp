@@ -85,7 +85,10 @@ void Downloader::Retrieve()
     ++m_token;
     m_pauseTimer.stop();
     m_pausing = false;
-    m_replyTimer.stop();
+    // Whatever connection is left belongs to an earlier attempt: nothing of it
+    // may reach the handlers during the pause.
+    m_socket.close();
+    resetTransfer();
 
     if (!currentEntryValid()) {
         finishQueue();
@@ -212,13 +215,27 @@ void Downloader::onConnected()
     m_replyTimer.start(m_timeouts.replyMs);
 }
 
+bool Downloader::dropIfStale()
+{
+    if (currentEntryValid())
+        return false;
+    // The queue changed under a running transfer (a new job took over).
+    m_socket.close();
+    resetTransfer();
+    return true;
+}
+
 void Downloader::onReplyTimeout()
 {
+    if (dropIfStale())
+        return;
     failedAttempt(QStringLiteral("Timed out, trying again."), QStringLiteral("timed out"));
 }
 
 void Downloader::onDataArrival()
 {
+    if (dropIfStale())
+        return;
     if (m_socket.state() != TcpClientSocket::StateConnected) {
         failedAttempt(QStringLiteral("Disconnected in Data DataArrival."),
                       QStringLiteral("disconnected"));
@@ -239,6 +256,8 @@ void Downloader::onDataArrival()
 
 void Downloader::onClose()
 {
+    if (dropIfStale())
+        return;
     // A reply without a size ends when the host closes.
     if (m_headerDone && m_state.InBody && m_expected < 0) {
         m_state.FileSize = clampToInt32(m_written);
@@ -251,6 +270,8 @@ void Downloader::onClose()
 
 void Downloader::onError(int number, const QString &description)
 {
+    if (dropIfStale())
+        return;
     // After a socket error nothing more arrives on this connection.
     failedAttempt(QStringLiteral("Data socket error %1: ").arg(number) + description +
                       QStringLiteral(". Retry..."),

@@ -77,6 +77,7 @@ private:
     void advanceQueue();
 
     bool currentEntryValid() const;
+    bool dropIfStale();
     const QueuedSubmission &currentEntry() const;
     std::optional<double> sizeLimit() const;
 
