@@ -27,9 +27,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
@@ -83,6 +85,38 @@ QLabel *label(const QString &name, const QString &caption, QWidget *parent)
 QLineEdit *textBox(const QString &name, const QString &accessible, QWidget *parent)
 {
     return named(new QLineEdit(parent), name, accessible);
+}
+
+// A text box's typing limit. Unlike QLineEdit::setMaxLength it never cuts a
+// longer text that the program puts into the box (a listed user name, a stored
+// size limit); the user can shorten such a text but not lengthen it.
+class TypedLengthValidator final : public QValidator
+{
+public:
+    TypedLengthValidator(int maxLength, QLineEdit *box)
+        : QValidator(box), m_box(box), m_maxLength(maxLength), m_length(box->text().size())
+    {
+        QObject::connect(box, &QLineEdit::textChanged, this,
+                         [this](const QString &text) { m_length = text.size(); });
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        // setText() clears the modified flag before the text is validated.
+        if (!m_box->isModified())
+            return Acceptable;
+        return input.size() <= m_maxLength || input.size() <= m_length ? Acceptable : Invalid;
+    }
+
+private:
+    const QLineEdit *m_box;
+    qsizetype m_maxLength;
+    qsizetype m_length;
+};
+
+void limitTyping(QLineEdit *box, int maxLength)
+{
+    box->setValidator(new TypedLengthValidator(maxLength, box));
 }
 
 bool ticked(const QCheckBox *box)
@@ -164,7 +198,7 @@ void MainWindow::buildControls()
     auto *frame2 = frame(QStringLiteral("Frame2"), QStringLiteral("Get unique user"), this);
     auto *label1 = label(QStringLiteral("Label1"), QStringLiteral("Username:"), frame2);
     Txt_Uniuser = textBox(QStringLiteral("Txt_Uniuser"), QStringLiteral("Username:"), frame2);
-    Txt_Uniuser->setMaxLength(22);
+    limitTyping(Txt_Uniuser, 22);
     Txt_Uniuser->setFont(fixed);
     label1->setBuddy(Txt_Uniuser);
     Chk_Unigetgal = checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
@@ -190,6 +224,9 @@ void MainWindow::buildControls()
                       QStringLiteral("Get multiple users"));
     Lst_Names->setFont(fixed);
     Lst_Names->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The user list takes the height of the frame beside it rather than setting it.
+    Lst_Names->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    Lst_Names->setMinimumHeight(Lst_Names->fontMetrics().height() * 5);
     Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("Add"), frame3);
     Command5 = button(QStringLiteral("Command5"), QStringLiteral("Remove"), frame3);
     Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("Sync all"), frame3);
@@ -307,7 +344,10 @@ void MainWindow::buildControls()
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
-    Lst_Types->setMaximumHeight(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4);
+    // Exactly the four entries, never cut to fewer.
+    Lst_Types->setFixedHeight(
+        std::max(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4,
+                 Lst_Types->minimumSizeHint().height()));
     Chk_Getgeneral = checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
     Chk_Getmature = checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
     Chk_Getmature->setStyleSheet(QStringLiteral("color: #000080;"));
@@ -315,7 +355,7 @@ void MainWindow::buildControls()
     Chk_Getadult->setStyleSheet(QStringLiteral("color: #800000;"));
     Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"), frame6);
     Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
-    Txt_Maxsize->setMaxLength(5);
+    limitTyping(Txt_Maxsize, 5);
     Txt_Maxsize->setText(QStringLiteral("0"));
     Label11->setBuddy(Txt_Maxsize);
     Label11->setMinimumHeight(Txt_Maxsize->sizeHint().height());
@@ -353,39 +393,47 @@ void MainWindow::buildControls()
     Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"), QStringLiteral("Save settings on exit"),
                             true, frame1);
     {
-        auto *left = new QVBoxLayout;
-        left->addWidget(frame4);
         auto *modes = new QHBoxLayout;
         modes->addWidget(frame7);
         modes->addWidget(frame5);
+        auto *left = new QVBoxLayout;
+        left->addWidget(frame4);
         left->addLayout(modes);
         left->addStretch(1);
 
-        auto *right = new QGridLayout;
-        right->addWidget(Chk_urlfix, 0, 0, 1, 3);
-        right->addWidget(Lbl_Delay, 1, 0, 1, 3);
-        right->addWidget(Hscr_Delay, 2, 0, 1, 3);
-        right->addWidget(label3, 3, 0);
-        right->addWidget(Txt_Path, 3, 1);
-        right->addWidget(Cmd_Browsepath, 3, 2);
-        right->addWidget(label7, 4, 0);
-        right->addWidget(Txt_Favpath, 4, 1);
-        right->addWidget(Cmd_browsefavs, 4, 2);
-        right->addWidget(Chk_Shutdown, 5, 0, 1, 3);
-        right->addWidget(Chk_Savesets, 6, 0, 1, 3);
-        right->setRowStretch(7, 1);
-        right->setColumnStretch(1, 1);
+        auto *right = new QVBoxLayout;
+        right->addWidget(Chk_urlfix);
+        right->addWidget(Lbl_Delay);
+        right->addWidget(Hscr_Delay);
+        right->addWidget(Chk_Shutdown);
+        right->addWidget(Chk_Savesets);
+        right->addStretch(1);
 
-        auto *layout = new QHBoxLayout(frame1);
-        layout->addLayout(left, 3);
-        layout->addWidget(frame6, 1);
-        layout->addLayout(right, 3);
+        auto *columns = new QHBoxLayout;
+        columns->addLayout(left, 3);
+        columns->addWidget(frame6, 2);
+        columns->addLayout(right, 2);
+
+        // The folders get the full width: paths are long.
+        auto *folders = new QGridLayout;
+        folders->addWidget(label3, 0, 0);
+        folders->addWidget(Txt_Path, 0, 1);
+        folders->addWidget(Cmd_Browsepath, 0, 2);
+        folders->addWidget(label7, 1, 0);
+        folders->addWidget(Txt_Favpath, 1, 1);
+        folders->addWidget(Cmd_browsefavs, 1, 2);
+        folders->setColumnStretch(1, 1);
+
+        auto *layout = new QVBoxLayout(frame1);
+        layout->addLayout(columns);
+        layout->addLayout(folders);
     }
 
     // Bottom row
     Cmd_About = button(QStringLiteral("Cmd_About"), QStringLiteral("?"), this);
-    Cmd_About->setAccessibleName(QStringLiteral("About"));
-    Cmd_About->setMaximumWidth(Cmd_About->fontMetrics().horizontalAdvance(QStringLiteral("?")) * 4 + 16);
+    Cmd_About->setAccessibleDescription(QStringLiteral("About ") + ProductName);
+    Cmd_About->setToolTip(QStringLiteral("About"));
+    Cmd_About->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     Lbl_site = textBox(QStringLiteral("Lbl_site"), QStringLiteral("Web page"), this);
     Lbl_site->setFrame(false);
     Lbl_site->setReadOnly(true);
@@ -406,8 +454,17 @@ void MainWindow::buildControls()
     layout->addWidget(frame1);
     layout->addLayout(bottom);
 
+    // Keyboard order follows the arrangement: the right-hand column before the folders.
+    setTabOrder(Hscr_Delay, Chk_Shutdown);
+    setTabOrder(Chk_Shutdown, Chk_Savesets);
+    setTabOrder(Chk_Savesets, Txt_Path);
+
+    placeSizeBox(); // the label's width must already allow for the box
     setFocusProxy(Txt_Uniuser);
-    resize(760, 720);
+    QSize size = sizeHint().expandedTo(QSize(760, 0));
+    if (const QScreen *screen = this->screen())
+        size = size.boundedTo(screen->availableSize()).expandedTo(minimumSizeHint());
+    resize(size);
 }
 
 void MainWindow::wireControls()
@@ -643,7 +700,9 @@ void MainWindow::placeSizeBox()
     const int height = Txt_Maxsize->sizeHint().height();
     const int width = std::max(right - left, metrics.horizontalAdvance(QStringLiteral("00000")) + 12);
     Txt_Maxsize->setGeometry(left, (Label11->height() - height) / 2, width, height);
-    const int needed = left + width + metrics.horizontalAdvance(QStringLiteral(" MB"));
+    // A minimum width set by hand replaces the label's own, which fits the whole caption.
+    const int needed = std::max(left + width + metrics.horizontalAdvance(QStringLiteral(" MB")),
+                                Label11->minimumSizeHint().width());
     if (Label11->minimumWidth() < needed)
         Label11->setMinimumWidth(needed);
 }
