@@ -1,0 +1,176 @@
+// Vorpaline on its demo gallery: the real main window, wired to a simulated
+// gallery site that runs in this process on loopback. Everything the demo
+// writes stays in its own folder, which is also the program folder it hands
+// to the window (settings, temporary file and, by default, the downloads).
+
+#include "DemoGallery.h"
+#include "DemoSite.h"
+#include "UnattendedPrompts.h"
+#include "app/MainWindow.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "settings/SettingsFile.h"
+#include "windows/WidgetPrompts.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The slider's minimum, so a Sync of the whole demo list takes a few minutes.
+constexpr int DemoDelaySeconds = 5;
+constexpr int ScreenshotTimeoutMs = 180000;
+
+QString defaultFolder()
+{
+    // Beside the build folder: <checkout>/demo-data for the usual build/.
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../demo-data"));
+}
+
+// Makes the folder and, when it holds no usable settings yet, the demo's own
+// settings file with its user list. A settings file the person has changed
+// while trying the demo is kept.
+bool prepareFolder(const QString &folder, QString *error)
+{
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot create the demo folder %1").arg(folder);
+        return false;
+    }
+    QFile file(QDir(folder).filePath(SettingsFileName));
+    if (file.exists() && file.size() > 0)
+        return true;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(DemoGallery::settingsText(DemoGallery::startingUsers(), DemoDelaySeconds)) < 0) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
+void printLog(const EventLog &log)
+{
+    for (int row = 0; row < log.lineCount(); ++row)
+        std::printf("%s\n", qPrintable(log.lineText(row)));
+    std::fflush(stdout);
+}
+
+// The screenshot run: "Sync all" is pressed at once with no pause between
+// files, and the window is saved to a PNG when the Sync is done.
+void scheduleScreenshot(MainWindow &window, const QString &target, UnattendedPrompts &prompts)
+{
+    QPointer<MainWindow> guard(&window);
+    window.resize(780, 840); // room for more of the log in the picture
+    auto *watchdog = new QTimer(&window);
+    watchdog->setSingleShot(true);
+    QObject::connect(watchdog, &QTimer::timeout, &window, [guard] {
+        std::fprintf(stderr, "vorpaline-demo: the Sync did not finish in time\n");
+        if (guard)
+            printLog(guard->eventLog());
+        QCoreApplication::exit(3);
+    });
+    watchdog->start(ScreenshotTimeoutMs);
+
+    QObject::connect(
+        &window.eventLog(), &EventLog::lineAdded, &window,
+        [guard, target, watchdog, &prompts](const QString &text, int32_t) {
+            if (text != QLatin1String("Synching done.") || !guard)
+                return;
+            watchdog->stop();
+            // Let the log scroll and the bars settle before grabbing.
+            QTimer::singleShot(100, guard, [guard, target, &prompts] {
+                const bool saved = guard->grab().save(target, "PNG");
+                if (!saved)
+                    std::fprintf(stderr, "vorpaline-demo: cannot write %s\n", qPrintable(target));
+                printLog(guard->eventLog());
+                guard->close(); // saves the settings, as on any exit
+                QCoreApplication::exit(!saved ? 2 : prompts.errorReports() > 0 ? 4 : 0);
+            });
+        });
+
+    QTimer::singleShot(0, &window, [guard] {
+        if (!guard)
+            return;
+        guard->state().NoWait = true;
+        if (auto *sync = guard->findChild<QPushButton *>(QStringLiteral("Cmd_Sync")))
+            sync->click();
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vorpaline-demo"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Vorpaline on a simulated gallery site running on this computer."));
+    parser.addHelpOption();
+    QCommandLineOption folderOption(
+        QStringLiteral("folder"),
+        QStringLiteral("The demo's folder: settings, temporary file and downloads (default: %1).")
+            .arg(QDir::toNativeSeparators(defaultFolder())),
+        QStringLiteral("dir"));
+    QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"), QStringLiteral("Sync at once, save the window there, quit."),
+        QStringLiteral("png"));
+    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(folderOption);
+    parser.addOption(screenshotOption);
+    parser.process(app);
+
+    const QString folder =
+        QDir(parser.isSet(folderOption) ? parser.value(folderOption) : defaultFolder())
+            .absolutePath();
+    QString error;
+    if (!prepareFolder(folder, &error)) {
+        std::fprintf(stderr, "vorpaline-demo: %s\n", qPrintable(error));
+        return 1;
+    }
+    DemoSite site;
+    if (!site.start(&error)) {
+        std::fprintf(stderr, "vorpaline-demo: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    const bool screenshot = parser.isSet(screenshotOption);
+    if (screenshot)
+        app.setQuitOnLastWindowClosed(false); // the run ends with its own exit code
+    WidgetPrompts widgetPrompts;
+    UnattendedPrompts unattendedPrompts;
+    QPointer<MainWindow> shown;
+
+    AppEnvironment environment;
+    environment.site = site.site();
+    environment.resolver = site.resolver();
+    environment.programFolder = folder;
+    environment.prompts = screenshot ? static_cast<Prompts *>(&unattendedPrompts) : &widgetPrompts;
+    // The demo never powers the machine off; it says what would have happened.
+    environment.shutdown = [&shown] {
+        if (shown)
+            shown->AddEvent(QStringLiteral("(demo) Here the computer would be shut down."),
+                            LogBlack);
+    };
+
+    MainWindow window(environment);
+    shown = &window;
+    window.show();
+    std::printf("Vorpaline demo: files and settings go to %s\n",
+                qPrintable(QDir::toNativeSeparators(folder)));
+    std::fflush(stdout);
+    if (screenshot)
+        scheduleScreenshot(window, parser.value(screenshotOption), unattendedPrompts);
+    return app.exec();
+}
