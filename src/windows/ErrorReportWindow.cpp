@@ -17,6 +17,7 @@ ErrorReportWindow::ErrorReportWindow(const QString &heading, const QString &invi
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto *icon = new QLabel(this);
+    icon->setAccessibleName(QStringLiteral("Error"));
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
     icon->setAlignment(Qt::AlignTop);
     auto *headingLabel = new QLabel(heading, this);
@@ -30,10 +31,12 @@ ErrorReportWindow::ErrorReportWindow(const QString &heading, const QString &invi
     reportBox->setObjectName(QStringLiteral("TxtReport"));
     reportBox->setAccessibleName(QStringLiteral("Report"));
     reportBox->setReadOnly(true);
-    reportBox->setPlainText(report);
+    // Shown and copied with the platform's line breaks.
+    reportBox->setPlainText(QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     auto *ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
     ok->setDefault(true);
+    ok->setAccessibleName(QStringLiteral("Ok"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto *text = new QVBoxLayout;

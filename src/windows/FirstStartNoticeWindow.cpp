@@ -17,6 +17,7 @@ FirstStartNoticeWindow::FirstStartNoticeWindow(const QString &notice, QWidget *p
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     icon->setAlignment(Qt::AlignTop);
     auto *heading = new QLabel(QStringLiteral("First start security notice"), this);
+    heading->setObjectName(QStringLiteral("LblHeading"));
     QFont big = heading->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.5);
@@ -26,9 +27,13 @@ FirstStartNoticeWindow::FirstStartNoticeWindow(const QString &notice, QWidget *p
     text->setAccessibleName(QStringLiteral("First start security notice"));
     text->setReadOnly(true);
     text->setFrameShape(QFrame::NoFrame);
-    text->viewport()->setAutoFillBackground(false);
+    // A borderless area on the window's own background, not an edit box.
+    QPalette palette = text->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    text->setPalette(palette);
     text->setPlainText(QString(notice).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     auto *ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("CmdOk"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
