@@ -484,3 +484,33 @@ TEST(ListingSocketEvents, ErrorsAreReportedAndACloseAfterTheEndOnlyLogs)
     EXPECT_EQ(site.pages->requests().size(), 1);
     EXPECT_EQ(prompts.ofKind(QStringLiteral("error")).size(), 2);
 }
+
+TEST(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesThePageAgain)
+{
+    ListingTestSite site;
+    site.addUser(QStringLiteral("someone"), 2);
+    site.open();
+    JobState state;
+    EventLog log;
+    ScriptedPrompts prompts;
+    ErrorReporter errors(state, prompts, TestHosts::Support);
+    TcpClientSocket socket([&site](const QString &, quint16) {
+        return Endpoint{QStringLiteral("127.0.0.1"), site.pages->port()};
+    });
+    ListingClient client(state, site.window(), site.window(), log, errors, socket,
+                         TestWindow::site(), Timeouts{});
+    client.setSteps(&site.window().jobs(), &site.window().downloader());
+    site.pages->stallNext(1, QStringLiteral("/gallery/someone/1"));
+
+    state.CurrentUser = QStringLiteral("someone");
+    state.CurrentFolder = QStringLiteral("gallery");
+    client.GetURLs();
+    ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.pages->requests().size() == 1; }));
+    emit socket.errorOccurred(SocketError::ConnectionReset, QStringLiteral("Connection reset"));
+    ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.pages->requests().size() >= 2; }));
+    EXPECT_EQ(
+        site.pages->requestPaths().mid(0, 2),
+        (QStringList{QStringLiteral("/gallery/someone/1"), QStringLiteral("/gallery/someone/1")}));
+    EXPECT_EQ(log.lineText(0), QStringLiteral("List socket disconnected."));
+    EXPECT_TRUE(prompts.ofKind(QStringLiteral("error")).isEmpty());
+}

@@ -76,6 +76,7 @@ void ListingClient::requestPage()
     m_stallTimer.stop();
     m_socket.close();
     m_receiving = true;
+    m_connected = false;
     m_socket.setRemoteHost(m_site.pageHost);
     m_socket.setRemotePort(80);
     m_socket.connectToRemote();
@@ -89,6 +90,7 @@ void ListingClient::stopWaiting()
 
 void ListingClient::onConnect()
 {
+    m_connected = true;
     m_state.PageBuffer.clear();
     m_gatherer.reset();
     // Cookies are read for every page, so a change in the window applies from the next one.
@@ -162,6 +164,14 @@ void ListingClient::retryPage()
 
 void ListingClient::onError(int number)
 {
+    if (m_receiving && m_connected) {
+        // The connection broke while the page was arriving: a lost page, not a
+        // site that cannot be reached.
+        m_log.AddEvent(QStringLiteral("List socket disconnected."), LogRed);
+        m_socket.close();
+        retryPage();
+        return;
+    }
     stopWaiting();
     if (number == SocketError::TimedOut)
         m_errors.RaiseError(QStringLiteral("Could not open connection on sock1.\r\n"

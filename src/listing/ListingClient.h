@@ -66,5 +66,6 @@ private:
     PageGatherer m_gatherer;
     QTimer m_stallTimer;
     bool m_receiving = false; // a page has been asked for and its end has not arrived
+    bool m_connected = false; // the current page's connection was made
     int m_retries = 0;        // times the current page has been asked for again
 };
