@@ -2,33 +2,18 @@
 
 #include "GalleryContent.h"
 #include "GalleryPageHost.h"
+#include "TestWaits.h"
 #include "TestWindow.h"
 #include "log/EventLog.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include <functional>
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList &list, std::ostream *out)
-{
-    *out << "{ ";
-    for (const QString &text : list)
-        *out << '"' << text.toStdString() << "\" ";
-    *out << '}';
-}
 
 // A main window listing the simulated gallery site over loopback. The file
 // host is left unreachable: these tests look at the listing up to the hand-over.
@@ -140,14 +125,7 @@ public:
     // Pumps events until the condition holds or the deadline passes.
     static bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition()) {
-            if (clock.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        }
-        return true;
+        return waitUntil(condition, timeoutMs);
     }
     bool waitForLine(const QString &text, int count = 1, int timeoutMs = 20000)
     {
