@@ -2,10 +2,12 @@
 #include "windows/WidgetPrompts.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("vorpaline")));
     WidgetPrompts prompts;
 
     AppEnvironment environment;
