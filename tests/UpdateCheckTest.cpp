@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -29,17 +30,37 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
     return true;
 }
 
+// Runs events until nothing more is pending: a close already on the loopback
+// would show by then.
+void settle()
+{
+    auto *dispatcher = QAbstractEventDispatcher::instance();
+    QElapsedTimer timer;
+    timer.start();
+    for (int idle = 0; idle < 5 && timer.elapsed() < 10000;)
+        idle = dispatcher->processEvents(QEventLoop::AllEvents) ? 0 : idle + 1;
+}
+
 QString newVersionLine(const QString &version)
 {
-    return QStringLiteral("New version: V.") + version + QStringLiteral(", go to ") +
-           TestHosts::Web + QStringLiteral("/?a=vorpl to download it.");
+    return "New version: V." + version + ", go to " + TestHosts::Web + "/?a=vorpl to download it.";
 }
 
 struct LogLine
 {
     QString text;
     int32_t color;
+    bool operator==(const LogLine &) const = default;
 };
+
+void PrintTo(const LogLine &line, std::ostream *out)
+{
+    *out << line.color << " \"" << line.text.toStdString() << '"';
+}
+
+const LogLine Checking = {QStringLiteral("Checking for update..."), LogBlack};
+const LogLine NoUpdates = {QStringLiteral("No updates."), LogGreen};
+const LogLine CheckFailed = {QStringLiteral("Could not check for updates"), LogRed};
 
 QList<LogLine> logLines(MainWindow &window)
 {
@@ -61,9 +82,6 @@ struct CheckFixture
         test.ports[TestHosts::Update] = host.port();
         return test.open();
     }
-    // Waits until the log holds this many lines, then until nothing more is
-    // pending: the host's close is already on the loopback, so a line it caused
-    // would show.
     bool waitForLines(int count)
     {
         if (!waitFor([&] { return test.window->eventLog().lineCount() >= count; }))
@@ -71,67 +89,42 @@ struct CheckFixture
         settle();
         return true;
     }
-    static void settle()
-    {
-        auto *dispatcher = QAbstractEventDispatcher::instance();
-        QElapsedTimer timer;
-        timer.start();
-        for (int idle = 0; idle < 5 && timer.elapsed() < 10000;)
-            idle = dispatcher->processEvents(QEventLoop::AllEvents) ? 0 : idle + 1;
-    }
 };
 
 } // namespace
 
-TEST(UpdateVerdict, RequestIsThePlainHttp10Get)
-{
-    EXPECT_EQ(
-        UpdateVerdict::requestText(QStringLiteral("up.example")),
-        QStringLiteral("GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: up.example\r\n\r\n"));
-}
-
 TEST(UpdateVerdict, JudgesTheLastThreeCharactersAsText)
 {
-    struct Case
-    {
-        QString piece;
-        QString version;
-        bool newer;
-    };
-    const QList<Case> cases = {
-        {QStringLiteral("HTTP/1.1 200 OK\r\n\r\n139"), QStringLiteral("139"), true},
-        {QStringLiteral("HTTP/1.1 200 OK\r\n\r\n138"), QStringLiteral("138"), false},
-        {QStringLiteral("HTTP/1.1 200 OK\r\n\r\n137"), QStringLiteral("137"), false},
-        {QStringLiteral("200"), QStringLiteral("200"), true},
-        {QStringLiteral("099"), QStringLiteral("099"), false},
-        {QStringLiteral("139\r\n"), QStringLiteral("9\r\n"), true},
-        {QStringLiteral("131\r\n"), QStringLiteral("1\r\n"), false},
-        {QStringLiteral("<html>gone</html>"), QStringLiteral("ml>"), true},
-        {QStringLiteral("</html>\n"), QStringLiteral("l>\n"), true},
-        {QStringLiteral("14"), QStringLiteral("14"), true},
-        {QStringLiteral("13"), QStringLiteral("13"), false},
-        {QStringLiteral("2"), QStringLiteral("2"), true},
+    const QList<std::tuple<QString, QString, bool>> cases = {
+        {"HTTP/1.1 200 OK\r\n\r\n139", "139", true},
+        {"HTTP/1.1 200 OK\r\n\r\n138", "138", false},
+        {"HTTP/1.1 200 OK\r\n\r\n137", "137", false},
+        {"200", "200", true},
+        {"099", "099", false},
+        {"139\r\n", "9\r\n", true},
+        {"131\r\n", "1\r\n", false},
+        {"<html>gone</html>", "ml>", true},
+        {"</html>\n", "l>\n", true},
+        {"14", "14", true},
+        {"13", "13", false},
+        {"2", "2", true},
         {QString(), QString(), false},
         {QString::fromLatin1("13\xff"), QString::fromLatin1("13\xff"), true},
     };
-    for (const Case &c : cases) {
-        const auto verdict = UpdateVerdict::judgePiece(c.piece, TestHosts::Web);
-        const std::string name = c.piece.toStdString();
-        EXPECT_EQ(verdict.version, c.version) << name;
-        EXPECT_EQ(verdict.newer, c.newer) << name;
-        EXPECT_EQ(verdict.logText,
-                  c.newer ? newVersionLine(c.version) : QStringLiteral("No updates."))
-            << name;
-        EXPECT_EQ(verdict.color, c.newer ? LogRed : LogGreen) << name;
+    for (const auto &[piece, version, newer] : cases) {
+        SCOPED_TRACE(piece.toStdString());
+        const auto verdict = UpdateVerdict::judgePiece(piece, TestHosts::Web);
+        EXPECT_EQ(verdict.version, version);
+        EXPECT_EQ(verdict.newer, newer);
+        EXPECT_EQ(verdict.logText, newer ? newVersionLine(version) : NoUpdates.text);
+        EXPECT_EQ(verdict.color, newer ? LogRed : LogGreen);
     }
 }
 
 TEST(UpdateVerdict, OnlyLookupAndTimeoutFailuresStayInTheLog)
 {
-    EXPECT_EQ(UpdateVerdict::errorLogText(SocketError::HostNotFound),
-              QStringLiteral("Could not check for updates"));
-    EXPECT_EQ(UpdateVerdict::errorLogText(SocketError::TimedOut),
-              QStringLiteral("Could not check for updates"));
+    for (int number : {int(SocketError::HostNotFound), int(SocketError::TimedOut)})
+        EXPECT_EQ(UpdateVerdict::errorLogText(number), CheckFailed.text) << number;
     for (int number : {int(SocketError::Refused), int(SocketError::ConnectionReset), 10000}) {
         EXPECT_TRUE(UpdateVerdict::errorLogText(number).isEmpty()) << number;
         EXPECT_EQ(UpdateVerdict::errorReportText(number),
@@ -141,34 +134,26 @@ TEST(UpdateVerdict, OnlyLookupAndTimeoutFailuresStayInTheLog)
 
 TEST(UpdateCheck, EachReplyGivesOneVerdictLine)
 {
-    struct Case
-    {
-        QByteArray body;
-        LogLine line;
+    const QList<std::pair<QByteArray, LogLine>> cases = {
+        {SimUpdateHost::httpReply("139"), {newVersionLine("139"), LogRed}},
+        {SimUpdateHost::httpReply("138"), NoUpdates},
+        {SimUpdateHost::httpReply("137"), NoUpdates},
+        {SimUpdateHost::httpReply("139\r\n"), {newVersionLine("9\r\n"), LogRed}},
+        {SimUpdateHost::httpReply("<html><body>Not here</body></html>\n"),
+         {newVersionLine("l>\n"), LogRed}},
+        {"14", {newVersionLine("14"), LogRed}}, // a short reply is compared whole
     };
-    const QList<Case> cases = {
-        {"139", {newVersionLine(QStringLiteral("139")), LogRed}},
-        {"138", {QStringLiteral("No updates."), LogGreen}},
-        {"137", {QStringLiteral("No updates."), LogGreen}},
-        {"139\r\n", {newVersionLine(QStringLiteral("9\r\n")), LogRed}},
-        {"<html><body>Not here</body></html>\n", {newVersionLine(QStringLiteral("l>\n")), LogRed}},
-    };
-    for (const Case &c : cases) {
+    for (const auto &[reply, line] : cases) {
+        SCOPED_TRACE(reply.toStdString());
         CheckFixture f;
-        f.host.setReply({SimUpdateHost::httpReply(c.body)});
+        f.host.setReply({reply});
         MainWindow &window = f.open();
-        ASSERT_TRUE(f.waitForLines(2)) << c.body.toStdString();
-        const auto lines = logLines(window);
-        ASSERT_EQ(lines.size(), 2) << c.body.toStdString();
-        EXPECT_EQ(lines[0].text, QStringLiteral("Checking for update..."));
-        EXPECT_EQ(lines[0].color, LogBlack);
-        EXPECT_EQ(lines[1].text, c.line.text) << c.body.toStdString();
-        EXPECT_EQ(lines[1].color, c.line.color) << c.body.toStdString();
+        ASSERT_TRUE(f.waitForLines(2));
+        EXPECT_EQ(logLines(window), (QList<LogLine>{Checking, line}));
         EXPECT_TRUE(f.test.prompts.shown.size() <= 1); // the first-start notice only
-        ASSERT_EQ(f.host.requests().size(), 1);
-        EXPECT_EQ(f.host.requests().first(),
-                  QByteArray("GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: ") +
-                      TestHosts::Update.toLatin1() + "\r\n\r\n");
+        EXPECT_EQ(f.host.requests(),
+                  QList<QByteArray>{"GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: " +
+                                    TestHosts::Update.toLatin1() + "\r\n\r\n"});
     }
 }
 
@@ -179,62 +164,49 @@ TEST(UpdateCheck, TwoPiecesGiveTwoVerdicts)
     f.host.setReply({QByteArray("HTTP/1.0 200 OK\r\n\r\n13"), QByteArray("9")});
     MainWindow &window = f.open();
     ASSERT_TRUE(waitFor([&] { return window.eventLog().lineCount() >= 2; }));
-    EXPECT_EQ(window.eventLog().lineText(1), QStringLiteral("No updates.")); // "\n13"
+    EXPECT_EQ(window.eventLog().lineText(1), NoUpdates.text); // "\n13"
     ASSERT_TRUE(f.host.sendNextPiece());
     ASSERT_TRUE(f.waitForLines(3));
-    const auto lines = logLines(window);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[2].text, newVersionLine(QStringLiteral("9")));
-    EXPECT_EQ(lines[2].color, LogRed);
+    EXPECT_EQ(logLines(window),
+              (QList<LogLine>{Checking, NoUpdates, {newVersionLine("9"), LogRed}}));
 }
 
-TEST(UpdateCheck, ShortReplyIsComparedWhole)
+TEST(UpdateCheck, FailuresLogOrReportOnce)
 {
-    CheckFixture f;
-    f.host.setReply({QByteArray("14")});
-    MainWindow &window = f.open();
-    ASSERT_TRUE(f.waitForLines(2));
-    const auto lines = logLines(window);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[1].text, newVersionLine(QStringLiteral("14")));
-}
-
-TEST(UpdateCheck, ServerClosingWithoutReplyLogsNothing)
-{
-    CheckFixture f;
-    f.host.setReply({});
-    MainWindow &window = f.open();
-    ASSERT_TRUE(waitFor([&] { return f.host.requests().size() == 1; }));
-    CheckFixture::settle();
-    EXPECT_EQ(window.eventLog().lineCount(), 1);
-    EXPECT_TRUE(f.test.prompts.ofKind(QStringLiteral("error")).isEmpty());
-}
-
-TEST(UpdateCheck, UnknownHostLogsThatTheCheckFailed)
-{
-    TestWindow test; // no port for the update host: not found
-    MainWindow &window = test.open();
-    ASSERT_TRUE(waitFor([&] { return window.eventLog().lineCount() >= 2; }));
-    EXPECT_EQ(window.eventLog().lineText(1), QStringLiteral("Could not check for updates"));
-    EXPECT_EQ(window.eventLog().lineColor(1), LogRed);
-    EXPECT_TRUE(test.prompts.ofKind(QStringLiteral("error")).isEmpty());
-}
-
-TEST(UpdateCheck, RefusedConnectionOpensTheErrorReport)
-{
-    quint16 port = 0;
     {
-        QTcpServer closed;
-        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-        port = closed.serverPort();
+        // The host closes without a reply: nothing more is logged.
+        CheckFixture f;
+        f.host.setReply({});
+        MainWindow &window = f.open();
+        ASSERT_TRUE(waitFor([&] { return f.host.requests().size() == 1; }));
+        settle();
+        EXPECT_EQ(logLines(window), QList<LogLine>{Checking});
+        EXPECT_TRUE(f.test.prompts.ofKind(QStringLiteral("error")).isEmpty());
     }
-    TestWindow test;
-    test.ports[TestHosts::Update] = port;
-    MainWindow &window = test.open();
-    ASSERT_TRUE(waitFor([&] { return !test.prompts.ofKind(QStringLiteral("error")).isEmpty(); }));
-    const auto errors = test.prompts.ofKind(QStringLiteral("error"));
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_EQ(errors.first().title, QStringLiteral("Error 10061 raised by sock3."));
-    EXPECT_EQ(window.state().ErrorText, QStringLiteral("Error 10061 raised by sock3."));
-    EXPECT_EQ(window.eventLog().lineCount(), 1);
+    {
+        TestWindow test; // no port for the update host: not found
+        MainWindow &window = test.open();
+        ASSERT_TRUE(waitFor([&] { return window.eventLog().lineCount() >= 2; }));
+        EXPECT_EQ(logLines(window), (QList<LogLine>{Checking, CheckFailed}));
+        EXPECT_TRUE(test.prompts.ofKind(QStringLiteral("error")).isEmpty());
+    }
+    {
+        // Refused: the error report opens and the log keeps its first line only.
+        quint16 port = 0;
+        {
+            QTcpServer closed;
+            ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+            port = closed.serverPort();
+        }
+        TestWindow test;
+        test.ports[TestHosts::Update] = port;
+        MainWindow &window = test.open();
+        ASSERT_TRUE(
+            waitFor([&] { return !test.prompts.ofKind(QStringLiteral("error")).isEmpty(); }));
+        const auto errors = test.prompts.ofKind(QStringLiteral("error"));
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors.first().title, QStringLiteral("Error 10061 raised by sock3."));
+        EXPECT_EQ(window.state().ErrorText, QStringLiteral("Error 10061 raised by sock3."));
+        EXPECT_EQ(logLines(window), QList<LogLine>{Checking});
+    }
 }

@@ -23,13 +23,12 @@ template <typename T> T *control(MainWindow &window, const char *name)
     return widget;
 }
 
-QByteArray fileBytes(const QString &path)
+UserEntry user(const char *name, bool scraps = false, bool favs = false)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return UserEntry{QString::fromUtf8(name), scraps, favs};
 }
 
-// A window whose settings file lists these users (name, scraps, favs).
+// A window whose settings file lists these users.
 struct ListFixture
 {
     TestWindow test;
@@ -84,86 +83,100 @@ struct ListFixture
     {
         return test.prompts.ofKind(QStringLiteral("message"));
     }
-    void type(const QString &keys) { QTest::keyClicks(names, keys); }
+    QByteArray saved() const
+    {
+        QFile file(window->settingsFilePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Both frames show the user of this row.
+    void expectFramesShow(int row)
+    {
+        const UserEntry &u = state().Users[size_t(slotOf(row))];
+        ASSERT_EQ(selectedRow(), row);
+        EXPECT_EQ(syncScraps->isChecked(), u.Scraps);
+        EXPECT_EQ(uniScraps->isChecked(), u.Scraps);
+        EXPECT_EQ(syncFavs->isChecked(), u.Favs);
+        EXPECT_EQ(uniFavs->isChecked(), u.Favs);
+        EXPECT_EQ(uniUser->text(), u.Name);
+    }
 };
 
-UserEntry user(const char *name, bool scraps = false, bool favs = false)
-{
-    return UserEntry{QString::fromUtf8(name), scraps, favs};
-}
+const QByteArray LongName = "a_name_longer_than_twenty_two";
+const QStringList ThreeRows = {"[SF]ann", "[  ]bob", "[ F]" + QString::fromLatin1(LongName)};
 
 } // namespace
 
 TEST(UserList, RowTextCarriesTheFourPrefixes)
 {
-    EXPECT_EQ(userRowText(user("ann", true, true)), QStringLiteral("[SF]ann"));
-    EXPECT_EQ(userRowText(user("ann", true, false)), QStringLiteral("[S ]ann"));
-    EXPECT_EQ(userRowText(user("ann", false, true)), QStringLiteral("[ F]ann"));
-    EXPECT_EQ(userRowText(user("ann", false, false)), QStringLiteral("[  ]ann"));
+    const QList<std::tuple<bool, bool, QString>> cases = {{true, true, "[SF]ann"},
+                                                          {true, false, "[S ]ann"},
+                                                          {false, true, "[ F]ann"},
+                                                          {false, false, "[  ]ann"}};
+    for (const auto &[scraps, favs, text] : cases)
+        EXPECT_EQ(userRowText(user("ann", scraps, favs)), text);
 }
 
-TEST(UserList, ComesUpWithEveryUserAndNoSelection)
+TEST(UserList, SelectingRowsFillsBothFramesAndChangesNoFlags)
 {
-    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
-                                     QStringLiteral("[ F]cid")}));
+    ListFixture f({user("ann", true, true), user("bob"), user(LongName.constData(), false, true)});
+    // It comes up with every user and no selection.
+    EXPECT_EQ(f.rows(), ThreeRows);
     EXPECT_EQ(f.selectedRow(), -1);
     EXPECT_EQ(f.slotOf(2), 2);
     EXPECT_EQ(f.state().UserCount, 3);
     EXPECT_TRUE(f.uniUser->text().isEmpty());
-}
 
-TEST(UserList, SelectingARowFillsBothFramesAndChangesNoFlags)
-{
-    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
     // Back and forth between users with different flags: the chain of
     // selection, boxes and redraw must end and leave every flag as it was.
-    for (int round = 0; round < 3; ++round) {
+    // A long name reaches the Get frame whole.
+    for (int round = 0; round < 3; ++round)
         for (int row : {0, 1, 2, 0, 2, 1}) {
             f.names->setCurrentRow(row);
-            const UserEntry &u = f.state().Users[size_t(row)];
-            ASSERT_EQ(f.selectedRow(), row);
-            EXPECT_EQ(f.syncScraps->isChecked(), u.Scraps);
-            EXPECT_EQ(f.uniScraps->isChecked(), u.Scraps);
-            EXPECT_EQ(f.syncFavs->isChecked(), u.Favs);
-            EXPECT_EQ(f.uniFavs->isChecked(), u.Favs);
-            EXPECT_EQ(f.uniUser->text(), u.Name);
+            f.expectFramesShow(row);
         }
+    EXPECT_EQ(f.rows(), ThreeRows);
+}
+
+TEST(UserList, MouseClicksMoveBetweenUsersWithDifferentFlags)
+{
+    ListFixture f({user("ann", true, true), user("bob"), user(LongName.constData(), false, true)});
+    f.window->show();
+    for (int row : {0, 1, 2, 1, 0, 2}) {
+        const QRect rect = f.names->visualItemRect(f.names->item(row));
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseClick(f.names->viewport(), Qt::LeftButton, {}, rect.center());
+        f.expectFramesShow(row);
     }
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
-                                     QStringLiteral("[ F]cid")}));
+    EXPECT_EQ(f.rows(), ThreeRows);
 }
 
 TEST(UserList, FlagBoxesChangeTheSelectedUserOnly)
 {
     ListFixture f({user("ann"), user("bob")});
+    // Without a selection a box only redraws.
+    f.syncScraps->click();
+    EXPECT_FALSE(f.state().Users[0].Scraps);
+    EXPECT_FALSE(f.state().Users[1].Scraps);
+    EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", "[  ]bob"}));
+    EXPECT_EQ(f.selectedRow(), -1);
+
     f.names->setCurrentRow(1);
     f.syncScraps->click();
     EXPECT_TRUE(f.state().Users[1].Scraps);
     EXPECT_FALSE(f.state().Users[0].Scraps);
-    EXPECT_EQ(f.rows().at(1), QStringLiteral("[S ]bob"));
     EXPECT_EQ(f.selectedRow(), 1);
     EXPECT_TRUE(f.uniScraps->isChecked());
-    f.syncFavs->click();
-    EXPECT_EQ(f.rows().at(1), QStringLiteral("[SF]bob"));
-    f.syncScraps->click();
-    EXPECT_EQ(f.rows().at(1), QStringLiteral("[ F]bob"));
-    EXPECT_EQ(f.rows().at(0), QStringLiteral("[  ]ann"));
+    const QList<std::pair<QCheckBox *, QString>> clicks = {
+        {nullptr, "[S ]bob"}, {f.syncFavs, "[SF]bob"}, {f.syncScraps, "[ F]bob"}};
+    for (const auto &[box, row] : clicks) {
+        if (box)
+            box->click();
+        EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", row}));
+    }
     // Flags reach the file only at the final save.
-    EXPECT_FALSE(fileBytes(f.window->settingsFilePath()).contains("getfavs=True"));
+    EXPECT_FALSE(f.saved().contains("getfavs=True"));
     f.window->unload();
-    EXPECT_TRUE(fileBytes(f.window->settingsFilePath())
-                    .contains("username=bob\r\ngetscraps=False\r\ngetfavs=True\r\n"));
-}
-
-TEST(UserList, FlagBoxWithoutSelectionOnlyRedraws)
-{
-    ListFixture f({user("ann"), user("bob")});
-    f.syncScraps->click();
-    EXPECT_FALSE(f.state().Users[0].Scraps);
-    EXPECT_FALSE(f.state().Users[1].Scraps);
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]ann"), QStringLiteral("[  ]bob")}));
-    EXPECT_EQ(f.selectedRow(), -1);
+    EXPECT_TRUE(f.saved().contains("username=bob\r\ngetscraps=False\r\ngetfavs=True\r\n"));
 }
 
 TEST(UserList, AddAsksStoresSelectsAndSaves)
@@ -179,8 +192,7 @@ TEST(UserList, AddAsksStoresSelectsAndSaves)
     EXPECT_EQ(f.rows().last(), QStringLiteral("[S ]bob"));
     EXPECT_EQ(f.selectedRow(), 1);
     EXPECT_EQ(f.uniUser->text(), QStringLiteral("bob"));
-    EXPECT_TRUE(fileBytes(f.window->settingsFilePath())
-                    .contains("username=bob\r\ngetscraps=True\r\ngetfavs=False\r\n"));
+    EXPECT_TRUE(f.saved().contains("username=bob\r\ngetscraps=True\r\ngetfavs=False\r\n"));
 
     f.uniScraps->setChecked(false);
     f.add(QStringLiteral("Bob")); // letter case makes another user
@@ -191,7 +203,7 @@ TEST(UserList, AddAsksStoresSelectsAndSaves)
 TEST(UserList, AddRejectsDuplicatesAndEmptyAnswers)
 {
     ListFixture f({user("ann")});
-    const QByteArray before = fileBytes(f.window->settingsFilePath());
+    const QByteArray before = f.saved();
     f.add(QStringLiteral("ann"));
     f.add(QString()); // cancelled
     const auto shown = f.messages();
@@ -204,28 +216,10 @@ TEST(UserList, AddRejectsDuplicatesAndEmptyAnswers)
     }
     EXPECT_EQ(f.state().UserCount, 1);
     EXPECT_EQ(f.rows().size(), 1);
-    EXPECT_EQ(fileBytes(f.window->settingsFilePath()), before);
+    EXPECT_EQ(f.saved(), before);
 }
 
-TEST(UserList, AddStopsAtAFullTableCountingRemovedSlots)
-{
-    ListFixture f;
-    for (int slot = 0; slot < MaxUsers; ++slot)
-        f.state().Users[size_t(slot)].Name = QStringLiteral("u%1").arg(slot);
-    f.state().UserCount = MaxUsers;
-    f.state().Users[5].Name.clear(); // removed earlier in this run
-    f.add(QStringLiteral("late"));
-    const auto shown = f.messages();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, QStringLiteral("User list is full (1024 entries)."));
-    EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
-    EXPECT_EQ(shown[0].title, ProductName);
-    EXPECT_TRUE(f.test.prompts.ofKind(QStringLiteral("input")).isEmpty());
-    EXPECT_EQ(f.state().UserCount, MaxUsers);
-    EXPECT_TRUE(f.state().Users[size_t(MaxUsers)].Name.isEmpty());
-}
-
-TEST(UserList, AddFillsTheTableUpToItsLastUser)
+TEST(UserList, AddFillsTheTableToItsLastUserAndStopsCountingRemovedSlots)
 {
     ListFixture f;
     for (int slot = 0; slot < MaxUsers - 1; ++slot)
@@ -235,8 +229,21 @@ TEST(UserList, AddFillsTheTableUpToItsLastUser)
     EXPECT_EQ(f.state().UserCount, MaxUsers);
     EXPECT_EQ(f.state().Users[size_t(MaxUsers - 1)].Name, QStringLiteral("last"));
     EXPECT_EQ(f.names->count(), MaxUsers);
+
+    const qsizetype inputs = f.test.prompts.ofKind(QStringLiteral("input")).size();
     f.add(QStringLiteral("more"));
-    EXPECT_EQ(f.messages().last().text, QStringLiteral("User list is full (1024 entries)."));
+    f.state().Users[5].Name.clear(); // removed earlier in this run: still counted
+    f.add(QStringLiteral("late"));
+    const auto shown = f.messages();
+    ASSERT_EQ(shown.size(), 2);
+    for (const auto &message : shown) {
+        EXPECT_EQ(message.text, QStringLiteral("User list is full (1024 entries)."));
+        EXPECT_EQ(message.icon, Prompts::Icon::Exclamation);
+        EXPECT_EQ(message.title, ProductName);
+    }
+    EXPECT_EQ(f.test.prompts.ofKind(QStringLiteral("input")).size(), inputs); // nothing asked
+    EXPECT_EQ(f.state().UserCount, MaxUsers);
+    EXPECT_TRUE(f.state().Users[size_t(MaxUsers)].Name.isEmpty());
 }
 
 TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
@@ -246,12 +253,11 @@ TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
     f.remove();
     EXPECT_TRUE(f.state().Users[1].Name.isEmpty());
     EXPECT_EQ(f.state().UserCount, 3);
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]ann"), QStringLiteral("[ F]cid")}));
-    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", "[ F]cid"}));
     EXPECT_EQ(f.slotOf(1), 2);
+    f.expectFramesShow(1);
     EXPECT_EQ(f.uniUser->text(), QStringLiteral("cid"));
-    EXPECT_TRUE(f.syncFavs->isChecked());
-    const QByteArray saved = fileBytes(f.window->settingsFilePath());
+    const QByteArray saved = f.saved();
     EXPECT_FALSE(saved.contains("username=bob"));
     EXPECT_TRUE(saved.contains("username=ann\r\ngetscraps=False\r\ngetfavs=False\r\n"
                                "username=cid\r\ngetscraps=False\r\ngetfavs=True\r\ndelay="));
@@ -264,35 +270,30 @@ TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
 
     // Removing the last row leaves nothing selected.
     f.remove();
-    EXPECT_EQ(f.rows(), QStringList{QStringLiteral("[  ]ann")});
+    EXPECT_EQ(f.rows(), QStringList{"[  ]ann"});
     EXPECT_EQ(f.selectedRow(), -1);
 }
 
-TEST(UserList, RemovingTheOnlyUserKeepsItsNameInTheGetFrame)
+TEST(UserList, RemoveNeedsASelectionAndTheOnlyUserKeepsItsNameInTheGetFrame)
 {
     ListFixture f({user("ann")});
+    const QByteArray before = f.saved();
+    f.remove();
+    EXPECT_EQ(f.names->count(), 1);
+    EXPECT_TRUE(f.test.prompts.shown.isEmpty());
+    EXPECT_EQ(f.saved(), before);
+
     f.names->setCurrentRow(0);
     f.remove();
     EXPECT_EQ(f.names->count(), 0);
     EXPECT_EQ(f.selectedRow(), -1);
     EXPECT_EQ(f.uniUser->text(), QStringLiteral("ann"));
-    EXPECT_FALSE(fileBytes(f.window->settingsFilePath()).contains("username="));
+    EXPECT_FALSE(f.saved().contains("username="));
     // An empty list still allows Add; Remove does nothing.
-    const qsizetype shown = f.test.prompts.shown.size();
     f.remove();
-    EXPECT_EQ(f.test.prompts.shown.size(), shown);
-    f.add(QStringLiteral("bob"));
-    EXPECT_EQ(f.rows(), QStringList{QStringLiteral("[  ]bob")});
-}
-
-TEST(UserList, RemoveWithoutSelectionDoesNothing)
-{
-    ListFixture f({user("ann")});
-    const QByteArray before = fileBytes(f.window->settingsFilePath());
-    f.remove();
-    EXPECT_EQ(f.names->count(), 1);
     EXPECT_TRUE(f.test.prompts.shown.isEmpty());
-    EXPECT_EQ(fileBytes(f.window->settingsFilePath()), before);
+    f.add(QStringLiteral("bob"));
+    EXPECT_EQ(f.rows(), QStringList{"[  ]bob"});
 }
 
 TEST(UserList, AddAfterRemoveTakesAFreshSlot)
@@ -304,7 +305,7 @@ TEST(UserList, AddAfterRemoveTakesAFreshSlot)
     EXPECT_EQ(f.state().UserCount, 3);
     EXPECT_TRUE(f.state().Users[0].Name.isEmpty());
     EXPECT_EQ(f.state().Users[2].Name, QStringLiteral("cid"));
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[  ]bob"), QStringLiteral("[  ]cid")}));
+    EXPECT_EQ(f.rows(), (QStringList{"[  ]bob", "[  ]cid"}));
     EXPECT_EQ(f.slotOf(1), 2);
 
     // After a restart the table is compact again.
@@ -313,77 +314,6 @@ TEST(UserList, AddAfterRemoveTakesAFreshSlot)
     MainWindow &window = again.open();
     EXPECT_EQ(window.state().UserCount, 2);
     EXPECT_EQ(window.state().Users[1].Name, QStringLiteral("cid"));
-}
-
-TEST(UserList, ALongNameReachesTheGetFrameWhole)
-{
-    const QByteArray longName = "a_name_longer_than_twenty_two";
-    ListFixture f({user(longName.constData())});
-    f.names->setCurrentRow(0);
-    EXPECT_EQ(f.uniUser->text(), QString::fromLatin1(longName));
-}
-
-TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
-{
-    struct Case
-    {
-        QString keys;
-        bool noWait;
-    };
-    const QList<Case> cases = {
-        {QStringLiteral("skipnaps"), true},         {QStringLiteral("abcskipnaps"), false},
-        {QStringLiteral("abcdefghskipnaps"), true}, {QStringLiteral("abcdeskipnaps"), false},
-        {QStringLiteral("abcdeabcskipnaps"), true}, {QStringLiteral("SKIPNAPS"), false},
-        {QStringLiteral("skipnap"), false},
-    };
-    for (const Case &c : cases) {
-        ListFixture f({user("ann"), user("bob")});
-        f.type(c.keys);
-        EXPECT_EQ(f.state().NoWait, c.noWait) << c.keys.toStdString();
-        const auto shown = f.messages();
-        if (c.noWait) {
-            ASSERT_EQ(shown.size(), 1) << c.keys.toStdString();
-            EXPECT_EQ(shown[0].text, QStringLiteral("Gotcha :)"));
-            EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
-            EXPECT_EQ(shown[0].title, ProductName);
-            EXPECT_TRUE(f.state().KeyBuffer.isEmpty());
-        } else {
-            EXPECT_TRUE(shown.isEmpty()) << c.keys.toStdString();
-        }
-        EXPECT_LT(f.state().KeyBuffer.size(), 8);
-    }
-}
-
-TEST(UserList, KeysStillMoveTheSelection)
-{
-    ListFixture f({user("ann"), user("bob")});
-    f.names->setFocus();
-    f.names->setCurrentRow(0);
-    QTest::keyClick(f.names, Qt::Key_Down);
-    EXPECT_EQ(f.selectedRow(), 1);
-    EXPECT_EQ(f.uniUser->text(), QStringLiteral("bob"));
-}
-
-TEST(UserList, KeyTextOfSeveralCharactersCountsEachOne)
-{
-    ListFixture f;
-    f.window->userList().keyTyped(QStringLiteral("xyzskipnapsabcdefghijk"));
-    EXPECT_FALSE(f.state().NoWait);
-    EXPECT_LT(f.state().KeyBuffer.size(), 8);
-    f.window->userList().keyTyped(QStringLiteral("abskipnaps"));
-    EXPECT_TRUE(f.state().NoWait);
-}
-
-TEST(UserList, SliderChangeSwitchesNoWaitOff)
-{
-    ListFixture f;
-    auto *slider = control<QScrollBar>(*f.window, "Hscr_Delay");
-    f.type(QStringLiteral("skipnaps"));
-    ASSERT_TRUE(f.state().NoWait);
-    slider->setValue(slider->value()); // no change of value: nothing happens
-    EXPECT_TRUE(f.state().NoWait);
-    slider->setValue(slider->value() + 1);
-    EXPECT_FALSE(f.state().NoWait);
 }
 
 TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
@@ -402,18 +332,49 @@ TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
     EXPECT_EQ(f.names->count(), 2);
 }
 
-TEST(UserList, MouseClicksMoveBetweenUsersWithDifferentFlags)
+TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
 {
-    ListFixture f({user("ann", true, true), user("bob"), user("cid", false, true)});
-    f.window->show();
-    for (int row : {0, 1, 2, 1, 0, 2}) {
-        const QRect rect = f.names->visualItemRect(f.names->item(row));
-        ASSERT_FALSE(rect.isEmpty());
-        QTest::mouseClick(f.names->viewport(), Qt::LeftButton, {}, rect.center());
-        ASSERT_EQ(f.selectedRow(), row);
-        EXPECT_EQ(f.uniUser->text(), f.state().Users[size_t(row)].Name);
-        EXPECT_EQ(f.syncFavs->isChecked(), f.state().Users[size_t(row)].Favs);
+    const QList<std::pair<QString, bool>> cases = {
+        {"skipnaps", true},       {"abcskipnaps", false},     {"abcdefghskipnaps", true},
+        {"abcdeskipnaps", false}, {"abcdeabcskipnaps", true}, {"SKIPNAPS", false},
+        {"skipnap", false},
+    };
+    for (const auto &[keys, noWait] : cases) {
+        SCOPED_TRACE(keys.toStdString());
+        ListFixture f({user("ann"), user("bob")});
+        QTest::keyClicks(f.names, keys);
+        EXPECT_EQ(f.state().NoWait, noWait);
+        const auto shown = f.messages();
+        ASSERT_EQ(shown.size(), noWait ? 1 : 0);
+        if (noWait) {
+            EXPECT_EQ(shown[0].text, QStringLiteral("Gotcha :)"));
+            EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
+            EXPECT_EQ(shown[0].title, ProductName);
+            EXPECT_TRUE(f.state().KeyBuffer.isEmpty());
+        }
+        EXPECT_LT(f.state().KeyBuffer.size(), 8);
     }
-    EXPECT_EQ(f.rows(), (QStringList{QStringLiteral("[SF]ann"), QStringLiteral("[  ]bob"),
-                                     QStringLiteral("[ F]cid")}));
+}
+
+TEST(UserList, KeysMoveTheSelectionAndEveryTypedCharacterCounts)
+{
+    ListFixture f({user("ann"), user("bob")});
+    f.names->setFocus();
+    f.names->setCurrentRow(0);
+    QTest::keyClick(f.names, Qt::Key_Down);
+    f.expectFramesShow(1);
+
+    // A key text of several characters counts each one.
+    f.window->userList().keyTyped(QStringLiteral("xyzskipnapsabcdefghijk"));
+    EXPECT_FALSE(f.state().NoWait);
+    EXPECT_LT(f.state().KeyBuffer.size(), 8);
+    f.window->userList().keyTyped(QStringLiteral("abskipnaps"));
+    EXPECT_TRUE(f.state().NoWait);
+
+    // Only a change of the slider's value switches the mode off.
+    auto *slider = control<QScrollBar>(*f.window, "Hscr_Delay");
+    slider->setValue(slider->value());
+    EXPECT_TRUE(f.state().NoWait);
+    slider->setValue(slider->value() + 1);
+    EXPECT_FALSE(f.state().NoWait);
 }
