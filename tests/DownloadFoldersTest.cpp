@@ -3,7 +3,6 @@
 #include "platform/FileSystem.h"
 
 #include <QAbstractButton>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -12,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString User = QStringLiteral("mossfern");
-
 FolderRequest request(const QString &save, const QString &fav, bool common, int layout,
-                      const QString &folder, const QString &user = User)
+                      const QString &folder, const QString &user = u"mossfern"_s)
 {
     FolderRequest r;
     r.savePath = save;
@@ -42,90 +41,70 @@ QStringList foldersUnder(const QString &root)
     return found;
 }
 
+// A temporary folder holding an empty "save" folder.
+struct SaveRoot
+{
+    QTemporaryDir temp;
+    SaveRoot() { QDir(temp.path()).mkdir(u"save"_s); }
+    QString path(const QString &relative) const { return temp.filePath(relative); }
+    QStringList folders() const { return foldersUnder(temp.path()); }
+};
+
 } // namespace
 
 TEST(DownloadFolders, PlanFollowsLayoutAndCommonFavorites)
 {
-    const QString save = QStringLiteral("/D/Art");
-    const QString fav = QStringLiteral("/D/Art/favorites");
     const struct
     {
-        const char *what;
-        FolderRequest in;
-        QString folder;
+        const char *save;
+        bool common;
+        int layout;
+        const char *folder;
+        QString planned;    // "" when nothing can be planned
+        QStringList levels; // below "/D/Art/"
+    } rows[] = {
+        {"/D/Art", true, 0, "scraps", "mossfern/scraps", {"mossfern", "mossfern/scraps"}},
+        {"/D/Art", true, 1, "scraps", "mossfern-scraps", {"mossfern-scraps"}},
+        {"/D/Art", true, 2, "scraps", "", {""}},
+        // Common favorites ignore the layout, whichever it is.
+        {"/D/Art", true, 0, "favorites", "favorites/", {"favorites/"}},
+        {"/D/Art", true, 1, "favorites", "favorites/", {"favorites/"}},
+        {"/D/Art", true, 2, "favorites", "favorites/", {"favorites/"}},
+        {"/D/Art", true, -1, "favorites", "favorites/", {"favorites/"}},
+        {"/D/Art", true, 1, "gallery", "mossfern-gallery", {"mossfern-gallery"}},
+        {"/D/Art", false, 1, "favorites", "mossfern-favorites", {"mossfern-favorites"}},
+        {"/D/Art", false, 0, "favorites", "mossfern/favorites", {"mossfern", "mossfern/favorites"}},
+        {"/D/Art/", true, 1, "gallery", "mossfern-gallery", {"mossfern-gallery"}},
+        {"/D/Art", true, 1, "Favorites", "mossfern-Favorites", {"mossfern-Favorites"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3")
+                         .arg(row.layout)
+                         .arg(row.common)
+                         .arg(row.folder)
+                         .toStdString());
+        const FolderPlan plan =
+            planDownloadFolder(request(QString::fromLatin1(row.save), u"/D/Art/favorites"_s,
+                                       row.common, row.layout, QString::fromLatin1(row.folder)));
         QStringList levels;
-    } rows[] = {
-        {"user/folder",
-         request(save, fav, true, 0, "scraps"),
-         "/D/Art/mossfern/scraps",
-         {"/D/Art/mossfern", "/D/Art/mossfern/scraps"}},
-        {"user-folder",
-         request(save, fav, true, 1, "scraps"),
-         "/D/Art/mossfern-scraps",
-         {"/D/Art/mossfern-scraps"}},
-        {"save folder itself", request(save, fav, true, 2, "scraps"), "/D/Art/", {"/D/Art/"}},
-        {"common favorites, layout 0: no user level",
-         request(save, fav, true, 0, "favorites"),
-         "/D/Art/favorites/",
-         {"/D/Art/favorites/"}},
-        {"common favorites, layout 1",
-         request(save, fav, true, 1, "favorites"),
-         "/D/Art/favorites/",
-         {"/D/Art/favorites/"}},
-        {"common favorites, layout 2",
-         request(save, fav, true, 2, "favorites"),
-         "/D/Art/favorites/",
-         {"/D/Art/favorites/"}},
-        {"common favorites, no layout",
-         request(save, fav, true, -1, "favorites"),
-         "/D/Art/favorites/",
-         {"/D/Art/favorites/"}},
-        {"common box leaves gallery alone",
-         request(save, fav, true, 1, "gallery"),
-         "/D/Art/mossfern-gallery",
-         {"/D/Art/mossfern-gallery"}},
-        {"favorites, box not ticked",
-         request(save, fav, false, 1, "favorites"),
-         "/D/Art/mossfern-favorites",
-         {"/D/Art/mossfern-favorites"}},
-        {"favorites, box not ticked, layout 0",
-         request(save, fav, false, 0, "favorites"),
-         "/D/Art/mossfern/favorites",
-         {"/D/Art/mossfern", "/D/Art/mossfern/favorites"}},
-        {"no layout selected", request(save, fav, true, -1, "gallery"), QString(), {}},
-        {"save text already ending in the separator",
-         request("/D/Art/", fav, true, 1, "gallery"),
-         "/D/Art/mossfern-gallery",
-         {"/D/Art/mossfern-gallery"}},
-        {"folder only compared exactly",
-         request(save, fav, true, 1, "Favorites"),
-         "/D/Art/mossfern-Favorites",
-         {"/D/Art/mossfern-Favorites"}},
-    };
-    for (const auto &row : rows) {
-        const FolderPlan plan = planDownloadFolder(row.in);
-        EXPECT_EQ(plan.folder, row.folder) << row.what;
-        EXPECT_EQ(plan.levels, row.levels) << row.what;
-        EXPECT_EQ(plan.savePath, QStringLiteral("/D/Art/")) << row.what;
-        EXPECT_EQ(plan.favPath, QStringLiteral("/D/Art/favorites/")) << row.what;
+        for (const QString &level : row.levels)
+            levels.append("/D/Art/" + level);
+        EXPECT_EQ(plan.folder, "/D/Art/" + row.planned);
+        EXPECT_EQ(plan.levels, levels);
+        EXPECT_EQ(plan.savePath, u"/D/Art/"_s);
+        EXPECT_EQ(plan.favPath, u"/D/Art/favorites/"_s);
     }
-}
+    const FolderPlan none =
+        planDownloadFolder(request(u"/D/Art"_s, u"/D/Art/favorites"_s, true, -1, u"gallery"_s));
+    EXPECT_EQ(none.folder, QString());
+    EXPECT_TRUE(none.levels.isEmpty());
 
-TEST(DownloadFolders, TextsGetOneFinalSeparator)
-{
-    const struct
-    {
-        QString in, out;
-    } rows[] = {
-        {"/D/Art", "/D/Art/"},
-        {"/D/Art/", "/D/Art/"},
-        {"", "/"},
-        {"Art", "Art/"},
-    };
-    for (const auto &row : rows) {
-        const FolderPlan plan = planDownloadFolder(request(row.in, row.in, true, 1, "gallery"));
-        EXPECT_EQ(plan.savePath, row.out) << row.in.toStdString();
-        EXPECT_EQ(plan.favPath, row.out) << row.in.toStdString();
+    // Both texts get exactly one final separator.
+    for (const auto &[in, out] : {std::pair{"/D/Art/", "/D/Art/"}, {"", "/"}, {"Art", "Art/"}}) {
+        const FolderPlan plan = planDownloadFolder(
+            request(QString::fromLatin1(in), QString::fromLatin1(in), true, 1, u"gallery"_s));
+        EXPECT_EQ(plan.savePath, QString::fromLatin1(out)) << in;
+        EXPECT_EQ(plan.favPath, QString::fromLatin1(out)) << in;
     }
 }
 
@@ -133,151 +112,122 @@ TEST(DownloadFolders, CreatesOnlyWhatIsMissingAndOnlyWhenAsked)
 {
     const struct
     {
-        const char *what;
         bool common;
         int layout;
         const char *folder;
         QStringList created; // relative to the temporary folder
     } rows[] = {
-        {"user/folder", false, 0, "scraps", {"save", "save/mossfern", "save/mossfern/scraps"}},
-        {"user-folder", false, 1, "scraps", {"save", "save/mossfern-scraps"}},
-        {"save folder itself", false, 2, "scraps", {"save"}},
-        {"common favorites", true, 0, "favorites", {"favs", "save"}},
-        {"favorites, box not ticked", false, 1, "favorites", {"save", "save/mossfern-favorites"}},
+        {false, 0, "scraps", {"save", "save/mossfern", "save/mossfern/scraps"}},
+        {false, 1, "scraps", {"save", "save/mossfern-scraps"}},
+        {false, 2, "scraps", {"save"}},
+        {true, 0, "favorites", {"favs", "save"}},
+        {false, 1, "favorites", {"save", "save/mossfern-favorites"}},
     };
     for (const auto &row : rows) {
-        for (const bool mkdirs : {false, true}) {
-            QTemporaryDir temp;
-            ASSERT_TRUE(temp.isValid());
-            ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("save")));
-            const FolderPlan plan = planDownloadFolder(request(
-                temp.filePath("save"), temp.filePath("favs"), row.common, row.layout, row.folder));
-            if (mkdirs) {
-                QString error = QStringLiteral("stale");
-                EXPECT_TRUE(createDownloadFolder(plan, &error)) << row.what;
-                EXPECT_TRUE(error.isEmpty()) << row.what;
-                EXPECT_TRUE(FileSystem::FolderExists(plan.folder)) << row.what;
-                EXPECT_EQ(foldersUnder(temp.path()), row.created) << row.what;
-                // A second call finds everything in place.
-                EXPECT_TRUE(createDownloadFolder(plan, &error)) << row.what;
-            } else {
-                EXPECT_EQ(foldersUnder(temp.path()), QStringList{"save"}) << row.what;
-            }
-        }
-    }
-}
-
-TEST(DownloadFolders, FileJoinedToAFolderEndingInTheSeparatorIsFound)
-{
-    QTemporaryDir temp;
-    ASSERT_TRUE(temp.isValid());
-    for (const int layout : {1, 2}) {
-        const FolderPlan plan = planDownloadFolder(
-            request(temp.path(), temp.filePath("favs"), true, layout, "gallery"));
-        ASSERT_TRUE(createDownloadFolder(plan, nullptr));
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(row.layout).arg(row.folder).toStdString());
+        SaveRoot root;
+        const FolderPlan plan =
+            planDownloadFolder(request(root.path(u"save"_s), root.path(u"favs"_s), row.common,
+                                       row.layout, QString::fromLatin1(row.folder)));
+        EXPECT_EQ(root.folders(), QStringList{u"save"_s}); // planning creates nothing
+        QString error = u"stale"_s;
+        EXPECT_TRUE(createDownloadFolder(plan, &error));
+        EXPECT_TRUE(error.isEmpty());
+        EXPECT_TRUE(FileSystem::FolderExists(plan.folder));
+        EXPECT_EQ(root.folders(), row.created);
+        // A second call finds everything in place.
+        EXPECT_TRUE(createDownloadFolder(plan, &error));
         // Callers always join with a separator, also after a final one.
-        const QString joined = plan.folder + QDir::separator() + QStringLiteral("pic.png");
+        const QString joined = plan.folder + QDir::separator() + u"pic.png"_s;
         QFile file(joined);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.close();
         EXPECT_TRUE(FileSystem::FileExists(joined));
-        EXPECT_TRUE(QFile::exists(QDir(plan.folder).filePath(QStringLiteral("pic.png"))));
     }
 }
 
+// Nothing is created above or beside what was asked for, and a user name of
+// ".." cannot lead creation out of the save folder.
 TEST(DownloadFolders, FailedCreationIsReportedAndCreatesNoParents)
 {
-    QTemporaryDir temp;
-    ASSERT_TRUE(temp.isValid());
-    const QString missing = temp.filePath(QStringLiteral("missing/deeper"));
-    QFile blocker(temp.filePath(QStringLiteral("taken")));
+    SaveRoot root;
+    const QString missing = root.path(u"missing/deeper"_s);
+    QFile blocker(root.path(u"taken"_s));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("save")));
+    const QString save = root.path(u"save"_s), top = root.temp.path();
 
     const struct
     {
         const char *what;
         FolderRequest in;
     } rows[] = {
-        {"save folder whose parent is missing", request(missing, missing, true, 2, "gallery")},
-        {"user-folder under a missing save folder", request(missing, missing, true, 1, "gallery")},
-        {"user level under a missing save folder", request(missing, missing, true, 0, "gallery")},
+        {"save folder whose parent is missing", request(missing, missing, true, 2, u"gallery"_s)},
+        {"user-folder under a missing save folder",
+         request(missing, missing, true, 1, u"gallery"_s)},
+        {"user level under a missing save folder",
+         request(missing, missing, true, 0, u"gallery"_s)},
         {"favorites folder whose parent is missing",
-         request(temp.path(), missing, true, 1, "favorites")},
+         request(top, missing, true, 1, u"favorites"_s)},
         {"a file where the user level should be",
-         request(temp.path(), temp.path(), true, 0, "gallery", QStringLiteral("taken"))},
-        {"no layout selected", request(temp.filePath("save"), missing, true, -1, "gallery")},
+         request(top, top, true, 0, u"gallery"_s, u"taken"_s)},
+        {"no layout selected", request(save, missing, true, -1, u"gallery"_s)},
+        {"user name leaving the save folder",
+         request(save, missing, false, 0, u"gallery"_s, u".."_s)},
     };
     for (const auto &row : rows) {
         QString error;
         EXPECT_FALSE(createDownloadFolder(planDownloadFolder(row.in), &error)) << row.what;
         EXPECT_FALSE(error.isEmpty()) << row.what;
     }
-    EXPECT_EQ(foldersUnder(temp.path()), QStringList{"save"});
-}
-
-TEST(DownloadFolders, UserNameCannotLeadCreationOutOfTheSaveFolder)
-{
-    QTemporaryDir temp;
-    ASSERT_TRUE(temp.isValid());
-    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("save")));
-    FolderRequest in = request(temp.filePath("save"), temp.filePath("favs"), false, 0, "gallery");
-    in.user = QStringLiteral("..");
-    const FolderPlan plan = planDownloadFolder(in);
-    QString error;
-    EXPECT_FALSE(createDownloadFolder(plan, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(foldersUnder(temp.path()), QStringList{"save"});
+    EXPECT_EQ(root.folders(), QStringList{u"save"_s});
 
     // Inside the save folder a name with ".." is harmless and allowed.
-    in.user = QStringLiteral("a/..");
-    ASSERT_TRUE(QDir(temp.filePath("save")).mkdir(QStringLiteral("a")));
-    EXPECT_TRUE(createDownloadFolder(planDownloadFolder(in), &error)) << error.toStdString();
+    ASSERT_TRUE(QDir(save).mkdir(u"a"_s));
+    QString error;
+    EXPECT_TRUE(createDownloadFolder(
+        planDownloadFolder(request(save, missing, false, 0, u"gallery"_s, u"a/.."_s)), &error))
+        << error.toStdString();
 }
 
 TEST(DownloadFolders, MakeDLFolderUsesTheWindowSettings)
 {
     TestWindow test;
     MainWindow &window = test.open();
-    auto *path = window.findChild<QLineEdit *>(QStringLiteral("Txt_Path"));
-    auto *favPath = window.findChild<QLineEdit *>(QStringLiteral("Txt_Favpath"));
-    auto *common = window.findChild<QCheckBox *>(QStringLiteral("Chk_Commonfavs"));
-    auto *layout0 = window.findChild<QAbstractButton *>(QStringLiteral("Option2_0"));
-    ASSERT_TRUE(path && favPath && common && layout0);
+    auto *path = window.findChild<QLineEdit *>(u"Txt_Path"_s);
+    auto *favPath = window.findChild<QLineEdit *>(u"Txt_Favpath"_s);
+    ASSERT_TRUE(path && favPath);
+    window.findChild<QCheckBox *>(u"Chk_Commonfavs"_s)->setChecked(true);
+    window.findChild<QAbstractButton *>(u"Option2_0"_s)->setChecked(true);
 
     QTemporaryDir temp;
-    ASSERT_TRUE(temp.isValid());
+    const QString favs = temp.filePath(u"favs"_s);
     path->setText(temp.path());
-    favPath->setText(temp.filePath(QStringLiteral("favs")));
-    common->setChecked(true);
-    layout0->setChecked(true);
-    window.state().CurrentUser = User;
-    window.state().CurrentFolder = QStringLiteral("gallery");
+    favPath->setText(favs);
+    JobState &state = window.state();
+    state.CurrentUser = u"mossfern"_s;
+    state.CurrentFolder = u"gallery"_s;
 
-    const QString expected = temp.path() + QStringLiteral("/mossfern/gallery");
-    QString error = QStringLiteral("stale");
-    EXPECT_EQ(MakeDLFolder(window, window.state(), false, &error), expected);
-    EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(path->text(), temp.path() + u'/');
-    EXPECT_EQ(favPath->text(), temp.filePath(QStringLiteral("favs")) + u'/');
-    EXPECT_FALSE(FileSystem::FolderExists(expected));
-
-    EXPECT_EQ(MakeDLFolder(window, window.state(), true, &error), expected);
-    EXPECT_TRUE(error.isEmpty());
-    EXPECT_TRUE(FileSystem::FolderExists(expected));
-    EXPECT_EQ(path->text(), temp.path() + u'/');
-
-    window.state().CurrentFolder = QStringLiteral("favorites");
-    EXPECT_EQ(MakeDLFolder(window, window.state(), true, &error),
-              temp.filePath(QStringLiteral("favs")) + u'/');
-    EXPECT_TRUE(FileSystem::FolderExists(temp.filePath(QStringLiteral("favs"))));
+    // Planned only, then created; the boxes get their final separator either way.
+    const QString expected = temp.path() + u"/mossfern/gallery"_s;
+    for (const bool create : {false, true}) {
+        QString error = u"stale"_s;
+        EXPECT_EQ(MakeDLFolder(window, state, create, &error), expected);
+        EXPECT_TRUE(error.isEmpty());
+        EXPECT_EQ(FileSystem::FolderExists(expected), create);
+        EXPECT_EQ(path->text(), temp.path() + u'/');
+        EXPECT_EQ(favPath->text(), favs + u'/');
+    }
+    QString error;
+    state.CurrentFolder = u"favorites"_s;
+    EXPECT_EQ(MakeDLFolder(window, state, true, &error), favs + u'/');
+    EXPECT_TRUE(FileSystem::FolderExists(favs));
 
     // A failed creation returns the path and says why.
-    path->setText(temp.filePath(QStringLiteral("missing/deeper")));
-    window.state().CurrentFolder = QStringLiteral("scraps");
-    EXPECT_EQ(MakeDLFolder(window, window.state(), true, &error),
-              temp.filePath(QStringLiteral("missing/deeper/mossfern/scraps")));
+    path->setText(temp.filePath(u"missing/deeper"_s));
+    state.CurrentFolder = u"scraps"_s;
+    EXPECT_EQ(MakeDLFolder(window, state, true, &error),
+              temp.filePath(u"missing/deeper/mossfern/scraps"_s));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(FileSystem::FolderExists(temp.filePath(QStringLiteral("missing"))));
+    EXPECT_FALSE(FileSystem::FolderExists(temp.filePath(u"missing"_s)));
 }

@@ -8,58 +8,59 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString NothingToDo = QStringLiteral("No submissions to download.");
+const QString NothingToDo = u"No submissions to download."_s;
 
+// "/folder/user/1" for each "folder/user", and the "Listing user's folder..." lines.
+QStringList firstPages(const QStringList &folders)
+{
+    QStringList result;
+    for (const QString &folder : folders)
+        result.append("/" + folder + "/1");
+    return result;
+}
 QStringList listingLines(const QStringList &lines)
 {
-    return lines.filter(QRegularExpression(QStringLiteral("^Listing ")));
+    return lines.filter(QRegularExpression(u"^Listing "_s));
 }
-
+QStringList listing(const QStringList &folders)
+{
+    QStringList result;
+    for (const QString &folder : folders)
+        result.append(
+            u"Listing %2's %1..."_s.arg(folder.section(u'/', 0, 0), folder.section(u'/', 1, 1)));
+    return result;
+}
 QList<ScriptedPrompts::Shown> messages(ListingTestSite &site)
 {
-    return site.test.prompts.ofKind(QStringLiteral("message"));
+    return site.test.prompts.ofKind(u"message"_s);
 }
 
 } // namespace
 
 TEST(GetCommand, FolderOrderForEveryBoxCombination)
 {
-    struct Case
-    {
-        bool gallery, scraps, favorites;
+    for (int boxes = 1; boxes < 8; ++boxes) {
+        const bool gallery = boxes & 1, scraps = boxes & 2, favorites = boxes & 4;
         QStringList folders;
-    };
-    const std::vector<Case> cases = {
-        {true, false, false, {"gallery"}},
-        {false, true, false, {"scraps"}},
-        {false, false, true, {"favorites"}},
-        {true, true, false, {"gallery", "scraps"}},
-        {true, false, true, {"gallery", "favorites"}},
-        {false, true, true, {"scraps", "favorites"}},
-        {true, true, true, {"gallery", "scraps", "favorites"}},
-    };
-    for (const Case &c : cases) {
+        for (const auto &[wanted, name] :
+             {std::pair{gallery, "gallery"}, {scraps, "scraps"}, {favorites, "favorites"}})
+            if (wanted)
+                folders.append(QString::fromLatin1(name) + u"/someone"_s);
+        SCOPED_TRACE(folders.join(u',').toStdString());
         ListingTestSite site;
-        site.addUser(QStringLiteral("someone"), 0, 0, 0);
+        site.addUser(u"someone"_s, 0, 0, 0);
         site.open();
-        site.getFolders(QStringLiteral("someone"), c.gallery, c.scraps, c.favorites);
-        ASSERT_TRUE(site.waitForLine(NothingToDo, int(c.folders.size())))
-            << c.folders.join(u',').toStdString();
-        QStringList paths, listing;
-        for (const QString &folder : c.folders) {
-            paths.append(QStringLiteral("/%1/someone/1").arg(folder));
-            listing.append(QStringLiteral("Listing someone's %1...").arg(folder));
-        }
-        const QStringList lines = site.lines();
-        EXPECT_EQ(site.pages->requestPaths(), paths);
-        EXPECT_EQ(listingLines(lines), listing);
+        site.getFolders(u"someone"_s, gallery, scraps, favorites);
+        ASSERT_TRUE(site.waitForLine(NothingToDo, int(folders.size())));
+        EXPECT_EQ(site.pages->requestPaths(), firstPages(folders));
+        EXPECT_EQ(listingLines(site.lines()), listing(folders));
         // The Get is over: its last line is the last folder's own.
-        EXPECT_EQ(lines.last(), NothingToDo);
-        EXPECT_EQ(site.state().CurrentFolder, c.folders.last());
+        EXPECT_EQ(site.lines().last(), NothingToDo);
+        EXPECT_EQ(site.state().CurrentFolder, folders.last().section(u'/', 0, 0));
         EXPECT_TRUE(messages(site).isEmpty());
     }
 }
@@ -67,47 +68,44 @@ TEST(GetCommand, FolderOrderForEveryBoxCombination)
 TEST(GetCommand, InputIsCheckedAndTheNameIsListedInLowerCase)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("mossfern"), 0);
+    site.addUser(u"mossfern"_s, 0);
     site.open();
-    site.window().AddEvent(QStringLiteral("earlier line"), LogBlack);
+    site.window().AddEvent(u"earlier line"_s, LogBlack);
 
     site.getFolders(QString(), true, false, false);
-    ASSERT_EQ(messages(site).size(), 1);
-    EXPECT_EQ(messages(site)[0].text, QStringLiteral("Please enter an username."));
-    EXPECT_EQ(messages(site)[0].icon, Prompts::Icon::Exclamation);
-    EXPECT_EQ(messages(site)[0].title, ProductName);
-    EXPECT_FALSE(messages(site)[0].yesNo);
-    EXPECT_TRUE(site.state().CurrentUser.isEmpty());
-
-    site.getFolders(QStringLiteral("MossFern"), false, false, false);
-    ASSERT_EQ(messages(site).size(), 2);
-    EXPECT_EQ(messages(site)[1].text, QStringLiteral("Please select which gallery to download."));
-    EXPECT_EQ(site.state().CurrentUser, QStringLiteral("mossfern"));
+    site.getFolders(u"MossFern"_s, false, false, false);
+    const auto shown = messages(site);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].text, u"Please enter an username."_s);
+    EXPECT_EQ(shown[1].text, u"Please select which gallery to download."_s);
+    EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
+    EXPECT_EQ(shown[0].title, ProductName);
+    EXPECT_FALSE(shown[0].yesNo);
+    EXPECT_EQ(site.state().CurrentUser, u"mossfern"_s);
     EXPECT_EQ(site.state().PageNumber, 0);
 
-    site.getFolders(QStringLiteral("MossFern"), true, false, false);
+    site.getFolders(u"MossFern"_s, true, false, false);
     ASSERT_TRUE(site.waitForLine(NothingToDo));
-    EXPECT_EQ(site.pages->requestPaths(), QStringList{QStringLiteral("/gallery/mossfern/1")});
+    EXPECT_EQ(site.pages->requestPaths(), firstPages({u"gallery/mossfern"_s}));
     // A Get keeps what the log already held.
-    EXPECT_EQ(site.lines().first(), QStringLiteral("earlier line"));
-    EXPECT_TRUE(site.lines().contains(QStringLiteral("Listing mossfern's gallery...")));
+    EXPECT_EQ(site.lines().first(), u"earlier line"_s);
+    EXPECT_TRUE(site.lines().contains(u"Listing mossfern's gallery..."_s));
     EXPECT_FALSE(site.state().Synching);
 }
 
 TEST(GetCommand, BoxesAreReadWhenTheNextFolderIsChosen)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 0, 0, 0);
+    site.addUser(u"someone"_s, 0, 0, 0);
     site.open();
     QObject::connect(&site.log(), &EventLog::lineAdded, &site.log(),
                      [&site](const QString &text, int32_t) {
-                         if (text == QStringLiteral("Listing someone's scraps..."))
-                             site.tick(QStringLiteral("Chk_Unigetfavs"), false);
+                         if (text == u"Listing someone's scraps..."_s)
+                             site.tick(u"Chk_Unigetfavs"_s, false);
                      });
-    site.getFolders(QStringLiteral("someone"), true, true, true);
+    site.getFolders(u"someone"_s, true, true, true);
     ASSERT_TRUE(site.waitForLine(NothingToDo, 2));
-    EXPECT_EQ(site.pages->requestPaths(), (QStringList{QStringLiteral("/gallery/someone/1"),
-                                                       QStringLiteral("/scraps/someone/1")}));
+    EXPECT_EQ(site.pages->requestPaths(), firstPages({u"gallery/someone"_s, u"scraps/someone"_s}));
     EXPECT_EQ(site.lines().last(), NothingToDo);
 }
 
@@ -117,33 +115,25 @@ TEST(SyncCommand, WalksTheTableSkippingEmptySlotsAndMissingUsers)
     for (const char *name : {"Alpha", "beta", "gamma"})
         site.addUser(QString::fromLatin1(name), 0, 0, 0);
     site.open();
-    site.window().AddEvent(QStringLiteral("earlier line"), LogBlack);
+    site.window().AddEvent(u"earlier line"_s, LogBlack);
     JobState &state = site.state();
-    state.Users[5] = UserEntry{QStringLiteral("Alpha"), true, false};
-    state.Users[7] = UserEntry{QStringLiteral("beta"), false, true};
-    state.Users[9] = UserEntry{QStringLiteral("ghost"), true, true};
-    state.Users[1023] = UserEntry{QStringLiteral("gamma"), false, false};
+    state.Users[5] = UserEntry{u"Alpha"_s, true, false};
+    state.Users[7] = UserEntry{u"beta"_s, false, true};
+    state.Users[9] = UserEntry{u"ghost"_s, true, true};
+    state.Users[1023] = UserEntry{u"gamma"_s, false, false};
     state.UserCount = 1024;
 
-    site.click(QStringLiteral("Cmd_Sync"));
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Synching done.")));
-    EXPECT_EQ(
-        site.pages->requestPaths(),
-        (QStringList{QStringLiteral("/gallery/Alpha/1"), QStringLiteral("/scraps/Alpha/1"),
-                     QStringLiteral("/gallery/beta/1"), QStringLiteral("/favorites/beta/1"),
-                     QStringLiteral("/gallery/ghost/1"), QStringLiteral("/gallery/gamma/1")}));
+    site.click(u"Cmd_Sync"_s);
+    ASSERT_TRUE(site.waitForLine(u"Synching done."_s));
+    const QStringList folders = {u"gallery/Alpha"_s,  u"scraps/Alpha"_s,  u"gallery/beta"_s,
+                                 u"favorites/beta"_s, u"gallery/ghost"_s, u"gallery/gamma"_s};
+    EXPECT_EQ(site.pages->requestPaths(), firstPages(folders));
     const QStringList lines = site.lines();
-    EXPECT_EQ(lines.first(), QStringLiteral("Listing Alpha's gallery..."));
-    EXPECT_FALSE(lines.contains(QStringLiteral("earlier line")));
-    EXPECT_EQ(listingLines(lines), (QStringList{QStringLiteral("Listing Alpha's gallery..."),
-                                                QStringLiteral("Listing Alpha's scraps..."),
-                                                QStringLiteral("Listing beta's gallery..."),
-                                                QStringLiteral("Listing beta's favorites..."),
-                                                QStringLiteral("Listing ghost's gallery..."),
-                                                QStringLiteral("Listing gamma's gallery...")}));
-    EXPECT_EQ(site.colorOf(QStringLiteral("User ghost doesn't exist")), LogRed);
-    EXPECT_EQ(lines.last(), QStringLiteral("Synching done."));
-    EXPECT_EQ(site.colorOf(QStringLiteral("Synching done.")), LogGreen);
+    EXPECT_EQ(lines.first(), u"Listing Alpha's gallery..."_s); // the log was cleared
+    EXPECT_EQ(listingLines(lines), listing(folders));
+    EXPECT_EQ(site.colorOf(u"User ghost doesn't exist"_s), LogRed);
+    EXPECT_EQ(lines.last(), u"Synching done."_s);
+    EXPECT_EQ(site.colorOf(u"Synching done."_s), LogGreen);
     EXPECT_TRUE(state.Synching);
     EXPECT_EQ(site.test.shutdownRequests, 0);
 
@@ -151,105 +141,93 @@ TEST(SyncCommand, WalksTheTableSkippingEmptySlotsAndMissingUsers)
     for (UserEntry &user : state.Users)
         user = UserEntry{};
     const qsizetype before = site.log().lineCount();
-    site.click(QStringLiteral("Cmd_Sync"));
+    site.click(u"Cmd_Sync"_s);
     EXPECT_EQ(site.log().lineCount(), before);
     EXPECT_EQ(site.pages->requests().size(), 6);
 }
 
 TEST(SyncCommand, ShutdownIsAskedForAndRequestedOnlyWhenConfirmed)
 {
-    for (const Prompts::Answer answer : {Prompts::Answer::Yes, Prompts::Answer::No}) {
-        const bool yes = answer == Prompts::Answer::Yes;
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
         ListingTestSite site;
-        site.addUser(QStringLiteral("solo"), 0);
+        site.addUser(u"solo"_s, 0);
         site.open();
-        site.state().Users[0] = UserEntry{QStringLiteral("solo"), false, false};
-        site.tick(QStringLiteral("Chk_Shutdown"), true);
-        site.test.prompts.answers = {answer};
+        site.state().Users[0] = UserEntry{u"solo"_s, false, false};
+        site.tick(u"Chk_Shutdown"_s, true);
+        site.test.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::No};
 
-        site.click(QStringLiteral("Cmd_Sync"));
+        site.click(u"Cmd_Sync"_s);
         ASSERT_EQ(messages(site).size(), 1);
         const auto question = messages(site)[0];
-        EXPECT_EQ(question.text,
-                  QStringLiteral("Warning: Computer will shut down after synching is "
-                                 "done.\r\nStill want this ?"));
+        EXPECT_EQ(question.text, u"Warning: Computer will shut down after synching is "
+                                 u"done.\r\nStill want this ?"_s);
         EXPECT_EQ(question.title, ProductName);
         EXPECT_EQ(question.icon, Prompts::Icon::Exclamation);
         EXPECT_TRUE(question.yesNo);
-        EXPECT_EQ(site.control<QCheckBox>(QStringLiteral("Chk_Shutdown"))->isChecked(), yes);
+        EXPECT_EQ(site.control<QCheckBox>(u"Chk_Shutdown"_s)->isChecked(), yes);
 
-        ASSERT_TRUE(site.waitForLine(QStringLiteral("Synching done.")));
-        const QStringList lines = site.lines();
+        ASSERT_TRUE(site.waitForLine(u"Synching done."_s));
+        QStringList ending = {u"Synching done."_s};
+        if (yes)
+            ending.append(u"Everything is going down !"_s);
+        EXPECT_EQ(site.lines().mid(site.lines().size() - ending.size()), ending);
         if (yes) {
-            EXPECT_EQ(lines.mid(lines.size() - 2),
-                      (QStringList{QStringLiteral("Synching done."),
-                                   QStringLiteral("Everything is going down !")}));
-            EXPECT_EQ(site.colorOf(QStringLiteral("Everything is going down !")), LogBlack);
-        } else {
-            EXPECT_EQ(lines.last(), QStringLiteral("Synching done."));
+            EXPECT_EQ(site.colorOf(u"Everything is going down !"_s), LogBlack);
         }
         EXPECT_EQ(site.test.shutdownRequests, yes ? 1 : 0);
-        EXPECT_EQ(site.pages->requestPaths(), QStringList{QStringLiteral("/gallery/solo/1")});
+        EXPECT_EQ(site.pages->requestPaths(), firstPages({u"gallery/solo"_s}));
     }
 }
 
+// The new job's first page stalls once, so that by its end the old job's wait
+// (on a hung page, or in the pause between files) would have run out as well.
 TEST(Jobs, ANewJobSupersedesTheRunningOne)
 {
-    for (const bool oldIsSync : {false, true}) {
+    enum Old
+    {
+        Get,
+        Sync,
+        Pause
+    };
+    for (const Old old : {Get, Sync, Pause}) {
+        SCOPED_TRACE(old);
         ListingTestSite site;
         site.test.timeouts.listStallMs = 2000;
-        site.addUser(QStringLiteral("first"), 0, 0, 0);
-        site.addUser(QStringLiteral("second"), 0, 0, 0);
+        site.addUser(u"first"_s, old == Pause ? 2 : 0, 0, 0);
+        site.addUser(u"second"_s, 0, 0, 0);
+        GalleryFileHost files(site.content);
+        ASSERT_TRUE(files.listen());
+        site.test.ports[TestHosts::File] = files.port();
         site.open();
-        site.state().Users[0] = UserEntry{QStringLiteral("first"), true, true};
-        // The old job hangs on its first page; the new one's first page stalls once too, so
-        // that by its end the old job's wait would have run out as well.
-        site.pages->stallNext(1, QStringLiteral("/gallery/first/1"));
-        site.pages->stallNext(1, QStringLiteral("/gallery/second/1"));
-        if (oldIsSync)
-            site.click(QStringLiteral("Cmd_Sync"));
+        site.state().Users[0] = UserEntry{u"first"_s, true, true};
+        site.state().Delay = 1; // the pause after the first file is one second
+        if (old != Pause)
+            site.pages->stallNext(1, u"/gallery/first/1"_s);
+        site.pages->stallNext(1, u"/gallery/second/1"_s);
+        if (old == Sync)
+            site.click(u"Cmd_Sync"_s);
         else
-            site.getFolders(QStringLiteral("first"), true, true, true);
-        ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.pages->requests().size() == 1; }));
+            site.getFolders(u"first"_s, true, old == Get, old == Get);
+        if (old == Pause) {
+            ASSERT_TRUE(waitUntil([&] { return site.window().downloader().isPausing(); }));
+            ASSERT_EQ(files.requests().size(), 1);
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return site.pages->requests().size() == 1; }));
+        }
 
-        site.getFolders(QStringLiteral("second"), true, false, false);
-        ASSERT_TRUE(site.waitForLine(NothingToDo)) << oldIsSync;
-        EXPECT_EQ(site.pages->requestPaths(), (QStringList{QStringLiteral("/gallery/first/1"),
-                                                           QStringLiteral("/gallery/second/1"),
-                                                           QStringLiteral("/gallery/second/1")}));
+        site.getFolders(u"second"_s, true, false, false);
+        ASSERT_TRUE(site.waitForLine(NothingToDo));
+        const QStringList second = {u"/gallery/second/1"_s, u"/gallery/second/1"_s};
+        EXPECT_EQ(site.pages->requestPaths().mid(site.pages->requestPaths().size() - 2), second);
+        EXPECT_EQ(site.pages->requestPaths().size(), old == Pause ? 4 : 3);
         const QStringList lines = site.lines();
-        const QStringList afterward =
-            lines.mid(lines.indexOf(QStringLiteral("Listing second's gallery...")));
-        EXPECT_EQ(afterward, (QStringList{QStringLiteral("Listing second's gallery..."),
-                                          QStringLiteral("List socket timed out."), NothingToDo}));
+        EXPECT_EQ(lines.mid(lines.indexOf(u"Listing second's gallery..."_s)),
+                  (QStringList{u"Listing second's gallery..."_s, u"List socket timed out."_s,
+                               NothingToDo}));
         EXPECT_FALSE(site.state().Synching);
         EXPECT_TRUE(site.errorReports().isEmpty());
+        EXPECT_EQ(files.requests().size(), old == Pause ? 1 : 0);
+        EXPECT_EQ(files.connectionCount(), old == Pause ? 1 : 0);
     }
-}
-
-TEST(Jobs, ANewJobStopsThePauseBetweenTheOldJobsFiles)
-{
-    ListingTestSite site;
-    site.test.timeouts.listStallMs = 2000;
-    site.addUser(QStringLiteral("first"), 2);
-    site.addUser(QStringLiteral("second"), 0);
-    GalleryFileHost files(site.content);
-    ASSERT_TRUE(files.listen());
-    site.test.ports[TestHosts::File] = files.port();
-    site.open();
-    site.state().Delay = 1; // the pause after the first file is one second
-    site.getFolders(QStringLiteral("first"), true, false, false);
-    ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.window().downloader().isPausing(); }));
-    ASSERT_EQ(files.requests().size(), 1);
-
-    // The new job takes longer than the old pause would have lasted.
-    site.pages->stallNext(1, QStringLiteral("/gallery/second/1"));
-    site.getFolders(QStringLiteral("second"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(NothingToDo));
-    EXPECT_EQ(files.connectionCount(), 1);
-    EXPECT_EQ(files.requests().size(), 1);
-    const QStringList lines = site.lines();
-    EXPECT_EQ(lines.mid(lines.indexOf(QStringLiteral("Listing second's gallery..."))),
-              (QStringList{QStringLiteral("Listing second's gallery..."),
-                           QStringLiteral("List socket timed out."), NothingToDo}));
 }

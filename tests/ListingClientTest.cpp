@@ -3,7 +3,6 @@
 #include "listing/ListingClient.h"
 #include "listing/ListingRequest.h"
 #include "log/LogColors.h"
-#include "naming/FileNames.h"
 #include "platform/TcpClientSocket.h"
 #include "windows/ErrorReporter.h"
 
@@ -13,297 +12,261 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString parsing(int page, int count)
 {
-    return QStringLiteral("Parsing page %1. Submissions found: %2").arg(page).arg(count);
+    return u"Parsing page %1. Submissions found: %2"_s.arg(page).arg(count);
 }
 
-QStringList paths(const QString &folder, const QString &user, int first, int last)
+QStringList paths(const QString &folder, std::initializer_list<int> pages)
 {
     QStringList result;
-    for (int page = first; page <= last; ++page)
-        result.append(QStringLiteral("/%1/%2/%3").arg(folder, user).arg(page));
+    for (int page : pages)
+        result.append(u"/%1/someone/%2"_s.arg(folder).arg(page));
     return result;
 }
 
-// The queue as it stands when a line is logged.
+// The log from the first line that is `first` on, `count` lines long.
+QStringList linesFrom(ListingTestSite &site, const QString &first, int count = -1)
+{
+    const QStringList lines = site.lines();
+    return lines.mid(lines.indexOf(first), count);
+}
+
+// The queue and status as they stand when a line is logged.
 struct QueueSnapshot
 {
     QList<QueuedSubmission> entries;
     int16_t queueIndex = -1;
     QString status;
-    bool taken = false;
 };
 
 void snapshotAt(ListingTestSite &site, const QString &line, QueueSnapshot &snapshot)
 {
     QObject::connect(&site.log(), &EventLog::lineAdded, &site.log(),
                      [&site, line, &snapshot](const QString &text, int32_t) {
-                         if (text != line || snapshot.taken)
+                         if (text != line || !snapshot.status.isNull())
                              return;
-                         snapshot.taken = true;
                          snapshot.queueIndex = site.state().QueueIndex;
                          for (int i = 0; i < site.state().QueueCount; ++i)
                              snapshot.entries.append(site.state().SubmissionQueue[size_t(i)]);
-                         snapshot.status =
-                             site.control<QLabel>(QStringLiteral("Lbl_Status"))->text();
+                         snapshot.status = site.control<QLabel>(u"Lbl_Status"_s)->text();
                      });
 }
 
 } // namespace
 
-TEST(Listing, ThreePagesOfAGalleryAreListedAndHandedOver)
+// Whole replies and replies in one-byte pieces are each handled once.
+TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
 {
-    ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 10);
-    site.open();
-    QueueSnapshot found;
-    const QString foundLine = QStringLiteral("Found 10 submissions on 3 page(s).");
-    snapshotAt(site, foundLine, found);
+    struct Case
+    {
+        int pieceSize, submissions, pages;
+    };
+    for (const Case c : {Case{0, 10, 3}, Case{1, 5, 2}}) {
+        SCOPED_TRACE(c.pieceSize);
+        ListingTestSite site;
+        site.addUser(u"someone"_s, c.submissions);
+        site.open();
+        if (c.pieceSize)
+            site.pages->setPieceSize(c.pieceSize);
+        const QString foundLine =
+            u"Found %1 submissions on %2 page(s)."_s.arg(c.submissions).arg(c.pages);
+        QueueSnapshot found;
+        snapshotAt(site, foundLine, found);
+        site.getFolders(u"SomeOne"_s, true, false, false);
+        ASSERT_TRUE(site.waitForLine(foundLine, 1, 60000));
 
-    site.getFolders(QStringLiteral("SomeOne"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(foundLine));
+        QStringList expected = {u"Listing someone's gallery..."_s};
+        for (int page = 1; page <= c.pages; ++page)
+            expected.append(parsing(page, (page - 1) * 4));
+        expected.append(foundLine);
+        EXPECT_EQ(linesFrom(site, expected.first(), int(expected.size())), expected);
+        EXPECT_EQ(site.colorOf(foundLine), LogBlack);
+        EXPECT_EQ(site.pages->requestPaths(), c.pages == 3 ? paths(u"gallery"_s, {1, 2, 3, 4})
+                                                           : paths(u"gallery"_s, {1, 2, 3}));
+        EXPECT_EQ(found.status, u"Listing files..."_s);
+        EXPECT_EQ(found.queueIndex, 0);
 
-    EXPECT_EQ(site.pages->requestPaths(),
-              paths(QStringLiteral("gallery"), QStringLiteral("someone"), 1, 4));
-    const QStringList lines = site.lines();
-    const qsizetype listing = lines.indexOf(QStringLiteral("Listing someone's gallery..."));
-    ASSERT_GE(listing, 0);
-    EXPECT_EQ(lines.mid(listing, 5),
-              (QStringList{QStringLiteral("Listing someone's gallery..."), parsing(1, 0),
-                           parsing(2, 4), parsing(3, 8), foundLine}));
-    EXPECT_EQ(site.colorOf(foundLine), LogBlack);
-    EXPECT_EQ(found.status, QStringLiteral("Listing files..."));
-
-    // The thumbnail addresses became the files' own addresses, in page order.
-    const SimUser *user = site.content.user(QStringLiteral("someone"));
-    ASSERT_EQ(found.entries.size(), 10);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(found.entries[i].Url,
-                  QStringLiteral("http://") + TestHosts::File + user->gallery[i].filePath());
-        EXPECT_EQ(found.entries[i].Title, user->gallery[i].titleMarkup);
+        // The thumbnail addresses became the files' own addresses, in page order.
+        const SimUser *user = site.content.user(u"someone"_s);
+        ASSERT_EQ(found.entries.size(), c.submissions);
+        for (int i = 0; i < c.submissions; ++i) {
+            EXPECT_EQ(found.entries[i].Url,
+                      "http://" + TestHosts::File + user->gallery[i].filePath());
+            EXPECT_EQ(found.entries[i].Title, user->gallery[i].titleMarkup);
+        }
+        EXPECT_EQ(site.state().DownloadFolder, QDir::toNativeSeparators(site.test.folder.path()) +
+                                                   QDir::separator() + u"someone-gallery"_s);
+        EXPECT_TRUE(QFileInfo(site.test.path(u"someone-gallery"_s)).isDir());
     }
-    EXPECT_EQ(site.state().DownloadFolder, QDir::toNativeSeparators(site.test.folder.path()) +
-                                               QDir::separator() +
-                                               QStringLiteral("someone-gallery"));
-    EXPECT_TRUE(QFileInfo(site.test.path(QStringLiteral("someone-gallery"))).isDir());
-    EXPECT_EQ(found.queueIndex, 0);
 }
 
 TEST(Listing, RequestsCarryTheCookiesOfTheMomentByteForByte)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 6);
+    site.addUser(u"someone"_s, 6);
     site.open();
-    site.setText(QStringLiteral("Txt_CookieB"), QString());
-    site.setText(QStringLiteral("Txt_CookieA"), QString());
+    site.setText(u"Txt_CookieB"_s, QString());
+    site.setText(u"Txt_CookieA"_s, QString());
     // The cookie typed while page 1 is on its way is used from page 2 on.
     QObject::connect(site.pages.get(), &GalleryPageHost::requestReceived, site.pages.get(),
                      [&site](const QByteArray &) {
                          if (site.pages->requests().size() == 1) {
-                             site.setText(QStringLiteral("Txt_CookieB"), QStringLiteral("b-value"));
-                             site.setText(QStringLiteral("Txt_CookieA"), QStringLiteral("a value"));
+                             site.setText(u"Txt_CookieB"_s, u"b-value"_s);
+                             site.setText(u"Txt_CookieA"_s, u"a value"_s);
                          }
                      });
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Found 6 submissions on 2 page(s).")));
+    site.getFolders(u"someone"_s, true, false, false);
+    ASSERT_TRUE(site.waitForLine(u"Found 6 submissions on 2 page(s)."_s));
 
     const QList<QByteArray> requests = site.pages->requests();
     ASSERT_EQ(requests.size(), 3);
-    ListingRequestFields fields;
-    fields.folder = QStringLiteral("gallery");
-    fields.user = QStringLiteral("someone");
+    ListingRequestFields fields{};
+    fields.folder = u"gallery"_s;
+    fields.user = u"someone"_s;
     fields.hostAlias = TestHosts::PageAlias;
     fields.page = 1;
     EXPECT_EQ(requests[0], listingRequest(fields).toLatin1());
     EXPECT_TRUE(requests[0].contains("\r\nHost: gallery.test.invalid\r\n"));
     EXPECT_TRUE(requests[0].contains("\r\nCookie: b=; a=; folder=outbox\r\n\r\n"));
-    fields.cookieB = QStringLiteral("b-value");
-    fields.cookieA = QStringLiteral("a value");
-    for (int page = 2; page <= 3; ++page) {
-        fields.page = page;
-        EXPECT_EQ(requests[page - 1], listingRequest(fields).toLatin1()) << page;
-    }
-}
-
-TEST(Listing, AReplyInOneBytePiecesIsHandledOnce)
-{
-    ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 5);
-    site.open();
-    site.pages->setPieceSize(1);
-    QueueSnapshot found;
-    snapshotAt(site, QStringLiteral("Found 5 submissions on 2 page(s)."), found);
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Found 5 submissions on 2 page(s)."), 1, 60000));
-    const QStringList lines = site.lines();
-    EXPECT_EQ(lines.count(parsing(1, 0)), 1);
-    EXPECT_EQ(lines.count(parsing(2, 4)), 1);
-    EXPECT_EQ(site.pages->requestPaths(),
-              paths(QStringLiteral("gallery"), QStringLiteral("someone"), 1, 3));
-    EXPECT_EQ(found.entries.size(), 5);
+    fields.cookieB = u"b-value"_s;
+    fields.cookieA = u"a value"_s;
+    for (fields.page = 2; fields.page <= 3; ++fields.page)
+        EXPECT_EQ(requests[fields.page - 1], listingRequest(fields).toLatin1()) << fields.page;
 }
 
 TEST(Listing, MissingUserEndsAGet)
 {
     ListingTestSite site;
     site.open();
-    site.getFolders(QStringLiteral("Nobody"), true, true, true);
-    const QString missing = QStringLiteral("User nobody doesn't exist");
+    site.getFolders(u"Nobody"_s, true, true, true);
+    const QString missing = u"User nobody doesn't exist"_s;
     ASSERT_TRUE(site.waitForLine(missing));
     EXPECT_EQ(site.colorOf(missing), LogRed);
     EXPECT_EQ(site.lines().last(), missing);
-    EXPECT_EQ(site.pages->requestPaths(), QStringList{QStringLiteral("/gallery/nobody/1")});
+    EXPECT_EQ(site.pages->requestPaths(), QStringList{u"/gallery/nobody/1"_s});
 }
 
 TEST(Listing, PhrasesInsideANameDecideThePageKind)
 {
     ListingTestSite site;
     SimUser user;
-    user.name = QStringLiteral("someone");
-    // Page 1 of the gallery: an ordinary name, then one holding the folder-end phrase.
-    user.gallery = {GalleryContent::make(1, QStringLiteral("someone"), QStringLiteral("a"),
-                                         QStringLiteral("png"), QStringLiteral("Plain")),
-                    GalleryContent::make(2, QStringLiteral("someone"), QStringLiteral("b"),
-                                         QStringLiteral("png"),
-                                         QStringLiteral("I have no submissions to list"))};
+    user.name = u"someone"_s;
+    auto make = [](int id, const QString &title) {
+        return GalleryContent::make(id, u"someone"_s, u"s%1"_s.arg(id), u"png"_s, title);
+    };
+    // The gallery's only page holds the folder-end phrase in a name.
+    user.gallery = {make(1, u"Plain"_s), make(2, u"I have no submissions to list"_s)};
     // Scraps: page 1 is fine, page 2 names the missing-user phrase.
     for (int i = 0; i < 4; ++i)
-        user.scraps.append(GalleryContent::make(10 + i, QStringLiteral("someone"),
-                                                QStringLiteral("s"), QStringLiteral("png"),
-                                                QStringLiteral("Scrap %1").arg(i)));
-    user.scraps.append(GalleryContent::make(20, QStringLiteral("someone"), QStringLiteral("t"),
-                                            QStringLiteral("png"),
-                                            QStringLiteral("What will not be found")));
+        user.scraps.append(make(10 + i, u"Scrap %1"_s.arg(i)));
+    user.scraps.append(make(20, u"What will not be found"_s));
     site.content.addUser(user);
     site.open();
 
-    site.getFolders(QStringLiteral("someone"), true, true, false);
-    const QString missing = QStringLiteral("User someone doesn't exist");
+    site.getFolders(u"someone"_s, true, true, false);
+    const QString missing = u"User someone doesn't exist"_s;
     ASSERT_TRUE(site.waitForLine(missing));
-    const QStringList lines = site.lines();
-    const qsizetype start = lines.indexOf(QStringLiteral("Listing someone's gallery..."));
-    ASSERT_GE(start, 0);
     // The gallery's only page counts as its end: its links are not examined.
-    EXPECT_EQ(lines.mid(start),
-              (QStringList{QStringLiteral("Listing someone's gallery..."),
-                           QStringLiteral("No submissions to download."),
-                           QStringLiteral("Listing someone's scraps..."), parsing(1, 0), missing}));
-    EXPECT_EQ(site.pages->requestPaths(), (QStringList{QStringLiteral("/gallery/someone/1"),
-                                                       QStringLiteral("/scraps/someone/1"),
-                                                       QStringLiteral("/scraps/someone/2")}));
+    EXPECT_EQ(linesFrom(site, u"Listing someone's gallery..."_s),
+              (QStringList{u"Listing someone's gallery..."_s, u"No submissions to download."_s,
+                           u"Listing someone's scraps..."_s, parsing(1, 0), missing}));
+    EXPECT_EQ(site.pages->requestPaths(), paths(u"gallery"_s, {1}) + paths(u"scraps"_s, {1, 2}));
 }
 
 TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
 {
     ListingTestSite site;
     SimUser user;
-    user.name = QStringLiteral("someone");
-    const QString me = user.name;
-    user.gallery = {
-        GalleryContent::make(1, me, QStringLiteral("pic"), QStringLiteral("png"),
-                             QStringLiteral("Picture")),
-        GalleryContent::make(2, me, QStringLiteral("tale"), QStringLiteral("txt"),
-                             QStringLiteral("Tale"), QStringLiteral("mature")),
-        GalleryContent::make(3, me, QStringLiteral("song"), QStringLiteral("mp3"),
-                             QStringLiteral("Song &amp; Dance")),
-        GalleryContent::make(4, me, QStringLiteral("anim"), QStringLiteral("swf"),
-                             QStringLiteral("Anim"), QStringLiteral("adult")),
-        GalleryContent::make(5, me, QStringLiteral("more"), QStringLiteral("gif"),
-                             QStringLiteral("More")),
+    user.name = u"someone"_s;
+    auto make = [](int id, const QString &ext, const QString &title, const QString &rating) {
+        return GalleryContent::make(id, u"someone"_s, u"s%1"_s.arg(id), ext, title, rating);
     };
+    user.gallery = {
+        make(1, u"png"_s, u"Picture"_s, u"general"_s), make(2, u"txt"_s, u"Tale"_s, u"mature"_s),
+        make(3, u"mp3"_s, u"Song &amp; Dance"_s, u"general"_s),
+        make(4, u"swf"_s, u"Anim"_s, u"adult"_s), make(5, u"gif"_s, u"More"_s, u"general"_s)};
     site.content.addUser(user);
     site.open();
     site.setType(0, false);
-    site.tick(QStringLiteral("Chk_Getmature"), false);
-    site.tick(QStringLiteral("Chk_Getadult"), false);
+    site.tick(u"Chk_Getmature"_s, false);
+    site.tick(u"Chk_Getadult"_s, false);
     // Already on disk, where the download would put it ("Title only" naming).
-    ASSERT_TRUE(QDir(site.test.folder.path()).mkdir(QStringLiteral("someone-gallery")));
-    QFile existing(site.test.path(QStringLiteral("someone-gallery/Song & Dance.mp3")));
+    ASSERT_TRUE(QDir(site.test.folder.path()).mkdir(u"someone-gallery"_s));
+    QFile existing(site.test.path(u"someone-gallery/Song & Dance.mp3"_s));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
     // GFX is wanted again from the submission after the first refusal on.
     QObject::connect(&site.log(), &EventLog::lineAdded, &site.log(),
                      [&site](const QString &text, int32_t) {
-                         if (text.endsWith(QStringLiteral(": No GFX")))
+                         if (text.endsWith(u": No GFX"_s))
                              site.setType(0, true);
                      });
 
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Found 1 submissions on 2 page(s).")));
+    site.getFolders(u"someone"_s, true, false, false);
+    ASSERT_TRUE(site.waitForLine(u"Found 1 submissions on 2 page(s)."_s));
     const QStringList expected = {
-        QStringLiteral("Skipping \"Picture\": No GFX"),
-        QStringLiteral("Skipping \"Tale\": No mature subs"),
-        QStringLiteral("Skipping \"Song & Dance\": Already exists"),
-        QStringLiteral("Skipping \"Anim\": No adult subs"),
-    };
-    const QStringList lines = site.lines();
-    const qsizetype first = lines.indexOf(expected.first());
-    ASSERT_GE(first, 0);
-    EXPECT_EQ(lines.mid(first, 4), expected);
+        u"Skipping \"Picture\": No GFX"_s, u"Skipping \"Tale\": No mature subs"_s,
+        u"Skipping \"Song & Dance\": Already exists"_s, u"Skipping \"Anim\": No adult subs"_s};
+    EXPECT_EQ(linesFrom(site, expected.first(), 4), expected);
     for (const QString &line : expected)
-        EXPECT_EQ(site.colorOf(line),
-                  line.endsWith(QStringLiteral("exists")) ? LogGreen : LogBlack);
-    EXPECT_EQ(site.state().SubmissionQueue[0].Title, QStringLiteral("More"));
+        EXPECT_EQ(site.colorOf(line), line.endsWith(u"exists"_s) ? LogGreen : LogBlack);
+    EXPECT_EQ(site.state().SubmissionQueue[0].Title, u"More"_s);
 }
 
 TEST(Listing, AFolderWhoseEverySubmissionIsFilteredMovesOn)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 3, 0, 1);
+    site.addUser(u"someone"_s, 3, 0, 1);
     site.open();
     site.setType(0, false);
-    site.getFolders(QStringLiteral("someone"), true, false, true);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Listing someone's favorites...")));
-    const QStringList lines = site.lines();
-    const qsizetype start = lines.indexOf(QStringLiteral("Listing someone's gallery..."));
-    EXPECT_EQ(lines.mid(start, 7),
-              (QStringList{QStringLiteral("Listing someone's gallery..."), parsing(1, 0),
-                           QStringLiteral("Skipping \"Gallery piece 1\": No GFX"),
-                           QStringLiteral("Skipping \"Gallery piece 2\": No GFX"),
-                           QStringLiteral("Skipping \"Gallery piece 3\": No GFX"),
-                           QStringLiteral("No submissions to download."),
-                           QStringLiteral("Listing someone's favorites...")}));
-    EXPECT_EQ(site.colorOf(QStringLiteral("No submissions to download.")), LogGreen);
-    EXPECT_FALSE(QFileInfo::exists(site.test.path(QStringLiteral("someone-gallery"))));
+    site.getFolders(u"someone"_s, true, false, true);
+    ASSERT_TRUE(site.waitForLine(u"Listing someone's favorites..."_s));
+    QStringList expected = {u"Listing someone's gallery..."_s, parsing(1, 0)};
+    for (int i = 1; i <= 3; ++i)
+        expected.append(u"Skipping \"Gallery piece %1\": No GFX"_s.arg(i));
+    expected << u"No submissions to download."_s << u"Listing someone's favorites..."_s;
+    EXPECT_EQ(linesFrom(site, expected.first(), 7), expected);
+    EXPECT_EQ(site.colorOf(u"No submissions to download."_s), LogGreen);
+    EXPECT_FALSE(QFileInfo::exists(site.test.path(u"someone-gallery"_s)));
 }
 
-TEST(Listing, ADroppedPageIsFetchedAgainNotSkipped)
+// A page whose connection drops or stalls is fetched again, never skipped.
+TEST(Listing, ALostPageIsFetchedAgainNotSkipped)
 {
-    ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 10);
-    site.open();
-    site.pages->dropNext(2, QStringLiteral("/gallery/someone/2"));
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Found 10 submissions on 3 page(s).")));
-    EXPECT_EQ(
-        site.pages->requestPaths(),
-        (QStringList{QStringLiteral("/gallery/someone/1"), QStringLiteral("/gallery/someone/2"),
-                     QStringLiteral("/gallery/someone/2"), QStringLiteral("/gallery/someone/2"),
-                     QStringLiteral("/gallery/someone/3"), QStringLiteral("/gallery/someone/4")}));
-    const QStringList lines = site.lines();
-    EXPECT_EQ(lines.count(QStringLiteral("List socket disconnected.")), 2);
-    EXPECT_EQ(site.colorOf(QStringLiteral("List socket disconnected.")), LogRed);
-    EXPECT_EQ(lines.count(parsing(2, 4)), 1);
-    EXPECT_TRUE(site.errorReports().filter(QStringLiteral("sock1")).isEmpty());
-}
-
-TEST(Listing, AStalledPageIsFetchedAgain)
-{
-    ListingTestSite site;
-    site.test.timeouts.listStallMs = 2000;
-    site.addUser(QStringLiteral("someone"), 3);
-    site.open();
-    site.pages->stallNext(1, QStringLiteral("/gallery/someone/1"));
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Found 3 submissions on 1 page(s).")));
-    EXPECT_EQ(site.pages->requestPaths(), (QStringList{QStringLiteral("/gallery/someone/1"),
-                                                       QStringLiteral("/gallery/someone/1"),
-                                                       QStringLiteral("/gallery/someone/2")}));
-    EXPECT_EQ(site.lines().count(QStringLiteral("List socket timed out.")), 1);
-    EXPECT_EQ(site.lines().count(parsing(1, 0)), 1);
+    struct Case
+    {
+        bool stall;
+        int times, page, submissions;
+        QStringList requested;
+        QString line;
+    };
+    const Case cases[] = {
+        {false, 2, 2, 10, paths(u"gallery"_s, {1, 2, 2, 2, 3, 4}), u"List socket disconnected."_s},
+        {true, 1, 1, 3, paths(u"gallery"_s, {1, 1, 2}), u"List socket timed out."_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stall);
+        ListingTestSite site;
+        site.test.timeouts.listStallMs = 2000;
+        site.addUser(u"someone"_s, c.submissions);
+        site.open();
+        const QString path = u"/gallery/someone/%1"_s.arg(c.page);
+        c.stall ? site.pages->stallNext(c.times, path) : site.pages->dropNext(c.times, path);
+        site.getFolders(u"someone"_s, true, false, false);
+        const int pages = (c.submissions + 3) / 4;
+        ASSERT_TRUE(site.waitForLine(
+            u"Found %1 submissions on %2 page(s)."_s.arg(c.submissions).arg(pages)));
+        EXPECT_EQ(site.pages->requestPaths(), c.requested);
+        EXPECT_EQ(site.lines().count(c.line), c.times);
+        EXPECT_EQ(site.colorOf(c.line), LogRed);
+        EXPECT_EQ(site.lines().count(parsing(c.page, (c.page - 1) * 4)), 1);
+        EXPECT_TRUE(site.errorReports().isEmpty());
+    }
 }
 
 TEST(Listing, APageLostTooOftenStopsTheJobWithAReport)
@@ -314,28 +277,24 @@ TEST(Listing, APageLostTooOftenStopsTheJobWithAReport)
         int retries;
     };
     for (const Case c : {Case{false, 3}, Case{true, 1}}) {
+        SCOPED_TRACE(c.stall);
         ListingTestSite site;
         site.test.timeouts.listStallMs = 1500;
         site.test.timeouts.listRetries = c.retries;
-        site.addUser(QStringLiteral("someone"), 6);
+        site.addUser(u"someone"_s, 6);
         site.open();
-        if (c.stall)
-            site.pages->stallNext(100, QStringLiteral("/gallery/someone/2"));
-        else
-            site.pages->dropNext(100, QStringLiteral("/gallery/someone/2"));
-        site.getFolders(QStringLiteral("someone"), true, false, false);
-        const QString report = QStringLiteral("Could not list page 2 of someone's gallery: the "
-                                              "connection was lost %1 times before the page was "
-                                              "complete.")
-                                   .arg(c.retries + 1);
-        ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.errorReports().contains(report); }))
-            << c.stall;
-        QStringList expected = {QStringLiteral("/gallery/someone/1")};
+        const QString path = u"/gallery/someone/2"_s;
+        c.stall ? site.pages->stallNext(100, path) : site.pages->dropNext(100, path);
+        site.getFolders(u"someone"_s, true, false, false);
+        const QString report = u"Could not list page 2 of someone's gallery: the connection was "
+                               u"lost %1 times before the page was complete."_s.arg(c.retries + 1);
+        ASSERT_TRUE(waitUntil([&] { return site.errorReports().contains(report); }));
+        QStringList expected = paths(u"gallery"_s, {1});
         for (int i = 0; i <= c.retries; ++i)
-            expected.append(QStringLiteral("/gallery/someone/2"));
+            expected.append(path);
         EXPECT_EQ(site.pages->requestPaths(), expected);
         // The job stops there: the next folder is not started.
-        EXPECT_FALSE(site.lines().contains(QStringLiteral("No submissions to download.")));
+        EXPECT_FALSE(site.lines().contains(u"No submissions to download."_s));
     }
 }
 
@@ -344,173 +303,164 @@ TEST(Listing, ARefusedConnectionIsReportedWithTheSocketsNumber)
     ListingTestSite site;
     site.open();
     site.pages->stopListening();
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    ASSERT_TRUE(ListingTestSite::waitFor([&] { return !site.errorReports().isEmpty(); }));
-    EXPECT_EQ(site.errorReports(), QStringList{QStringLiteral("Error 10061 raised by sock1.")});
+    site.getFolders(u"someone"_s, true, false, false);
+    ASSERT_TRUE(waitUntil([&] { return !site.errorReports().isEmpty(); }));
+    EXPECT_EQ(site.errorReports(), QStringList{u"Error 10061 raised by sock1."_s});
 }
 
 TEST(Listing, AMissingDownloadFolderParentIsReportedAndTheJobMovesOn)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 2, 0, 0);
+    site.addUser(u"someone"_s, 2, 0, 0);
     site.open();
-    const QString missingParent = site.test.path(QStringLiteral("not-there/deeper"));
-    site.setText(QStringLiteral("Txt_Path"), missingParent);
-    site.getFolders(QStringLiteral("someone"), true, false, true);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Listing someone's favorites...")));
+    site.setText(u"Txt_Path"_s, site.test.path(u"not-there/deeper"_s));
+    site.getFolders(u"someone"_s, true, false, true);
+    ASSERT_TRUE(site.waitForLine(u"No submissions to download."_s));
     const QStringList reports = site.errorReports();
     ASSERT_EQ(reports.size(), 1);
-    EXPECT_TRUE(reports[0].startsWith(
-        QStringLiteral("Could not create the download folder for someone's gallery: ")))
+    EXPECT_TRUE(
+        reports[0].startsWith(u"Could not create the download folder for someone's gallery: "_s))
         << reports[0].toStdString();
-    EXPECT_TRUE(site.lines().contains(QStringLiteral("Found 2 submissions on 1 page(s).")));
-    EXPECT_FALSE(QFileInfo::exists(site.test.path(QStringLiteral("not-there"))));
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("No submissions to download.")));
+    EXPECT_TRUE(site.lines().contains(u"Found 2 submissions on 1 page(s)."_s));
+    EXPECT_TRUE(site.lines().contains(u"Listing someone's favorites..."_s));
+    EXPECT_FALSE(QFileInfo::exists(site.test.path(u"not-there"_s)));
 }
 
 TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFolder)
 {
     ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 0);
+    site.addUser(u"someone"_s, 0);
     site.open();
     const QString host = TestHosts::File;
-    const QString good = QStringLiteral("<a href=\"/view/1/\"><img src=\"http://") + host +
-                         QStringLiteral("/art/someone/1.pic.200.thumbnail.png\" /></a><div><span "
-                                        "class=\"icon-image general\"></span>&nbsp;</div><div "
-                                        "class=\"info\"><span>Good</span></div>\n");
-    const QString broken = QStringLiteral("<a href=\"/view/2/\"><img src=\"http://") + host +
-                           QStringLiteral("/art/someone/2.pic.png\"></a>\n");
-    site.pages->setRawReply(QStringLiteral("/gallery/someone/1"),
-                            (QStringLiteral("HTTP/1.1 200 OK\r\n\r\n<html>") + broken + good +
-                             QStringLiteral("Page generated in 0.1 s</html>"))
-                                .toLatin1());
-    site.pages->setRawReply(QStringLiteral("/gallery/someone/2"),
-                            QByteArrayLiteral("HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
-                                              "maintenance</p>Page generated in 0.1 s"));
-    site.getFolders(QStringLiteral("someone"), true, false, false);
-    const QString found = QStringLiteral("Found 1 submissions on 1 page(s).");
+    const QString good = "<a href=\"/view/1/\"><img src=\"http://" + host +
+                         u"/art/someone/1.pic.200.thumbnail.png\" /></a><div><span "
+                         u"class=\"icon-image general\"></span>&nbsp;</div><div "
+                         u"class=\"info\"><span>Good</span></div>\n"_s;
+    const QString broken =
+        "<a href=\"/view/2/\"><img src=\"http://" + host + u"/art/someone/2.pic.png\"></a>\n"_s;
+    site.pages->setRawReply(u"/gallery/someone/1"_s, ("HTTP/1.1 200 OK\r\n\r\n<html>" + broken +
+                                                      good + "Page generated in 0.1 s</html>")
+                                                         .toLatin1());
+    site.pages->setRawReply(u"/gallery/someone/2"_s,
+                            "HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
+                            "maintenance</p>Page generated in 0.1 s");
+    site.getFolders(u"someone"_s, true, false, false);
+    const QString found = u"Found 1 submissions on 1 page(s)."_s;
     ASSERT_TRUE(site.waitForLine(found));
-    const QStringList lines = site.lines();
-    const qsizetype start = lines.indexOf(parsing(1, 0));
-    EXPECT_EQ(lines.mid(start, 5),
-              (QStringList{parsing(1, 0), QStringLiteral("Skipping an unreadable entry on page 1."),
-                           parsing(2, 1),
-                           QStringLiteral("Page 2 of someone's gallery lists nothing: the folder "
-                                          "ends here."),
-                           found}));
+    EXPECT_EQ(linesFrom(site, parsing(1, 0), 5),
+              (QStringList{
+                  parsing(1, 0), u"Skipping an unreadable entry on page 1."_s, parsing(2, 1),
+                  u"Page 2 of someone's gallery lists nothing: the folder ends here."_s, found}));
     EXPECT_EQ(site.state().SubmissionQueue[0].Url,
-              QStringLiteral("http://") + host + QStringLiteral("/art/someone/1.someone.pic.png"));
+              "http://" + host + u"/art/someone/1.someone.pic.png"_s);
     EXPECT_EQ(site.pages->requests().size(), 2);
 }
 
+// A folder that never ends is listed up to page 32767; a folder queues at
+// most 32767 submissions.
 TEST(Listing, CountsStopAtTheirSixteenBitLimits)
 {
-    // The page counter: a folder that never ends is listed up to page 32767.
+    struct Case
     {
+        bool endless;
+        int16_t pageNumber, queueCount;
+        QString limit, found;
+        QStringList requested;
+    };
+    const Case cases[] = {
+        {true, 32765, 0, u"Page limit reached: someone's gallery is listed up to page 32767."_s,
+         u"Found 4 submissions on 32767 page(s)."_s, paths(u"gallery"_s, {32766, 32767})},
+        {false, 0, 32765,
+         u"Queue full at 32767 submissions: the rest of someone's gallery is not listed."_s,
+         u"Found 32767 submissions on 1 page(s)."_s, paths(u"gallery"_s, {1})},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.endless);
         ListingTestSite site;
-        site.addUser(QStringLiteral("someone"), 2);
+        site.addUser(u"someone"_s, c.endless ? 2 : 8);
         site.open();
-        site.pages->setEndless(true);
+        site.pages->setEndless(c.endless);
         JobState &state = site.state();
-        state.CurrentUser = QStringLiteral("someone");
-        state.CurrentFolder = QStringLiteral("gallery");
+        state.CurrentUser = u"someone"_s;
+        state.CurrentFolder = u"gallery"_s;
         state.Synching = false;
-        state.PageNumber = 32765;
-        state.QueueCount = 0;
+        state.PageNumber = c.pageNumber;
+        state.QueueCount = c.queueCount;
         site.window().listing().GetURLs();
-        const QString found = QStringLiteral("Found 4 submissions on 32767 page(s).");
-        ASSERT_TRUE(site.waitForLine(found));
-        EXPECT_EQ(site.pages->requestPaths(),
-                  (QStringList{QStringLiteral("/gallery/someone/32766"),
-                               QStringLiteral("/gallery/someone/32767")}));
-        const QString limit =
-            QStringLiteral("Page limit reached: someone's gallery is listed up to page 32767.");
-        EXPECT_EQ(site.lines().mid(site.lines().indexOf(limit), 2), (QStringList{limit, found}));
-        EXPECT_EQ(site.colorOf(limit), LogRed);
-    }
-    // The queue counter: a folder queues at most 32767 submissions.
-    {
-        ListingTestSite site;
-        site.addUser(QStringLiteral("someone"), 8);
-        site.open();
-        JobState &state = site.state();
-        state.CurrentUser = QStringLiteral("someone");
-        state.CurrentFolder = QStringLiteral("gallery");
-        state.PageNumber = 0;
-        state.QueueCount = 32765;
-        site.window().listing().GetURLs();
-        const QString found = QStringLiteral("Found 32767 submissions on 1 page(s).");
-        ASSERT_TRUE(site.waitForLine(found));
-        const QString full = QStringLiteral(
-            "Queue full at 32767 submissions: the rest of someone's gallery is not listed.");
-        EXPECT_EQ(site.lines().mid(site.lines().indexOf(full), 2), (QStringList{full, found}));
-        EXPECT_EQ(state.SubmissionQueue[32766].Title, QStringLiteral("Gallery piece 2"));
-        EXPECT_EQ(site.pages->requests().size(), 1);
+        ASSERT_TRUE(site.waitForLine(c.found));
+        EXPECT_EQ(site.pages->requestPaths(), c.requested);
+        EXPECT_EQ(linesFrom(site, c.limit, 2), (QStringList{c.limit, c.found}));
+        EXPECT_EQ(site.colorOf(c.limit), LogRed);
+        if (!c.endless) {
+            EXPECT_EQ(state.SubmissionQueue[32766].Title, u"Gallery piece 2"_s);
+        }
     }
 }
 
-TEST(ListingSocketEvents, ErrorsAreReportedAndACloseAfterTheEndOnlyLogs)
+// A listing client on its own socket, so that socket events can be raised by hand.
+class ListingSocketEvents : public ::testing::Test
 {
+protected:
     ListingTestSite site;
-    site.open();
     JobState state;
     EventLog log;
     ScriptedPrompts prompts;
-    ErrorReporter errors(state, prompts, TestHosts::Support);
-    TcpClientSocket socket([&site](const QString &, quint16) {
-        return Endpoint{QStringLiteral("127.0.0.1"), site.pages->port()};
-    });
-    ListingClient client(state, site.window(), site.window(), log, errors, socket,
-                         TestWindow::site(), Timeouts{});
-    client.setSteps(&site.window().jobs(), &site.window().downloader());
+    ErrorReporter errors{state, prompts, TestHosts::Support};
+    TcpClientSocket socket{[this](const QString &, quint16) {
+        return Endpoint{u"127.0.0.1"_s, site.pages->port()};
+    }};
+    std::unique_ptr<ListingClient> client;
 
-    emit socket.errorOccurred(SocketError::TimedOut, QStringLiteral("Connection timed out"));
-    emit socket.errorOccurred(SocketError::HostNotFound, QStringLiteral("Host not found"));
-    const auto reports = prompts.ofKind(QStringLiteral("error"));
-    ASSERT_EQ(reports.size(), 2);
-    EXPECT_EQ(reports[0].title,
-              QStringLiteral("Could not open connection on sock1.\r\nCheck if GS is up, and your "
-                             "firewall settings before sending a bug report."));
-    EXPECT_EQ(reports[1].title, QStringLiteral("Error 11001 raised by sock1."));
+    void start(int submissions)
+    {
+        site.addUser(u"someone"_s, submissions);
+        site.open();
+        client = std::make_unique<ListingClient>(state, site.window(), site.window(), log, errors,
+                                                 socket, TestWindow::site(), Timeouts{});
+        client->setSteps(&site.window().jobs(), &site.window().downloader());
+    }
+    QStringList reports()
+    {
+        QStringList result;
+        for (const auto &shown : prompts.ofKind(u"error"_s))
+            result.append(shown.title);
+        return result;
+    }
+};
 
-    state.CurrentUser = QStringLiteral("nobody");
-    state.CurrentFolder = QStringLiteral("gallery");
-    client.GetURLs();
-    ASSERT_TRUE(ListingTestSite::waitFor([&] { return log.lineCount() == 1; }));
-    EXPECT_EQ(log.lineText(0), QStringLiteral("User nobody doesn't exist"));
+TEST_F(ListingSocketEvents, ErrorsAreReportedAndACloseAfterTheEndOnlyLogs)
+{
+    start(0);
+    emit socket.errorOccurred(SocketError::TimedOut, u"Connection timed out"_s);
+    emit socket.errorOccurred(SocketError::HostNotFound, u"Host not found"_s);
+    const QStringList expected = {u"Could not open connection on sock1.\r\nCheck if GS is up, and "
+                                  u"your firewall settings before sending a bug report."_s,
+                                  u"Error 11001 raised by sock1."_s};
+    EXPECT_EQ(reports(), expected);
+
+    state.CurrentUser = u"nobody"_s;
+    state.CurrentFolder = u"gallery"_s;
+    client->GetURLs();
+    ASSERT_TRUE(waitUntil([&] { return log.lineCount() == 1; }));
+    EXPECT_EQ(log.lineText(0), u"User nobody doesn't exist"_s);
     emit socket.closed();
     ASSERT_EQ(log.lineCount(), 2);
-    EXPECT_EQ(log.lineText(1), QStringLiteral("List socket disconnected."));
+    EXPECT_EQ(log.lineText(1), u"List socket disconnected."_s);
     EXPECT_EQ(site.pages->requests().size(), 1);
-    EXPECT_EQ(prompts.ofKind(QStringLiteral("error")).size(), 2);
+    EXPECT_EQ(reports(), expected);
 }
 
-TEST(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesThePageAgain)
+TEST_F(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesThePageAgain)
 {
-    ListingTestSite site;
-    site.addUser(QStringLiteral("someone"), 2);
-    site.open();
-    JobState state;
-    EventLog log;
-    ScriptedPrompts prompts;
-    ErrorReporter errors(state, prompts, TestHosts::Support);
-    TcpClientSocket socket([&site](const QString &, quint16) {
-        return Endpoint{QStringLiteral("127.0.0.1"), site.pages->port()};
-    });
-    ListingClient client(state, site.window(), site.window(), log, errors, socket,
-                         TestWindow::site(), Timeouts{});
-    client.setSteps(&site.window().jobs(), &site.window().downloader());
-    site.pages->stallNext(1, QStringLiteral("/gallery/someone/1"));
-
-    state.CurrentUser = QStringLiteral("someone");
-    state.CurrentFolder = QStringLiteral("gallery");
-    client.GetURLs();
-    ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.pages->requests().size() == 1; }));
-    emit socket.errorOccurred(SocketError::ConnectionReset, QStringLiteral("Connection reset"));
-    ASSERT_TRUE(ListingTestSite::waitFor([&] { return site.pages->requests().size() >= 2; }));
-    EXPECT_EQ(
-        site.pages->requestPaths().mid(0, 2),
-        (QStringList{QStringLiteral("/gallery/someone/1"), QStringLiteral("/gallery/someone/1")}));
-    EXPECT_EQ(log.lineText(0), QStringLiteral("List socket disconnected."));
-    EXPECT_TRUE(prompts.ofKind(QStringLiteral("error")).isEmpty());
+    start(2);
+    site.pages->stallNext(1, u"/gallery/someone/1"_s);
+    state.CurrentUser = u"someone"_s;
+    state.CurrentFolder = u"gallery"_s;
+    client->GetURLs();
+    ASSERT_TRUE(waitUntil([&] { return site.pages->requests().size() == 1; }));
+    emit socket.errorOccurred(SocketError::ConnectionReset, u"Connection reset"_s);
+    ASSERT_TRUE(waitUntil([&] { return site.pages->requests().size() >= 2; }));
+    EXPECT_EQ(site.pages->requestPaths().mid(0, 2), paths(u"gallery"_s, {1, 1}));
+    EXPECT_EQ(log.lineText(0), u"List socket disconnected."_s);
+    EXPECT_TRUE(reports().isEmpty());
 }

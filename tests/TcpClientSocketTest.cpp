@@ -1,13 +1,11 @@
 #include "platform/TcpClientSocket.h"
+#include "TestWaits.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
-#include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -19,32 +17,13 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString GoodHost = QStringLiteral("good.test.invalid");
-const QString OtherHost = QStringLiteral("other.test.invalid");
-const QString MissingHost = QStringLiteral("missing.test.invalid");
-
-// Pumps events until the condition holds or the deadline passes.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
-// Lets every event already queued run, by waiting for a zero timer posted now.
-void drainPostedEvents()
-{
-    bool fired = false;
-    QTimer::singleShot(0, [&fired] { fired = true; });
-    waitFor([&] { return fired; });
-}
+const QString GoodHost = u"good.test.invalid"_s;
+const QString OtherHost = u"other.test.invalid"_s;
+const QString MissingHost = u"missing.test.invalid"_s;
 
 // A loopback server; onAccept runs for each new connection.
 class Server
@@ -96,36 +75,30 @@ struct Recorder
     explicit Recorder(TcpClientSocket &s) : socket(s)
     {
         QObject::connect(&socket, &TcpClientSocket::connected, [this] {
-            events << QStringLiteral("connect %1").arg(socket.state());
+            events << u"connect %1"_s.arg(socket.state());
             if (onConnected)
                 onConnected();
         });
         QObject::connect(&socket, &TcpClientSocket::dataArrived, [this](qint64) {
-            events << QStringLiteral("data %1").arg(socket.state());
+            events << u"data %1"_s.arg(socket.state());
             if (readOnArrival && socket.state() == TcpClientSocket::StateConnected)
                 received += socket.getData().toLatin1();
             if (onData)
                 onData();
         });
         QObject::connect(&socket, &TcpClientSocket::closed, [this] {
-            events << QStringLiteral("close %1").arg(socket.state());
+            events << u"close %1"_s.arg(socket.state());
             if (onClosed)
                 onClosed();
         });
         QObject::connect(&socket, &TcpClientSocket::errorOccurred,
                          [this](int number, const QString &) {
-                             events << QStringLiteral("error %1").arg(number);
+                             events << u"error %1"_s.arg(number);
                              if (onError)
                                  onError(number);
                          });
     }
-    bool has(const QString &prefix) const
-    {
-        for (const QString &event : events)
-            if (event.startsWith(prefix))
-                return true;
-        return false;
-    }
+    bool closed() const { return !events.filter(u"close"_s).isEmpty(); }
 };
 
 class TcpClientSocketTest : public ::testing::Test
@@ -138,8 +111,7 @@ protected:
     {
         socket = std::make_unique<TcpClientSocket>([this](const QString &host, quint16) {
             const auto it = ports.constFind(host);
-            return it == ports.constEnd() ? Endpoint{QString(), 0}
-                                          : Endpoint{QStringLiteral("127.0.0.1"), *it};
+            return it == ports.constEnd() ? Endpoint{QString(), 0} : Endpoint{u"127.0.0.1"_s, *it};
         });
     }
 
@@ -175,11 +147,8 @@ TEST_F(TcpClientSocketTest, EveryByteIsOneCharacterBothWays)
     recorder.onConnected = [&] { socket->sendData(all); };
 
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return recorder.received.size() >= 256; }));
-    EXPECT_EQ(recorder.events.first(), QStringLiteral("connect 7"));
-    ASSERT_EQ(recorder.received.size(), 256);
-    for (int code = 0; code < 256; ++code)
-        EXPECT_EQ(quint8(recorder.received[code]), code);
+    ASSERT_TRUE(waitUntil([&] { return recorder.received.size() >= 256; }));
+    EXPECT_EQ(recorder.events.first(), u"connect 7"_s);
     EXPECT_EQ(QString::fromLatin1(recorder.received), all);
 }
 
@@ -192,12 +161,12 @@ TEST_F(TcpClientSocketTest, DataSentBeforeThePeerClosedArrivesFirst)
     Recorder recorder(*socket);
 
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
     EXPECT_EQ(recorder.received, reply);
     // Every data event comes before the close, while State still reads connected.
-    EXPECT_EQ(recorder.events.last(), QStringLiteral("close 8"));
+    EXPECT_EQ(recorder.events.last(), u"close 8"_s);
     for (int i = 1; i + 1 < recorder.events.size(); ++i)
-        EXPECT_EQ(recorder.events[i], QStringLiteral("data 7"));
+        EXPECT_EQ(recorder.events[i], u"data 7"_s);
     EXPECT_EQ(socket->state(), TcpClientSocket::StateClosing);
 }
 
@@ -212,9 +181,9 @@ TEST_F(TcpClientSocketTest, DataLeftUnreadWhenThePeerClosesIsStillDelivered)
     recorder.onClosed = [&] { lastRead = socket->getBytes(); };
 
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
     // Announced once, never twice, and still readable when the close comes.
-    EXPECT_EQ(recorder.events.count(QStringLiteral("data 7")), 1);
+    EXPECT_EQ(recorder.events.count(u"data 7"_s), 1);
     EXPECT_EQ(lastRead, QByteArray("tail"));
 }
 
@@ -231,8 +200,8 @@ TEST_F(TcpClientSocketTest, FailuresCarryTheirWinsockNumbers)
     for (const Case &c : cases) {
         Recorder recorder(*socket);
         connectTo(c.host);
-        ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); })) << c.host.toStdString();
-        EXPECT_EQ(recorder.events, QStringList{QStringLiteral("error %1").arg(c.number)});
+        ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); })) << c.host.toStdString();
+        EXPECT_EQ(recorder.events, QStringList{u"error %1"_s.arg(c.number)});
         EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
         socket->disconnect();
     }
@@ -271,8 +240,8 @@ TEST_F(TcpClientSocketTest, ConnectionThatNeverCompletesTimesOut)
     QElapsedTimer timer;
     timer.start();
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
-    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("error 10060")});
+    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
+    EXPECT_EQ(recorder.events, QStringList{u"error 10060"_s});
     EXPECT_GE(timer.elapsed(), 250);
     EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
     fillers.clear();
@@ -286,31 +255,38 @@ TEST_F(TcpClientSocketTest, TheConnectTimeOutDoesNotTouchAnOpenConnection)
     socket->setConnectTimeout(100);
     Recorder recorder(*socket);
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
     bool later = false;
     QTimer::singleShot(400, [&later] { later = true; });
-    ASSERT_TRUE(waitFor([&] { return later; }));
-    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("connect 7")});
+    ASSERT_TRUE(waitUntil([&] { return later; }));
+    EXPECT_EQ(recorder.events, QStringList{u"connect 7"_s});
     EXPECT_EQ(socket->state(), TcpClientSocket::StateConnected);
 }
 
 TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
 {
+    Recorder recorder(*socket);
+    // Closing twice and sending while closed are harmless.
+    socket->close();
+    socket->close();
+    socket->sendData(u"GET / HTTP/1.0\r\n\r\n"_s);
+    EXPECT_TRUE(socket->getData().isEmpty());
+    EXPECT_EQ(socket->state(), TcpClientSocket::StateClosed);
+
     // The peer sends and closes at once; we close first, from the connect handler.
     Server server;
     server.onAccept = Server::sendAndClose("late data");
     ports[GoodHost] = server.port();
-    Recorder recorder(*socket);
     recorder.onConnected = [&] { socket->close(); };
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return !recorder.events.isEmpty(); }));
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
         return !server.accepted.isEmpty() &&
                (!server.accepted.first() ||
                 server.accepted.first()->state() == QAbstractSocket::UnconnectedState);
     }));
     drainPostedEvents();
-    EXPECT_EQ(recorder.events, QStringList{QStringLiteral("connect 7")});
+    EXPECT_EQ(recorder.events, QStringList{u"connect 7"_s});
     EXPECT_EQ(socket->state(), TcpClientSocket::StateClosed);
     EXPECT_TRUE(socket->getData().isEmpty());
 
@@ -341,7 +317,7 @@ TEST_F(TcpClientSocketTest, HandlersMayReconnectFromInsideEveryEvent)
         }
     };
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
     drainPostedEvents();
     EXPECT_EQ(recorder.received, QByteArray("firstsecond"));
     EXPECT_EQ(recorder.events,
@@ -357,11 +333,11 @@ TEST_F(TcpClientSocketTest, HandlersMayReconnectFromInsideEveryEvent)
             connectTo(GoodHost);
     };
     connectTo(GoodHost);
-    ASSERT_TRUE(waitFor([&] { return closes == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return closes == 3; }));
     drainPostedEvents();
     EXPECT_EQ(recorder.received, QByteArray("firstfirstfirst"));
-    EXPECT_EQ(recorder.events.count(QStringLiteral("connect 7")), 3);
-    EXPECT_EQ(recorder.events.count(QStringLiteral("close 8")), 3);
+    EXPECT_EQ(recorder.events.count(u"connect 7"_s), 3);
+    EXPECT_EQ(recorder.events.count(u"close 8"_s), 3);
 
     // From Error: a refused connection followed by a good one.
     recorder.events.clear();
@@ -370,7 +346,7 @@ TEST_F(TcpClientSocketTest, HandlersMayReconnectFromInsideEveryEvent)
     ports[MissingHost] = closedPort();
     recorder.onError = [&](int) { connectTo(GoodHost); };
     connectTo(MissingHost);
-    ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
     EXPECT_EQ(recorder.events, (QStringList{"error 10061", "connect 7", "data 7", "close 8"}));
 }
 
@@ -401,32 +377,20 @@ TEST_F(TcpClientSocketTest, AHandlerThatPumpsEventsGetsTheRestAfterItReturns)
                 if (peerCloses)
                     peer->disconnectFromHost();
                 // Pump until the rest has certainly reached our side of the connection.
-                waitFor([&] { return socket->bytesAvailable() >= 3; }, 2000);
+                waitUntil([&] { return socket->bytesAvailable() >= 3; }, 2000);
                 drainPostedEvents();
             }
             --depth;
         };
         connectTo(GoodHost);
-        ASSERT_TRUE(waitFor([&] { return recorder.received.size() >= 6; }));
+        ASSERT_TRUE(waitUntil([&] { return recorder.received.size() >= 6; }));
         if (peerCloses) {
-            ASSERT_TRUE(waitFor([&] { return recorder.has(QStringLiteral("close")); }));
-            EXPECT_EQ(recorder.events.last(), QStringLiteral("close 8"));
-            EXPECT_EQ(recorder.events.count(QStringLiteral("close 8")), 1);
+            ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
+            EXPECT_EQ(recorder.events.last(), u"close 8"_s);
+            EXPECT_EQ(recorder.events.count(u"close 8"_s), 1);
         }
         EXPECT_EQ(deepest, 1);
         EXPECT_EQ(recorder.received, QByteArray("onetwo"));
         socket->close();
     }
-}
-
-TEST_F(TcpClientSocketTest, ClosingTwiceAndSendingWhileClosedAreHarmless)
-{
-    Recorder recorder(*socket);
-    socket->close();
-    socket->close();
-    socket->sendData(QStringLiteral("GET / HTTP/1.0\r\n\r\n"));
-    EXPECT_TRUE(socket->getData().isEmpty());
-    EXPECT_EQ(socket->state(), TcpClientSocket::StateClosed);
-    drainPostedEvents();
-    EXPECT_TRUE(recorder.events.isEmpty());
 }
