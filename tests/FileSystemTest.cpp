@@ -6,20 +6,20 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace FileSystem;
 
 TEST(FileSystem, ExistenceQueriesTellFilesFromFolders)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("downloading.dat"));
-    const QString emptyFile = dir.filePath(QStringLiteral("empty file.png"));
-    const QString folder = dir.filePath(QStringLiteral("bob-gallery"));
+    const QString file = dir.filePath(u"downloading.dat"_s);
+    const QString emptyFile = dir.filePath(u"empty file.png"_s);
+    const QString folder = dir.filePath(u"bob-gallery"_s);
     for (const QString &path : {file, emptyFile}) {
         QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        if (path == file)
-            out.write("data");
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(path == file ? "data" : "") >= 0);
     }
     ASSERT_TRUE(QDir().mkdir(folder));
 
@@ -33,14 +33,14 @@ TEST(FileSystem, ExistenceQueriesTellFilesFromFolders)
         {file, true, false},
         {emptyFile, true, false},
         {folder, false, true},
-        {folder + QStringLiteral("/"), false, true},
+        {folder + u"/"_s, false, true},
         {dir.path(), false, true},
-        {dir.filePath(QStringLiteral("missing.png")), false, false},
-        {dir.filePath(QStringLiteral("missing/deeper/file.png")), false, false},
-        {file + QStringLiteral("/inside"), false, false}, // a file used as a folder
+        {dir.filePath(u"missing.png"_s), false, false},
+        {dir.filePath(u"missing/deeper/file.png"_s), false, false},
+        {file + u"/inside"_s, false, false}, // a file used as a folder
         {QString(), false, false},
-        {QStringLiteral("   "), false, false},
-        {QString(QChar(0)) + QStringLiteral("x"), false, false},
+        {u"   "_s, false, false},
+        {QString(QChar(0)) + u"x"_s, false, false},
         {dir.filePath(QString(300, u'n')), false, false}, // a name too long for the system
     };
     for (const Case &c : cases) {

@@ -4,24 +4,25 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Host = QStringLiteral("files.example");
+const QString Host = u"files.example"_s;
 
 QString entry(int id, const QString &thumb, const QString &rating, const QString &name)
 {
-    return QStringLiteral("<div class=\"s\"><a href=\"/view/%1/\"><img alt=\"\" src=\"http://")
-               .arg(id) +
-           Host + thumb + QStringLiteral("\" /></a><div class=\"r\"><span class=\"icon-image ") +
-           rating + QStringLiteral("\"></span>&nbsp;</div><div class=\"info\"><span>") + name +
-           QStringLiteral("</span> by x</div></div>\n");
+    return u"<div class=\"s\"><a href=\"/view/%1/\"><img alt=\"\" src=\"http://"_s.arg(id) + Host +
+           thumb + u"\" /></a><div class=\"r\"><span class=\"icon-image "_s + rating +
+           u"\"></span>&nbsp;</div><div class=\"info\"><span>"_s + name +
+           u"</span> by x</div></div>\n"_s;
 }
 
 QString page(const QString &body)
 {
-    return QStringLiteral("HTTP/1.1 200 OK\r\n\r\n<html><div id=\"header\"><img src=\"http://") +
-           Host + QStringLiteral("/avatar.png\" /></div>") + body +
-           QStringLiteral("<div>Page generated in 0.1 seconds</div></html>");
+    return u"HTTP/1.1 200 OK\r\n\r\n<html><div id=\"header\"><img src=\"http://"_s + Host +
+           u"/avatar.png\" /></div>"_s + body +
+           u"<div>Page generated in 0.1 seconds</div></html>"_s;
 }
 
 struct Walked
@@ -60,15 +61,15 @@ TEST(PageKind, PhrasesDecideInOrderOverTheWholePage)
     };
     const std::vector<Case> cases = {
         {entry(1, "/a/1.png", "general", "Plain"), PageKind::Submissions},
-        {QStringLiteral("There are no submissions to list"), PageKind::FolderEnd},
-        {QStringLiteral("The user could not be found."), PageKind::UserMissing},
+        {u"There are no submissions to list"_s, PageKind::FolderEnd},
+        {u"The user could not be found."_s, PageKind::UserMissing},
         // Both phrases: the missing user wins.
-        {QStringLiteral("no submissions to list, not be found"), PageKind::UserMissing},
+        {u"no submissions to list, not be found"_s, PageKind::UserMissing},
         // Inside a submission's name on a full page.
         {entry(1, "/a/1.png", "general", "I have no submissions to list"), PageKind::FolderEnd},
         {entry(1, "/a/1.png", "general", "Lost, and will not be found"), PageKind::UserMissing},
         // Case matters.
-        {QStringLiteral("No Submissions To List / NOT BE FOUND"), PageKind::Submissions},
+        {u"No Submissions To List / NOT BE FOUND"_s, PageKind::Submissions},
     };
     for (const Case &c : cases)
         EXPECT_EQ(completePageKind(page(c.body)), c.kind) << c.body.toStdString();
@@ -79,8 +80,8 @@ TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
     const QString text = page(entry(1, "/a/1.png", "general", "One"));
     const qsizetype markerEnd = text.indexOf(PageMarkers::PageEnd) + PageMarkers::PageEnd.size();
     // Every piece size, down to one character, so the marker straddles every boundary.
-    for (qsizetype pieceSize : {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(7),
-                                qsizetype(16), qsizetype(17), qsizetype(100), text.size()}) {
+    for (const qsizetype pieceSize :
+         std::initializer_list<qsizetype>{1, 2, 3, 7, 16, 17, 100, text.size()}) {
         QString buffer;
         PageGatherer gatherer;
         qsizetype completedAt = -1;
@@ -88,11 +89,7 @@ TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
             const PageKind kind = gatherer.add(buffer, QStringView(text).mid(at, pieceSize));
             if (kind != PageKind::Incomplete && completedAt < 0)
                 completedAt = at + std::min(pieceSize, text.size() - at);
-            if (completedAt < 0) {
-                EXPECT_EQ(kind, PageKind::Incomplete);
-            } else {
-                EXPECT_EQ(kind, PageKind::Submissions);
-            }
+            EXPECT_EQ(kind, completedAt < 0 ? PageKind::Incomplete : PageKind::Submissions);
         }
         EXPECT_EQ(buffer, text);
         ASSERT_GE(completedAt, markerEnd) << pieceSize;
@@ -100,7 +97,8 @@ TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
     }
 }
 
-TEST(PageGatherer, StartsAgainAfterReset)
+// A reset, or a buffer emptied elsewhere without telling the gatherer, scans afresh.
+TEST(PageGatherer, StartsAgainAfterResetOrAnEmptiedBuffer)
 {
     PageGatherer gatherer;
     QString buffer;
@@ -109,37 +107,40 @@ TEST(PageGatherer, StartsAgainAfterReset)
     gatherer.reset();
     EXPECT_EQ(gatherer.add(buffer, u"Page gen"), PageKind::Incomplete);
     EXPECT_EQ(gatherer.add(buffer, u"erated in no submissions to list"), PageKind::FolderEnd);
-}
 
-TEST(PageGatherer, BufferEmptiedElsewhereIsScannedAfresh)
-{
-    PageGatherer gatherer;
-    QString buffer;
-    EXPECT_EQ(gatherer.add(buffer, QString(200, u'x')), PageKind::Incomplete);
-    buffer.clear(); // emptied by the next folder without telling the gatherer
-    EXPECT_EQ(gatherer.add(buffer, u"Page generated in"), PageKind::Submissions);
+    PageGatherer fresh;
+    buffer.clear();
+    EXPECT_EQ(fresh.add(buffer, QString(200, u'x')), PageKind::Incomplete);
+    buffer.clear();
+    EXPECT_EQ(fresh.add(buffer, u"Page generated in"), PageKind::Submissions);
 }
 
 TEST(LinkWalker, CutsAddressRatingStretchAndName)
 {
-    const QString text =
-        page(entry(1, "/art/a/1.pic.200.thumbnail.png", "general", "First &amp; one") +
-             entry(2, "/art/b/2.tale.txt.png", "adult", "Second") +
-             entry(3, "/art/c/3.x.mp3.png", "mature", ""));
-    const Walked result = walk(text);
+    const struct
+    {
+        const char *thumb, *rating, *name;
+    } rows[] = {{"/art/a/1.pic.200.thumbnail.png", "general", "First &amp; one"},
+                {"/art/b/2.tale.txt.png", "adult", "Second"},
+                {"/art/c/3.x.mp3.png", "mature", ""}};
+    QString body;
+    int id = 0;
+    for (const auto &row : rows)
+        body += entry(++id, QString::fromLatin1(row.thumb), QString::fromLatin1(row.rating),
+                      QString::fromLatin1(row.name));
+    const Walked result = walk(page(body));
     ASSERT_EQ(result.links.size(), 3u);
     EXPECT_EQ(result.malformed, 0);
-    EXPECT_EQ(result.links[0].address,
-              QStringLiteral("http://files.example/art/a/1.pic.200.thumbnail.png"));
-    EXPECT_EQ(result.links[0].nameMarkup, QStringLiteral("First &amp; one"));
-    EXPECT_TRUE(result.links[0].ratingStretch.startsWith(Host));
-    EXPECT_TRUE(result.links[0].ratingStretch.contains(u"icon-image general"));
-    EXPECT_FALSE(result.links[0].ratingStretch.contains(u"&nbsp;"));
-    EXPECT_EQ(result.links[1].address, QStringLiteral("http://files.example/art/b/2.tale.txt.png"));
-    EXPECT_TRUE(result.links[1].ratingStretch.contains(u"icon-image adult"));
-    EXPECT_EQ(result.links[1].nameMarkup, QStringLiteral("Second"));
-    EXPECT_EQ(result.links[2].nameMarkup, QString());
     EXPECT_EQ(result.steps.back(), LinkWalker::Step::Done);
+    for (size_t i = 0; i < 3; ++i) {
+        const PageLink &link = result.links[i];
+        EXPECT_EQ(link.address, "http://files.example" + QString::fromLatin1(rows[i].thumb));
+        EXPECT_EQ(link.nameMarkup, QString::fromLatin1(rows[i].name));
+        EXPECT_TRUE(link.ratingStretch.startsWith(Host));
+        EXPECT_TRUE(
+            link.ratingStretch.contains(u"icon-image "_s + QString::fromLatin1(rows[i].rating)));
+        EXPECT_FALSE(link.ratingStretch.contains(u"&nbsp;"));
+    }
 }
 
 TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
@@ -153,22 +154,20 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
         QString broken;
     };
     const std::vector<Case> cases = {
-        {"no file host", QString(full).replace(Host, QStringLiteral("elsewhere.example"))},
-        {"no closing quote", QString(full).replace(PageMarkers::AddressEnd, QStringLiteral("\">"))},
-        {"no rating end", QString(full).replace(PageMarkers::RatingEnd, QStringLiteral("></div>"))},
+        {"no file host", QString(full).replace(Host, u"elsewhere.example"_s)},
+        {"no closing quote", QString(full).replace(PageMarkers::AddressEnd, u"\">"_s)},
+        {"no rating end", QString(full).replace(PageMarkers::RatingEnd, u"></div>"_s)},
         {"no info marker",
-         QString(full).replace(PageMarkers::NameStart, QStringLiteral("<div class=\"x\"><span>"))},
-        {"no name end",
-         QString(full).replace(QStringLiteral("Two</span>"), QStringLiteral("Two</b>"))},
+         QString(full).replace(PageMarkers::NameStart, u"<div class=\"x\"><span>"_s)},
+        {"no name end", QString(full).replace(u"Two</span>"_s, u"Two</b>"_s)},
     };
     for (const Case &c : cases) {
         const Walked result = walk(page(good1 + c.broken + good3));
         ASSERT_EQ(result.links.size(), 2u) << c.what;
         EXPECT_EQ(result.malformed, 1) << c.what;
-        EXPECT_EQ(result.links[0].nameMarkup, QStringLiteral("One")) << c.what;
-        EXPECT_EQ(result.links[1].nameMarkup, QStringLiteral("Three")) << c.what;
-        EXPECT_EQ(result.links[1].address, QStringLiteral("http://files.example/a/3.png"))
-            << c.what;
+        EXPECT_EQ(result.links[0].nameMarkup, u"One"_s) << c.what;
+        EXPECT_EQ(result.links[1].nameMarkup, u"Three"_s) << c.what;
+        EXPECT_EQ(result.links[1].address, u"http://files.example/a/3.png"_s) << c.what;
         EXPECT_EQ(result.steps[1], LinkWalker::Step::Malformed) << c.what;
     }
 }
@@ -176,18 +175,18 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
 TEST(LinkWalker, LastEntryLackingMarkersAndPagesWithoutEntries)
 {
     // The last entry is cut off before its name: skipped, never a negative length.
-    const QString cut = QStringLiteral("<a href=\"/view/9/\"><img src=\"http://") + Host +
-                        QStringLiteral("/a/9.png\" /></a>");
+    const QString cut =
+        u"<a href=\"/view/9/\"><img src=\"http://"_s + Host + u"/a/9.png\" /></a>"_s;
     Walked result = walk(page(entry(1, "/a/1.png", "general", "One") + cut));
     EXPECT_EQ(result.links.size(), 1u);
     EXPECT_EQ(result.malformed, 1);
 
-    result = walk(page(QStringLiteral("<p>nothing here</p>")));
+    result = walk(page(u"<p>nothing here</p>"_s));
     EXPECT_TRUE(result.links.empty());
     EXPECT_EQ(result.steps, std::vector<LinkWalker::Step>{LinkWalker::Step::Done});
 
     // Walking an empty text or one that ends right after the entry marker.
     EXPECT_EQ(walk(QString()).steps.size(), 1u);
-    result = walk(QStringLiteral("href=\"/view/"));
+    result = walk(u"href=\"/view/"_s);
     EXPECT_EQ(result.malformed, 1);
 }

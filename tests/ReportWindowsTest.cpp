@@ -1,3 +1,4 @@
+#include "TestWaits.h"
 #include "TestWindow.h"
 
 #include "windows/ErrorReportWindow.h"
@@ -7,48 +8,56 @@
 #include "windows/WidgetPrompts.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString CrLf = QStringLiteral("\r\n");
+const QString CrLf = u"\r\n"_s;
 
-QString report(const QStringList &lines)
+// The six lines of an error report, joined without a final break.
+QString report(const QString &error, const QString &getting = u"'s "_s, int page = 0,
+               const QString &file = {}, bool sync = false)
 {
-    return lines.join(CrLf);
+    return QStringList{"Got error: " + error,
+                       "While getting " + getting,
+                       u"Page: %1"_s.arg(page),
+                       "File: " + file,
+                       sync ? u"Sync: True"_s : u"Sync: False"_s,
+                       u"Ver: Vorpaline 1.38b"_s}
+        .join(CrLf);
 }
 
-// Presses "Ok" of the modal window as soon as it shows; gives up after a while.
-void pressOkOfNextModal(QString *title = nullptr)
+template <typename T> T *child(QWidget &window, const QString &name)
+{
+    auto *found = window.findChild<T *>(name);
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+}
+
+// Presses "Ok" of the modal window as soon as it shows; gives up after 20 s.
+void pressOkOfNextModal(QString *title)
 {
     auto *timer = new QTimer;
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, title] {
+    auto *ticks = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, title] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal && clock->elapsed() < 20000)
+        if (!modal && ++*ticks < 1000)
             return;
         if (modal) {
-            if (title)
-                *title = modal->windowTitle();
-            if (auto *ok = modal->findChild<QPushButton *>(QStringLiteral("CmdOk")))
+            *title = modal->windowTitle();
+            if (auto *ok = modal->findChild<QPushButton *>(u"CmdOk"_s))
                 ok->click();
         }
         timer->stop();
         timer->deleteLater();
-        delete clock;
+        delete ticks;
     });
     timer->start(20);
 }
@@ -59,69 +68,54 @@ TEST(ReportTexts, TheErrorReportHasSixLinesWithoutAFinalBreak)
 {
     struct Case
     {
-        const char *what;
         std::function<void(JobState &)> set;
         QString expected;
     };
     const Case cases[] = {
-        {"nothing has run yet", [](JobState &) {},
-         report({"Got error: Boom", "While getting 's ", "Page: 0", "File: ", "Sync: False",
-                 "Ver: Vorpaline 1.38b"})},
-        {"in the middle of a Sync",
-         [](JobState &s) {
-             s.CurrentUser = QStringLiteral("bob");
-             s.CurrentFolder = QStringLiteral("scraps");
+        {[](JobState &) {}, report(u"Boom"_s)},
+        {[](JobState &s) {
+             s.CurrentUser = u"bob"_s;
+             s.CurrentFolder = u"scraps"_s;
              s.PageNumber = 12;
-             s.FileName = QStringLiteral("Fish & Chips.png");
+             s.FileName = u"Fish & Chips.png"_s;
              s.Synching = true;
          },
-         report({"Got error: Boom", "While getting bob's scraps", "Page: 12",
-                 "File: Fish & Chips.png", "Sync: True", "Ver: Vorpaline 1.38b"})},
-        {"a negative page", [](JobState &s) { s.PageNumber = -32768; },
-         report({"Got error: Boom", "While getting 's ", "Page: -32768", "File: ", "Sync: False",
-                 "Ver: Vorpaline 1.38b"})},
+         report(u"Boom"_s, u"bob's scraps"_s, 12, u"Fish & Chips.png"_s, true)},
+        {[](JobState &s) { s.PageNumber = -32768; }, report(u"Boom"_s, u"'s "_s, -32768)},
     };
     for (const Case &c : cases) {
         auto state = std::make_unique<JobState>();
-        state->ErrorText = QStringLiteral("Boom");
+        state->ErrorText = u"Boom"_s;
         c.set(*state);
-        const QString text = errorReportText(*state);
-        EXPECT_EQ(text, c.expected) << c.what;
-        EXPECT_FALSE(text.endsWith(CrLf)) << c.what;
-        EXPECT_EQ(text.count(CrLf), 5) << c.what;
+        EXPECT_EQ(errorReportText(*state), c.expected);
     }
     // An error text with line breaks of its own is kept as it is.
     auto state = std::make_unique<JobState>();
-    state->ErrorText = QStringLiteral("Could not open connection on sock1.") + CrLf +
-                       QStringLiteral("Check if GS is up");
-    EXPECT_TRUE(errorReportText(*state).startsWith(
-        QStringLiteral("Got error: Could not open connection on sock1.\r\nCheck if GS is up\r\n")));
+    state->ErrorText = u"Could not open connection on sock1.\r\nCheck if GS is up"_s;
+    EXPECT_EQ(errorReportText(*state), report(state->ErrorText));
 }
 
 TEST(ReportTexts, NoticeInvitationAndAbout)
 {
-    const QString notice = firstStartNoticeText();
     const QStringList lines = {
-        "It seems like it's the first time you're starting this version of Vorpl.",
-        "",
-        "Be aware that the configuration file \"vorpl.dat\" may contain your unencrypted login "
-        "data to GS.",
-        "If this file was accidentaly copied or made available to someone, please logout of GS "
-        "and login again.",
-        "This will renew your session and prevent account hijack.",
-        "",
-        "",
-        "Don't hesitate to share it if you like it !",
+        u"It seems like it's the first time you're starting this version of Vorpl."_s,
+        QString(),
+        u"Be aware that the configuration file \"vorpl.dat\" may contain your unencrypted login "
+        u"data to GS."_s,
+        u"If this file was accidentaly copied or made available to someone, please logout of GS "
+        u"and login again."_s,
+        u"This will renew your session and prevent account hijack."_s,
+        QString(),
+        QString(),
+        u"Don't hesitate to share it if you like it !"_s,
     };
-    EXPECT_EQ(notice, lines.join(CrLf) + CrLf);
-    EXPECT_TRUE(notice.endsWith(QStringLiteral("it !\r\n")));
-
-    EXPECT_EQ(errorInvitationText(QStringLiteral("help@example.invalid")),
-              QStringLiteral("If this error persists, please send a mail to help@example.invalid "
-                             "containing this information (copy and paste):"));
-    EXPECT_TRUE(aboutText(QStringLiteral("www.example.invalid"))
-                    .startsWith(QStringLiteral(
-                        "Vorpaline 1.38b\r\nLightweight automatic downloader for Gallerine.")));
+    EXPECT_EQ(firstStartNoticeText(), lines.join(CrLf) + CrLf);
+    EXPECT_EQ(errorInvitationText(u"help@example.invalid"_s),
+              u"If this error persists, please send a mail to help@example.invalid "
+              u"containing this information (copy and paste):"_s);
+    EXPECT_TRUE(aboutText(u"www.example.invalid"_s)
+                    .startsWith(u"Vorpaline 1.38b\r\nLightweight automatic downloader for "
+                                u"Gallerine."_s));
 }
 
 TEST(RaiseError, ANestedCallOnlyReplacesTheTextAndALaterCallOpensAFreshReport)
@@ -135,85 +129,71 @@ TEST(RaiseError, ANestedCallOnlyReplacesTheTextAndALaterCallOpensAFreshReport)
     test.prompts.onErrorReport = [&](const ScriptedPrompts::Shown &) {
         // Socket handlers keep running while the report is open.
         if (nested++ == 0) {
-            window.RaiseError(QStringLiteral("second"));
-            EXPECT_EQ(state.ErrorText, QStringLiteral("second"));
+            window.RaiseError(u"second"_s);
+            EXPECT_EQ(state.ErrorText, u"second"_s);
             EXPECT_TRUE(window.errors().isOpen());
-            window.RaiseError(QStringLiteral("third"));
+            window.RaiseError(u"third"_s);
         }
     };
-    window.RaiseError(QStringLiteral("first"));
+    window.RaiseError(u"first"_s);
     EXPECT_FALSE(window.errors().isOpen());
-    EXPECT_EQ(state.ErrorText, QStringLiteral("third"));
-    auto shown = test.prompts.ofKind(QStringLiteral("error"));
+    EXPECT_EQ(state.ErrorText, u"third"_s);
+    auto shown = test.prompts.ofKind(u"error"_s);
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, QStringLiteral("first")); // the heading
-    EXPECT_EQ(shown[0].text, report({"Got error: first", "While getting 's ", "Page: 0",
-                                     "File: ", "Sync: False", "Ver: Vorpaline 1.38b"}));
+    EXPECT_EQ(shown[0].title, u"first"_s); // the heading
+    EXPECT_EQ(shown[0].text, report(u"first"_s));
     EXPECT_EQ(shown[0].detail, errorInvitationText(TestHosts::Support));
 
     // Closed, the next call composes a new report from the state of that moment.
-    state.CurrentUser = QStringLiteral("alice");
-    state.CurrentFolder = QStringLiteral("favorites");
+    state.CurrentUser = u"alice"_s;
+    state.CurrentFolder = u"favorites"_s;
     state.PageNumber = 2;
-    state.FileName = QStringLiteral("Badfilename");
+    state.FileName = u"Badfilename"_s;
     state.Synching = true;
-    window.RaiseError(QStringLiteral("Error 10053 raised by sock1."));
-    shown = test.prompts.ofKind(QStringLiteral("error"));
+    const QString error = u"Error 10053 raised by sock1."_s;
+    window.RaiseError(error);
+    shown = test.prompts.ofKind(u"error"_s);
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[1].title, QStringLiteral("Error 10053 raised by sock1."));
-    EXPECT_EQ(shown[1].text,
-              report({"Got error: Error 10053 raised by sock1.", "While getting alice's favorites",
-                      "Page: 2", "File: Badfilename", "Sync: True", "Ver: Vorpaline 1.38b"}));
+    EXPECT_EQ(shown[1].title, error);
+    EXPECT_EQ(shown[1].text, report(error, u"alice's favorites"_s, 2, u"Badfilename"_s, true));
 }
 
-TEST(ReportWindows, TheErrorReportWindowShowsItsParts)
+// Both windows show their text with platform line breaks and close on "Ok".
+TEST(ReportWindows, TheErrorReportAndNoticeWindowsShowTheirParts)
 {
-    const QString text = report({"Got error: Boom", "While getting 's ", "Page: 0",
-                                 "File: ", "Sync: False", "Ver: Vorpaline 1.38b"});
-    ErrorReportWindow window(QStringLiteral("Boom"), errorInvitationText(TestHosts::Support), text);
-    EXPECT_EQ(window.objectName(), QStringLiteral("Form3"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Error"));
-    EXPECT_EQ(window.findChild<QLabel *>(QStringLiteral("LblError"))->text(),
-              QStringLiteral("Boom"));
-    EXPECT_EQ(window.findChild<QLabel *>(QStringLiteral("LblInvitation"))->text(),
+    const QString text = report(u"Boom"_s);
+    ErrorReportWindow error(u"Boom"_s, errorInvitationText(TestHosts::Support), text);
+    EXPECT_EQ(error.objectName(), u"Form3"_s);
+    EXPECT_EQ(error.windowTitle(), u"Error"_s);
+    EXPECT_EQ(child<QLabel>(error, u"LblError"_s)->text(), u"Boom"_s);
+    EXPECT_EQ(child<QLabel>(error, u"LblInvitation"_s)->text(),
               errorInvitationText(TestHosts::Support));
-    auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("TxtReport"));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->toPlainText(), QString(text).replace(CrLf, QStringLiteral("\n")));
+    auto *box = child<QPlainTextEdit>(error, u"TxtReport"_s);
+    EXPECT_EQ(box->toPlainText(), QString(text).replace(CrLf, u"\n"_s));
     EXPECT_EQ(box->document()->blockCount(), 6);
     EXPECT_TRUE(box->isReadOnly());
     EXPECT_TRUE(box->textInteractionFlags() & Qt::TextSelectableByMouse);
-    auto *ok = window.findChild<QPushButton *>(QStringLiteral("CmdOk"));
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(child<QPushButton>(error, u"CmdOk"_s)->text(), u"Ok"_s);
 
-    window.show();
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), QDialog::Accepted);
-}
-
-TEST(ReportWindows, TheNoticeWindowShowsTheNotice)
-{
-    FirstStartNoticeWindow window(firstStartNoticeText());
-    EXPECT_EQ(window.objectName(), QStringLiteral("Form2"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Security notice"));
-    auto *heading = window.findChild<QLabel *>(QStringLiteral("LblHeading"));
-    ASSERT_NE(heading, nullptr);
-    EXPECT_EQ(heading->text(), QStringLiteral("First start security notice"));
+    FirstStartNoticeWindow notice(firstStartNoticeText());
+    EXPECT_EQ(notice.objectName(), u"Form2"_s);
+    EXPECT_EQ(notice.windowTitle(), u"Security notice"_s);
+    auto *heading = child<QLabel>(notice, u"LblHeading"_s);
+    EXPECT_EQ(heading->text(), u"First start security notice"_s);
     EXPECT_TRUE(heading->font().bold());
-    EXPECT_GT(heading->font().pointSizeF(), window.font().pointSizeF());
-    auto *text = window.findChild<QPlainTextEdit *>(QStringLiteral("TxtNotice"));
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->toPlainText(),
-              QString(firstStartNoticeText()).replace(CrLf, QStringLiteral("\n")));
-    EXPECT_EQ(text->frameShape(), QFrame::NoFrame);
-    EXPECT_EQ(text->palette().color(QPalette::Base), window.palette().color(QPalette::Window));
-    auto *ok = window.findChild<QPushButton *>(QStringLiteral("CmdOk"));
-    ASSERT_NE(ok, nullptr);
-    window.show();
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_GT(heading->font().pointSizeF(), notice.font().pointSizeF());
+    auto *noticeText = child<QPlainTextEdit>(notice, u"TxtNotice"_s);
+    EXPECT_EQ(noticeText->toPlainText(), QString(firstStartNoticeText()).replace(CrLf, u"\n"_s));
+    EXPECT_EQ(noticeText->frameShape(), QFrame::NoFrame);
+    EXPECT_EQ(noticeText->palette().color(QPalette::Base),
+              notice.palette().color(QPalette::Window));
+
+    for (QDialog *window : {static_cast<QDialog *>(&error), static_cast<QDialog *>(&notice)}) {
+        window->show();
+        QTest::mouseClick(child<QPushButton>(*window, u"CmdOk"_s), Qt::LeftButton);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), QDialog::Accepted);
+    }
 }
 
 // The real prompts are modal: they return once "Ok" is pressed.
@@ -222,12 +202,10 @@ TEST(ReportWindows, TheRealPromptsReturnWhenClosed)
     WidgetPrompts prompts;
     QString title;
     pressOkOfNextModal(&title);
-    prompts.errorReport(nullptr, QStringLiteral("Boom"), QStringLiteral("Invitation"),
-                        QStringLiteral("Report"));
-    EXPECT_EQ(title, QStringLiteral("Error"));
+    prompts.errorReport(nullptr, u"Boom"_s, u"Invitation"_s, u"Report"_s);
+    EXPECT_EQ(title, u"Error"_s);
 
-    title.clear();
     pressOkOfNextModal(&title);
     prompts.firstStartNotice(nullptr, firstStartNoticeText());
-    EXPECT_EQ(title, QStringLiteral("Security notice"));
+    EXPECT_EQ(title, u"Security notice"_s);
 }
