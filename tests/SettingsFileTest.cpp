@@ -1,6 +1,8 @@
+#include "TestWaits.h"
 #include "TestWindow.h"
 
 #include "settings/SettingsFile.h"
+#include "settings/UserList.h"
 #include "windows/ReportTexts.h"
 
 #include <QAbstractButton>
@@ -15,10 +17,17 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+// "a|b|c" as a list of lines.
+QStringList lines(const QString &text)
+{
+    return text.split(u'|');
+}
 
 QByteArray crlfLines(const QStringList &lines)
 {
@@ -56,28 +65,20 @@ bool nothingStored(const StoredSettings &v)
            !v.urlFix && !v.maxSize && !v.savePath && !v.favPath;
 }
 
-// Every write past a few bytes fails while this lives, even for root.
-class FileSizeLimit
+// Runs save while every write past a few bytes fails, even for root.
+template <typename Save> bool underFileSizeLimit(Save save)
 {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_original);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = m_original;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_original);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_original{};
-    void (*m_handler)(int) = nullptr;
-};
+    rlimit original{};
+    getrlimit(RLIMIT_FSIZE, &original);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = original;
+    small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = save();
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, handler);
+    return saved;
+}
 
 // The example of a file written with one user.
 SettingsSnapshot aliceSnapshot()
@@ -85,46 +86,28 @@ SettingsSnapshot aliceSnapshot()
     SettingsSnapshot snapshot;
     snapshot.nameMode = 1;
     snapshot.folderMode = 1;
-    snapshot.users = {UserEntry{QStringLiteral("alice"), true, false}};
+    snapshot.users = {UserEntry{u"alice"_s, true, false}};
     snapshot.types = {true, true, true, false};
     snapshot.ratings = {1, 1, 0};
-    snapshot.savePath = QStringLiteral("D:\\Art");
-    snapshot.favPath = QStringLiteral("D:\\Art\\favorites");
+    snapshot.savePath = u"D:\\Art"_s;
+    snapshot.favPath = u"D:\\Art\\favorites"_s;
     return snapshot;
 }
 
-const QStringList AliceFile = {"130",
-                               "cookiea=",
-                               "cookieb=",
-                               "namemode=1",
-                               "foldermode=1",
-                               "username=alice",
-                               "getscraps=True",
-                               "getfavs=False",
-                               "delay=10",
-                               "getgfx=True",
-                               "gettext=True",
-                               "getmusic=True",
-                               "getflash=False",
-                               "getgeneral=1",
-                               "getmature=1",
-                               "commonfavs=1",
-                               "getadult=0",
-                               "shutdown=0",
-                               "maxsize=0",
-                               "savepath=D:\\Art",
-                               "favpath=D:\\Art\\favorites",
-                               "urlfix=0"};
+const QStringList AliceFile =
+    lines(u"130|cookiea=|cookieb=|namemode=1|foldermode=1|username=alice|getscraps=True|"
+          u"getfavs=False|delay=10|getgfx=True|gettext=True|getmusic=True|getflash=False|"
+          u"getgeneral=1|getmature=1|commonfavs=1|getadult=0|shutdown=0|maxsize=0|"
+          u"savepath=D:\\Art|favpath=D:\\Art\\favorites|urlfix=0"_s);
 
 constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-constexpr auto AnyPermission =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
 QFileDevice::Permissions permissions(const QString &path)
 {
-    return QFile::permissions(path) & AnyPermission;
+    const auto any = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                     QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return QFile::permissions(path) & any;
 }
 
 } // namespace
@@ -140,84 +123,37 @@ TEST(SettingsText, WritesTheOneUserExampleByteForByte)
     snapshot.nameMode = -1;
     snapshot.folderMode = -1;
     QStringList expected = AliceFile;
-    expected.removeAll(QStringLiteral("namemode=1"));
-    expected.removeAll(QStringLiteral("foldermode=1"));
+    expected.removeAll(u"namemode=1"_s);
+    expected.removeAll(u"foldermode=1"_s);
     EXPECT_EQ(settingsText(snapshot), crlfLines(expected));
 }
 
 TEST(SettingsText, WritesOneGroupPerNonEmptySlotInOrder)
 {
     SettingsSnapshot snapshot;
-    snapshot.users = {UserEntry{QStringLiteral("b"), false, true}, UserEntry{QString(), true, true},
-                      UserEntry{QStringLiteral("a"), true, true}};
+    snapshot.users = {UserEntry{u"b"_s, false, true}, UserEntry{QString(), true, true},
+                      UserEntry{u"a"_s, true, true}};
     const QString text = QString::fromUtf8(settingsText(snapshot));
-    EXPECT_TRUE(text.contains(QStringLiteral("username=b\r\ngetscraps=False\r\ngetfavs=True\r\n"
-                                             "username=a\r\ngetscraps=True\r\ngetfavs=True\r\n"
-                                             "delay=")));
-    EXPECT_EQ(text.count(QStringLiteral("username=")), 2);
+    EXPECT_TRUE(text.contains(u"username=b\r\ngetscraps=False\r\ngetfavs=True\r\n"
+                              u"username=a\r\ngetscraps=True\r\ngetfavs=True\r\ndelay="_s));
+    EXPECT_EQ(text.count(u"username="_s), 2);
 }
 
 TEST(SettingsText, ValuesCannotBreakIntoLinesOfTheirOwn)
 {
     // A pasted cookie or name with a line break must not turn into a setting of its own.
     SettingsSnapshot snapshot;
-    snapshot.cookieA = QStringLiteral("abc\r\nshutdown=1");
-    snapshot.users = {UserEntry{QStringLiteral("eve\nusername=mallory"), false, false}};
+    snapshot.cookieA = u"abc\r\nshutdown=1"_s;
+    snapshot.users = {UserEntry{u"eve\nusername=mallory"_s, false, false}};
     const SettingsRead read = readSettingsText(settingsText(snapshot));
     ASSERT_EQ(read.status, SettingsStatus::Loaded);
-    EXPECT_EQ(read.values.cookieA, QStringLiteral("abcshutdown=1"));
+    EXPECT_EQ(read.values.cookieA, u"abcshutdown=1"_s);
     ASSERT_EQ(read.values.users.size(), 1);
-    EXPECT_EQ(read.values.users[0].Name, QStringLiteral("eveusername=mallory"));
+    EXPECT_EQ(read.values.users[0].Name, u"eveusername=mallory"_s);
     EXPECT_EQ(read.values.shutdown, 0);
 }
 
 // Reading
-
-TEST(SettingsText, RoundTripsEveryKey)
-{
-    SettingsSnapshot s;
-    s.cookieA = QStringLiteral("a=b=c");
-    s.cookieB = QStringLiteral("  spaced  ");
-    s.nameMode = 2;
-    s.folderMode = 0;
-    s.users = {UserEntry{QStringLiteral("x=y"), true, false},
-               UserEntry{QStringLiteral("Zoë"), false, true},
-               UserEntry{QStringLiteral("=lead"), true, true}};
-    s.delay = 42;
-    s.types = {false, true, false, true};
-    s.ratings = {0, 1, 0};
-    s.commonFavs = 0;
-    s.shutdown = 1;
-    s.maxSize = QStringLiteral("25");
-    s.savePath = QStringLiteral("/home/ü/Bilder/画像");
-    s.favPath = QStringLiteral("/home/ü/Bilder/画像/favorites");
-    s.urlFix = 1;
-
-    const SettingsRead read = readSettingsText(settingsText(s));
-    ASSERT_EQ(read.status, SettingsStatus::Loaded);
-    const StoredSettings &v = read.values;
-    EXPECT_EQ(v.cookieA, s.cookieA);
-    EXPECT_EQ(v.cookieB, s.cookieB);
-    EXPECT_EQ(v.nameMode, 2);
-    EXPECT_EQ(v.folderMode, 0);
-    ASSERT_EQ(v.users.size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(v.users[i].Name, s.users[i].Name);
-        EXPECT_EQ(v.users[i].Scraps, s.users[i].Scraps) << i;
-        EXPECT_EQ(v.users[i].Favs, s.users[i].Favs) << i;
-    }
-    EXPECT_EQ(v.delay, 42);
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(v.types[i], s.types[i]) << i;
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(v.ratings[i], s.ratings[i]) << i;
-    EXPECT_EQ(v.commonFavs, 0);
-    EXPECT_EQ(v.shutdown, 1);
-    EXPECT_EQ(v.maxSize, QStringLiteral("25"));
-    EXPECT_EQ(v.savePath, s.savePath);
-    EXPECT_EQ(v.favPath, s.favPath);
-    EXPECT_EQ(v.urlFix, 1);
-}
 
 TEST(SettingsText, VersionLineDecidesWhetherAnythingLoads)
 {
@@ -240,42 +176,46 @@ TEST(SettingsText, VersionLineDecidesWhetherAnythingLoads)
     }
 }
 
-TEST(SettingsText, KeysIgnoreLetterCaseButNotBlanks)
+TEST(SettingsText, FlagLinesGoToTheUserNamedAboveThem)
 {
-    const SettingsRead read = readLines({"130", "USERNAME=Bob", "GetScraps=True", "CookieA=secret",
-                                         "cookieb =ignored", "username =carl"});
-    ASSERT_EQ(read.values.users.size(), 1);
-    EXPECT_EQ(read.values.users[0].Name, QStringLiteral("Bob"));
-    EXPECT_TRUE(read.values.users[0].Scraps);
-    EXPECT_EQ(read.values.cookieA, QStringLiteral("secret"));
+    const auto rows = [](const SettingsRead &read) {
+        QStringList texts;
+        for (const UserEntry &user : read.values.users)
+            texts << userRowText(user);
+        return texts;
+    };
+    // Keys ignore letter case but not blanks.
+    SettingsRead read = readLines(
+        lines(u"130|USERNAME=Bob|GetScraps=True|CookieA=secret|cookieb =ignored|username =carl"_s));
+    EXPECT_EQ(rows(read), QStringList{"[S ]Bob"});
+    EXPECT_EQ(read.values.cookieA, u"secret"_s);
     EXPECT_FALSE(read.values.cookieB);
+    // An empty name is skipped: the flags after it still belong to b.
+    read = readLines(
+        lines(u"130|username=a|getfavs=True|username=b|getscraps=True|username=|getfavs=True"_s));
+    EXPECT_EQ(rows(read), (QStringList{"[ F]a", "[SF]b"}));
+    // Other line ends.
+    read = readSettingsText("130\nusername=a\rgetfavs=True\r\ndelay=20");
+    EXPECT_EQ(read.status, SettingsStatus::Loaded);
+    EXPECT_EQ(rows(read), QStringList{"[ F]a"});
+    EXPECT_EQ(read.values.delay, 20);
 }
 
 TEST(SettingsText, SkipsEveryLineTheProgramNeverWrites)
 {
-    const QStringList lines = {
-        "no equals sign", "",
-        "namemode=x",     "namemode=3",
-        "namemode=-1",    "namemode=",
-        "foldermode=1.0", "foldermode= 1",
-        "delay=abc",      "delay=61",
-        "delay=",         "delay=99999999999999999999",
-        "shutdown=2",     "shutdown=-1",
-        "commonfavs=yes", "urlfix=True",
-        "getgeneral=5",   "getmature=x",
-        "getadult=",      "getgfx=maybe",
-        "getflash=",      "gettext=1e3",
-        "getscraps=True", "getfavs=-1",
-        "username=",      "getscraps=True",
-        "unknown=1",      "cookiea =x",
-    };
-    for (const QString &line : lines) {
-        const SettingsRead read = readLines({"130", line});
+    const QStringList skipped =
+        lines(u"no equals sign||namemode=x|namemode=3|namemode=-1|namemode=|foldermode=1.0|"
+              u"foldermode= 1|delay=abc|delay=61|delay=|delay=99999999999999999999|shutdown=2|"
+              u"shutdown=-1|commonfavs=yes|urlfix=True|getgeneral=5|getmature=x|getadult=|"
+              u"getgfx=maybe|getflash=|gettext=1e3|getscraps=True|getfavs=-1|username=|"
+              u"getscraps=True|unknown=1|cookiea =x"_s);
+    for (const QString &line : skipped) {
+        const SettingsRead read = readLines({u"130"_s, line});
         EXPECT_EQ(read.status, SettingsStatus::Loaded) << line.toStdString();
         EXPECT_TRUE(nothingStored(read.values)) << line.toStdString();
     }
     // Skipping does not stop the reading of the lines after it.
-    EXPECT_EQ(readLines(QStringList{"130"} + lines + QStringList{"delay=30"}).values.delay, 30);
+    EXPECT_EQ(readLines(QStringList{"130"} + skipped + QStringList{"delay=30"}).values.delay, 30);
 }
 
 TEST(SettingsText, ReadsBooleansAsWordsOrNumbers)
@@ -294,30 +234,18 @@ TEST(SettingsText, ReadsBooleansAsWordsOrNumbers)
     }
 }
 
-TEST(SettingsText, FlagLinesGoToTheUserNamedAboveThem)
-{
-    const SettingsRead read = readLines({"130", "username=a", "getfavs=True", "username=b",
-                                         "getscraps=True", "username=", "getfavs=True"});
-    ASSERT_EQ(read.values.users.size(), 2);
-    EXPECT_FALSE(read.values.users[0].Scraps);
-    EXPECT_TRUE(read.values.users[0].Favs);
-    // An empty name is skipped: the flags after it still belong to b.
-    EXPECT_TRUE(read.values.users[1].Scraps);
-    EXPECT_TRUE(read.values.users[1].Favs);
-}
-
 TEST(SettingsText, StopsAtTheTableEndAndKeepsSurplusFlagsAway)
 {
-    QStringList lines{QStringLiteral("130")};
+    QStringList file{u"130"_s};
     for (int i = 0; i < 1100; ++i) {
-        lines << QStringLiteral("username=user%1").arg(i);
+        file << u"username=user%1"_s.arg(i);
         // Only the surplus names carry flags: none may land on a stored user.
         if (i >= MaxUsers)
-            lines << QStringLiteral("getscraps=True") << QStringLiteral("getfavs=True");
+            file << u"getscraps=True"_s << u"getfavs=True"_s;
     }
-    const SettingsRead read = readLines(lines);
+    const SettingsRead read = readLines(file);
     ASSERT_EQ(read.values.users.size(), MaxUsers);
-    EXPECT_EQ(read.values.users.last().Name, QStringLiteral("user1023"));
+    EXPECT_EQ(read.values.users.last().Name, u"user1023"_s);
     for (const UserEntry &user : read.values.users)
         ASSERT_FALSE(user.Scraps || user.Favs) << user.Name.toStdString();
 }
@@ -344,15 +272,6 @@ TEST(SettingsText, DelayAndSizeValues)
     }
 }
 
-TEST(SettingsText, ToleratesOtherLineEnds)
-{
-    const SettingsRead read = readSettingsText("130\nusername=a\rgetfavs=True\r\ndelay=20");
-    ASSERT_EQ(read.status, SettingsStatus::Loaded);
-    ASSERT_EQ(read.values.users.size(), 1);
-    EXPECT_TRUE(read.values.users[0].Favs);
-    EXPECT_EQ(read.values.delay, 20);
-}
-
 // The file
 
 TEST(SettingsFile, MissingEmptyAndPresent)
@@ -365,7 +284,7 @@ TEST(SettingsFile, MissingEmptyAndPresent)
     writeFile(path, crlfLines(AliceFile));
     const SettingsRead read = loadSettingsFile(path);
     EXPECT_EQ(read.status, SettingsStatus::Loaded);
-    EXPECT_EQ(read.values.savePath, QStringLiteral("D:\\Art"));
+    EXPECT_EQ(read.values.savePath, u"D:\\Art"_s);
 }
 
 TEST(SettingsFile, IsWrittenForItsOwnerOnly)
@@ -387,7 +306,7 @@ TEST(SettingsFile, IsWrittenForItsOwnerOnly)
     EXPECT_EQ(QFileInfo(path).size(), 0);
     EXPECT_EQ(permissions(path), OwnerOnly);
 
-    const QString fresh = dir.filePath(QStringLiteral("other.dat"));
+    const QString fresh = dir.filePath(u"other.dat"_s);
     ASSERT_TRUE(clearSettingsFile(fresh, &error));
     EXPECT_TRUE(QFileInfo::exists(fresh));
     EXPECT_EQ(permissions(fresh), OwnerOnly);
@@ -399,20 +318,16 @@ TEST(SettingsFile, FailedSaveReportsAndKeepsTheOldFile)
     const QString path = dir.filePath(SettingsFileName);
     writeFile(path, crlfLines(AliceFile));
     SettingsSnapshot other = aliceSnapshot();
-    other.users.append(UserEntry{QStringLiteral("bob"), false, false});
+    other.users.append(UserEntry{u"bob"_s, false, false});
     QString error;
-    bool saved = true;
-    {
-        const FileSizeLimit limit(16);
-        saved = saveSettingsFile(path, settingsText(other), &error);
-    }
-    EXPECT_FALSE(saved);
+    EXPECT_FALSE(
+        underFileSizeLimit([&] { return saveSettingsFile(path, settingsText(other), &error); }));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(path), crlfLines(AliceFile));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{SettingsFileName});
 
     // Into a missing folder.
-    const QString missing = dir.filePath(QStringLiteral("missing/vorpl.dat"));
+    const QString missing = dir.filePath(u"missing/vorpl.dat"_s);
     error.clear();
     EXPECT_FALSE(saveSettingsFile(missing, "130\r\n", &error));
     EXPECT_FALSE(error.isEmpty());
@@ -438,9 +353,9 @@ void addUser(TestWindow &test, const QString &name)
 
 void expectSaveFailureReported(const TestWindow &test)
 {
-    const auto errors = test.prompts.ofKind(QStringLiteral("error"));
+    const auto errors = test.prompts.ofKind(u"error"_s);
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors.first().title.startsWith(QStringLiteral("Could not save the settings")));
+    EXPECT_TRUE(errors.first().title.startsWith(u"Could not save the settings"_s));
 }
 
 } // namespace
@@ -449,26 +364,27 @@ TEST(SettingsWindow, SavesTheOneUserExampleOnUnload)
 {
     TestWindow test;
     MainWindow &window = test.open();
-    addUser(test, QStringLiteral("alice"));
+    addUser(test, u"alice"_s);
     control<QCheckBox>(window, "Chk_Syngetscraps")->click();
     control<QListWidget>(window, "Lst_Types")->item(3)->setCheckState(Qt::Unchecked);
     control<QCheckBox>(window, "Chk_Getadult")->setChecked(false);
-    control<QLineEdit>(window, "Txt_Path")->setText(QStringLiteral("D:\\Art"));
-    control<QLineEdit>(window, "Txt_Favpath")->setText(QStringLiteral("D:\\Art\\favorites"));
+    control<QLineEdit>(window, "Txt_Path")->setText(u"D:\\Art"_s);
+    control<QLineEdit>(window, "Txt_Favpath")->setText(u"D:\\Art\\favorites"_s);
     window.unload();
     EXPECT_EQ(fileBytes(window.settingsFilePath()), crlfLines(AliceFile));
     EXPECT_EQ(permissions(window.settingsFilePath()), OwnerOnly);
 }
 
-TEST(SettingsWindow, RoundTripsThroughARestart)
+TEST(SettingsWindow, EveryKeyRoundTripsThroughARestart)
 {
     TestWindow first;
     MainWindow &window = first.open();
-    addUser(first, QStringLiteral("x=y"));
+    addUser(first, u"x=y"_s);
     control<QCheckBox>(window, "Chk_Syngetfavs")->click();
-    addUser(first, QStringLiteral("Zoë"));
-    control<QLineEdit>(window, "Txt_CookieA")->setText(QStringLiteral("cookie=a"));
-    control<QLineEdit>(window, "Txt_CookieB")->setText(QStringLiteral("b"));
+    addUser(first, u"Zoë"_s);
+    addUser(first, u"=lead"_s);
+    control<QLineEdit>(window, "Txt_CookieA")->setText(u"a=b=c"_s);
+    control<QLineEdit>(window, "Txt_CookieB")->setText(u"  spaced  "_s);
     control<QButtonGroup>(window, "Option1")->button(0)->setChecked(true);
     control<QButtonGroup>(window, "Option2")->button(2)->setChecked(true);
     control<QScrollBar>(window, "Hscr_Delay")->setValue(37);
@@ -477,9 +393,9 @@ TEST(SettingsWindow, RoundTripsThroughARestart)
         control<QCheckBox>(window, box)->setChecked(false);
     control<QCheckBox>(window, "Chk_Shutdown")->setChecked(true);
     control<QCheckBox>(window, "Chk_urlfix")->setChecked(true);
-    control<QLineEdit>(window, "Txt_Maxsize")->setText(QStringLiteral("12"));
-    control<QLineEdit>(window, "Txt_Path")->setText(QStringLiteral("/srv/Kunst/ärger/写真"));
-    control<QLineEdit>(window, "Txt_Favpath")->setText(QStringLiteral("/srv/Kunst/ärger/favs"));
+    control<QLineEdit>(window, "Txt_Maxsize")->setText(u"12"_s);
+    control<QLineEdit>(window, "Txt_Path")->setText(u"/srv/Kunst/ärger/写真"_s);
+    control<QLineEdit>(window, "Txt_Favpath")->setText(u"/srv/Kunst/ärger/favs"_s);
     window.unload();
     const QByteArray saved = fileBytes(window.settingsFilePath());
 
@@ -488,20 +404,23 @@ TEST(SettingsWindow, RoundTripsThroughARestart)
     MainWindow &again = second.open();
     EXPECT_TRUE(second.prompts.shown.isEmpty());
     const JobState &state = again.state();
-    ASSERT_EQ(state.UserCount, 2);
-    EXPECT_EQ(state.Users[0].Name, QStringLiteral("x=y"));
+    ASSERT_EQ(state.UserCount, 3);
+    EXPECT_EQ(state.Users[0].Name, u"x=y"_s);
     EXPECT_TRUE(state.Users[0].Favs);
-    EXPECT_EQ(state.Users[1].Name, QStringLiteral("Zoë"));
-    EXPECT_EQ(again.cookieA(), QStringLiteral("cookie=a"));
+    EXPECT_EQ(state.Users[1].Name, u"Zoë"_s);
+    EXPECT_EQ(state.Users[2].Name, u"=lead"_s);
+    EXPECT_EQ(again.cookieA(), u"a=b=c"_s);
+    EXPECT_EQ(again.cookieB(), u"  spaced  "_s);
     EXPECT_EQ(again.nameMode(), 0);
     EXPECT_EQ(again.folderMode(), 2);
     EXPECT_EQ(state.Delay, 37);
     EXPECT_EQ(control<QScrollBar>(again, "Hscr_Delay")->value(), 37);
     EXPECT_FALSE(again.typeWanted(1));
+    EXPECT_FALSE(again.ratingWanted(0));
     EXPECT_TRUE(again.ratingWanted(2));
     EXPECT_TRUE(again.shutdownTicked());
-    EXPECT_EQ(again.savePathText(), QStringLiteral("/srv/Kunst/ärger/写真"));
-    // Every control came back as it was: the next save writes the same bytes.
+    EXPECT_EQ(again.savePathText(), u"/srv/Kunst/ärger/写真"_s);
+    // Every other control came back as it was too: the next save writes the same bytes.
     again.unload();
     EXPECT_EQ(fileBytes(again.settingsFilePath()), saved);
 }
@@ -514,7 +433,7 @@ TEST(SettingsWindow, SizeBoxShowsTheStoredNumberWholeAndSavesTheTextAsTyped)
         writeFile(test.path(SettingsFileName), crlfLines({"130", stored}));
         MainWindow &window = test.open();
         EXPECT_EQ(window.maxSizeText(), shown);
-        control<QLineEdit>(window, "Txt_Maxsize")->setText(QStringLiteral("7x"));
+        control<QLineEdit>(window, "Txt_Maxsize")->setText(u"7x"_s);
         window.unload();
         EXPECT_TRUE(fileBytes(window.settingsFilePath()).contains("\r\nmaxsize=7x\r\n"));
     }
@@ -523,10 +442,10 @@ TEST(SettingsWindow, SizeBoxShowsTheStoredNumberWholeAndSavesTheTextAsTyped)
 TEST(SettingsWindow, OversizedUserListFillsTheTableButNotItsLastSlot)
 {
     TestWindow test;
-    QStringList lines{QStringLiteral("130")};
+    QStringList file{u"130"_s};
     for (int i = 0; i < 1100; ++i)
-        lines << QStringLiteral("username=user%1").arg(i) << QStringLiteral("getfavs=True");
-    writeFile(test.path(SettingsFileName), crlfLines(lines));
+        file << u"username=user%1"_s.arg(i) << u"getfavs=True"_s;
+    writeFile(test.path(SettingsFileName), crlfLines(file));
     MainWindow &window = test.open();
     EXPECT_EQ(window.state().UserCount, MaxUsers);
     EXPECT_TRUE(window.state().Users[size_t(MaxUsers)].Name.isEmpty());
@@ -545,16 +464,16 @@ TEST(SettingsWindow, SaveSettingsBoxGovernsEveryWrite)
 
     test.prompts.answers << Prompts::Answer::No;
     box->click();
-    const auto questions = test.prompts.ofKind(QStringLiteral("message"));
+    const auto questions = test.prompts.ofKind(u"message"_s);
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_EQ(questions[0].text, QStringLiteral("Clear settings ?"));
+    EXPECT_EQ(questions[0].text, u"Clear settings ?"_s);
     EXPECT_EQ(questions[0].title, ProductName);
     EXPECT_EQ(questions[0].icon, Prompts::Icon::Question);
     EXPECT_TRUE(questions[0].yesNo);
     EXPECT_EQ(fileBytes(window.settingsFilePath()), before);
 
     // Unticked: neither Add nor Remove nor the exit writes.
-    addUser(test, QStringLiteral("bob"));
+    addUser(test, u"bob"_s);
     control<QPushButton>(window, "Command5")->click();
     window.unload();
     EXPECT_EQ(fileBytes(window.settingsFilePath()), before);
@@ -563,7 +482,7 @@ TEST(SettingsWindow, SaveSettingsBoxGovernsEveryWrite)
     const qsizetype shown = test.prompts.shown.size();
     box->click();
     EXPECT_EQ(test.prompts.shown.size(), shown);
-    addUser(test, QStringLiteral("carol"));
+    addUser(test, u"carol"_s);
     EXPECT_TRUE(fileBytes(window.settingsFilePath()).contains("username=carol\r\n"));
 }
 
@@ -581,7 +500,7 @@ TEST(SettingsWindow, ClearingEmptiesTheFileAndTheNextStartIsAFirstStart)
 
     test.window.reset();
     MainWindow &again = test.open();
-    EXPECT_EQ(test.prompts.ofKind(QStringLiteral("notice")).size(), 1);
+    EXPECT_EQ(test.prompts.ofKind(u"notice"_s).size(), 1);
     EXPECT_EQ(again.state().UserCount, 0);
 }
 
@@ -590,12 +509,12 @@ TEST(SettingsWindow, FailedSaveIsReportedAndTheProgramGoesOn)
     TestWindow test;
     writeFile(test.path(SettingsFileName), crlfLines(AliceFile));
     MainWindow &window = test.open();
-    addUser(test, QStringLiteral("bob"));
+    addUser(test, u"bob"_s);
     const QByteArray before = fileBytes(window.settingsFilePath());
-    {
-        const FileSizeLimit limit(16);
-        addUser(test, QStringLiteral("carol"));
-    }
+    underFileSizeLimit([&] {
+        addUser(test, u"carol"_s);
+        return true;
+    });
     expectSaveFailureReported(test);
     EXPECT_EQ(fileBytes(window.settingsFilePath()), before);
     // Still working: the user was added, and the next save succeeds.
@@ -609,12 +528,12 @@ TEST(SettingsWindow, UnwritablePlaceIsAFirstStartAndIsNotReplaced)
     {
         // The program folder path names a regular file: nothing can be created below it.
         TestWindow test;
-        const QString notAFolder = test.path(QStringLiteral("plain"));
+        const QString notAFolder = test.path(u"plain"_s);
         writeFile(notAFolder, "x");
         AppEnvironment env = test.environment();
         env.programFolder = notAFolder;
         MainWindow window(env);
-        EXPECT_EQ(test.prompts.ofKind(QStringLiteral("notice")).size(), 1);
+        EXPECT_EQ(test.prompts.ofKind(u"notice"_s).size(), 1);
         window.unload();
         expectSaveFailureReported(test);
         EXPECT_EQ(fileBytes(notAFolder), QByteArray("x"));
@@ -624,7 +543,7 @@ TEST(SettingsWindow, UnwritablePlaceIsAFirstStartAndIsNotReplaced)
         TestWindow test;
         ASSERT_TRUE(QDir(test.folder.path()).mkdir(SettingsFileName));
         MainWindow &window = test.open();
-        EXPECT_EQ(test.prompts.ofKind(QStringLiteral("notice")).size(), 1);
+        EXPECT_EQ(test.prompts.ofKind(u"notice"_s).size(), 1);
         window.unload();
         expectSaveFailureReported(test);
         EXPECT_TRUE(QFileInfo(window.settingsFilePath()).isDir());
