@@ -1,3 +1,5 @@
+#include "TestWaits.h"
+
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
@@ -12,11 +14,7 @@
 
 #include <ostream>
 
-// Readable failures.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -41,79 +39,57 @@ QStringList filesIn(const QString &folder)
 
 TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
 {
-    const QString host = QStringLiteral("files.test.invalid");
-    EXPECT_EQ(fileRequestPath(QStringLiteral("http://files.test.invalid/art/a/1.a.b.png"), host),
-              QStringLiteral("/art/a/1.a.b.png"));
+    const QString host = u"files.test.invalid"_s;
+    EXPECT_EQ(fileRequestPath(u"http://files.test.invalid/art/a/1.a.b.png"_s, host),
+              u"/art/a/1.a.b.png"_s);
     // Only the count matters, not the characters.
-    EXPECT_EQ(fileRequestPath(QStringLiteral("http://xxxxxxxxxxxxxxxxxx/p"), host),
-              QStringLiteral("/p"));
-    EXPECT_EQ(fileRequestPath(QStringLiteral("http://short"), host), QString());
+    EXPECT_EQ(fileRequestPath(u"http://xxxxxxxxxxxxxxxxxx/p"_s, host), u"/p"_s);
+    EXPECT_EQ(fileRequestPath(u"http://short"_s, host), QString());
 
-    EXPECT_EQ(fileRequestText(QStringLiteral("/art/a/1.png"), QStringLiteral("files.example")),
-              QStringLiteral("GET /art/a/1.png HTTP/1.0\r\nHost: files.example\r\n"
-                             "Connection: Keep-Alive\r\n\r\n"));
+    EXPECT_EQ(
+        fileRequestText(u"/art/a/1.png"_s, u"files.example"_s),
+        u"GET /art/a/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
 }
 
 TEST(ReplyHeader, ParsesStatusSizeAndLength)
 {
-    using S = ReplyHeader::Status;
-    struct Case
-    {
-        const char *name;
-        QByteArray data;
-        S status;
-        int code = 0;
-        QString reason = {};
-        std::optional<qint64> length = {};
-        qsizetype headerLength = 0;
+    // "code|reason|size|header length" of a complete header.
+    const auto summary = [](const ReplyHeader &h) -> QString {
+        switch (h.status) {
+        case ReplyHeader::Status::Incomplete:
+            return u"incomplete"_s;
+        case ReplyHeader::Status::Malformed:
+            return u"malformed"_s;
+        default:
+            return u"%1|%2|%3|%4"_s.arg(h.statusCode)
+                .arg(h.reason, h.contentLength ? QString::number(*h.contentLength) : u"-"_s)
+                .arg(h.headerLength);
+        }
     };
     const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Length: 1234\r\nX: y\r\n\r\nBODY";
-    const QList<Case> cases = {
-        {"complete", ok, S::Complete, 200, "OK", 1234, ok.indexOf("BODY")},
-        {"no blank line yet", "HTTP/1.1 200 OK\r\nContent-Length: 12", S::Incomplete},
-        {"only a few bytes", "HT", S::Incomplete},
-        {"nothing yet", "", S::Incomplete},
-        {"no size", "HTTP/1.0 200 OK\r\n\r\n", S::Complete, 200, "OK", {}, 19},
-        {"header name in any case", "HTTP/1.0 200 OK\r\ncontent-length:  7 \r\n\r\n", S::Complete,
-         200, "OK", 7, 40},
-        {"unreadable size",
-         "HTTP/1.0 200 OK\r\nContent-Length: 7x\r\n\r\n",
-         S::Complete,
-         200,
-         "OK",
-         {},
-         39},
-        {"reason of several words",
-         "HTTP/1.1 404 Not Found\r\n\r\n",
-         S::Complete,
-         404,
-         "Not Found",
-         {},
-         26},
-        {"no reason", "HTTP/1.1 503\r\n\r\n", S::Complete, 503, {}, {}, 16},
-        {"not http", "<html>hello</html>\r\n\r\n", S::Malformed},
-        {"bad status code", "HTTP/1.1 OK\r\n\r\n", S::Malformed},
-        {"endless header", "HTTP/1.1 200 OK\r\n" + QByteArray(MaxReplyHeaderBytes, 'x'),
-         S::Malformed},
+    const QList<std::pair<QByteArray, QString>> cases = {
+        {ok, u"200|OK|1234|%1"_s.arg(ok.indexOf("BODY"))},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 12", "incomplete"}, // no blank line yet
+        {"HT", "incomplete"},
+        {"", "incomplete"},
+        {"HTTP/1.0 200 OK\r\n\r\n", "200|OK|-|19"},
+        {"HTTP/1.0 200 OK\r\ncontent-length:  7 \r\n\r\n", "200|OK|7|40"}, // any case
+        {"HTTP/1.0 200 OK\r\nContent-Length: 7x\r\n\r\n", "200|OK|-|39"},
+        {"HTTP/1.1 404 Not Found\r\n\r\n", "404|Not Found|-|26"},
+        {"HTTP/1.1 503\r\n\r\n", "503||-|16"},
+        {"<html>hello</html>\r\n\r\n", "malformed"},
+        {"HTTP/1.1 OK\r\n\r\n", "malformed"},
+        {"HTTP/1.1 200 OK\r\n" + QByteArray(MaxReplyHeaderBytes, 'x'), "malformed"}, // endless
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const ReplyHeader header = parseReplyHeader(c.data);
-        EXPECT_EQ(header.status, c.status);
-        if (c.status != S::Complete)
-            continue;
-        EXPECT_EQ(header.statusCode, c.code);
-        EXPECT_EQ(header.reason, c.reason);
-        EXPECT_EQ(header.contentLength, c.length);
-        EXPECT_EQ(header.headerLength, c.headerLength);
-    }
+    for (const auto &[data, expected] : cases)
+        EXPECT_EQ(summary(parseReplyHeader(data)), expected) << data.left(60).toStdString();
 
     // Split anywhere, the header stays incomplete until the blank line.
     const QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
     const qsizetype blank = reply.indexOf("\r\n\r\n") + 4;
     for (qsizetype cut = 0; cut < reply.size(); ++cut)
-        EXPECT_EQ(parseReplyHeader(reply.left(cut)).status,
-                  cut < blank ? S::Incomplete : S::Complete)
+        EXPECT_EQ(summary(parseReplyHeader(reply.left(cut))),
+                  cut < blank ? u"incomplete"_s : u"200|OK|5|%1"_s.arg(blank))
             << cut;
 }
 
@@ -138,7 +114,7 @@ TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
     // Only a number above zero sets a limit.
     for (const char *none : {"", "0", "-3", "abc"})
         EXPECT_FALSE(sizeLimitBytes(QString::fromLatin1(none))) << none;
-    EXPECT_EQ(sizeLimitBytes(QStringLiteral("10MB")), 10.0 * 1048576);
+    EXPECT_EQ(sizeLimitBytes(u"10MB"_s), 10.0 * 1048576);
 
     // The exact limit passes.
     const QList<std::tuple<QString, qint64, bool>> sizes = {
@@ -165,7 +141,7 @@ TEST(SizeLimit, MegabyteFigureTwoDecimalsHalvesToEvenShortest)
     };
     for (const auto &[bytes, figure] : cases)
         EXPECT_EQ(megabyteFigure(bytes), figure) << bytes;
-    EXPECT_EQ(megabyteFigure(3670016, u','), QStringLiteral("3,5"));
+    EXPECT_EQ(megabyteFigure(3670016, u','), u"3,5"_s);
 }
 
 TEST(DownloadTexts, LinesAndCaptions)
@@ -217,48 +193,30 @@ TEST(DownloadTexts, Percentages)
         EXPECT_EQ(filePercent(done, size), percent) << done << "/" << size;
 }
 
-TEST(FileStore, ReplacesAnExistingFileAndLeavesNoStagingFile)
+TEST(FileStore, ReplacesWholeOrLeavesTheOldFileAndNoLeftovers)
 {
     QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("downloading.dat"));
-    const QString target = dir.filePath(QStringLiteral("out"));
+    const QString source = dir.filePath(u"downloading.dat"_s);
+    const QString target = dir.filePath(u"pic.png"_s);
+    const QByteArray old = "old body, longer than the new";
     ASSERT_TRUE(writeFile(source, "new body"));
-    ASSERT_TRUE(QDir().mkpath(target));
-    ASSERT_TRUE(writeFile(target + QStringLiteral("/pic.png"), "old body, longer than the new"));
-
-    const StoreOutcome outcome = storeFile(source, target + u'/', QStringLiteral("pic.png"));
-    EXPECT_EQ(outcome.result, StoreOutcome::Result::Stored) << outcome.error.toStdString();
-    EXPECT_EQ(readAll(target + QStringLiteral("/pic.png")), QByteArray("new body"));
-    EXPECT_EQ(readAll(source), QByteArray("new body")); // the temporary file stays
-    EXPECT_EQ(filesIn(target), QStringList{QStringLiteral("pic.png")});
-}
-
-TEST(FileStore, FailuresLeaveTheExistingFileAndNoLeftoversAndTellRefusedNamesApart)
-{
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("downloading.dat"));
-    ASSERT_TRUE(writeFile(source, "body"));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("pic.png")), "the old file"));
+    ASSERT_TRUE(writeFile(target, old));
     using R = StoreOutcome::Result;
-    struct Case
-    {
-        const char *name;
-        QString source, folder, fileName;
-        R result;
+    // The failures first: each leaves the old file as it was.
+    const QList<std::tuple<QString, QString, QString, R>> cases = {
+        {dir.filePath(u"gone.dat"_s), dir.path(), "pic.png", R::Failed},
+        {source, dir.path(), QString(300, u'n') + ".png", R::NameRefused}, // too long for any disk
+        {source, dir.path(), QString(), R::NameRefused},
+        {source, dir.filePath(u"no/such/folder"_s), "a.png", R::Failed},
+        {source, dir.path() + u'/', "pic.png", R::Stored},
     };
-    const QList<Case> cases = {
-        {"source gone", dir.filePath("gone.dat"), dir.path(), "pic.png", R::Failed},
-        // Longer than any file system takes.
-        {"long name", source, dir.path(), QString(300, u'n') + ".png", R::NameRefused},
-        {"empty name", source, dir.path(), QString(), R::NameRefused},
-        {"missing folder", source, dir.filePath("no/such/folder"), "a.png", R::Failed},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const StoreOutcome outcome = storeFile(c.source, c.folder, c.fileName);
-        EXPECT_EQ(outcome.result, c.result);
-        EXPECT_TRUE(c.result != R::Failed || !outcome.error.isEmpty());
-        EXPECT_EQ(readAll(dir.filePath(QStringLiteral("pic.png"))), QByteArray("the old file"));
+    for (const auto &[from, folder, name, result] : cases) {
+        SCOPED_TRACE(name.left(20).toStdString());
+        const StoreOutcome outcome = storeFile(from, folder, name);
+        EXPECT_EQ(outcome.result, result) << outcome.error.toStdString();
+        EXPECT_TRUE(result != R::Failed || !outcome.error.isEmpty());
+        EXPECT_EQ(readAll(target), result == R::Stored ? QByteArray("new body") : old);
         EXPECT_EQ(filesIn(dir.path()), (QStringList{"downloading.dat", "pic.png"}));
     }
+    EXPECT_EQ(readAll(source), QByteArray("new body")); // the temporary file stays
 }
