@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template <typename T> T *control(MainWindow &window, const char *name)
@@ -79,10 +81,7 @@ struct ListFixture
         control<QPushButton>(*window, "Cmd_Add")->click();
     }
     void remove() { control<QPushButton>(*window, "Command5")->click(); }
-    QList<ScriptedPrompts::Shown> messages() const
-    {
-        return test.prompts.ofKind(QStringLiteral("message"));
-    }
+    QList<ScriptedPrompts::Shown> messages() const { return test.prompts.ofKind(u"message"_s); }
     QByteArray saved() const
     {
         QFile file(window->settingsFilePath());
@@ -126,20 +125,9 @@ TEST(UserList, SelectingRowsFillsBothFramesAndChangesNoFlags)
     EXPECT_EQ(f.state().UserCount, 3);
     EXPECT_TRUE(f.uniUser->text().isEmpty());
 
-    // Back and forth between users with different flags: the chain of
-    // selection, boxes and redraw must end and leave every flag as it was.
-    // A long name reaches the Get frame whole.
-    for (int round = 0; round < 3; ++round)
-        for (int row : {0, 1, 2, 0, 2, 1}) {
-            f.names->setCurrentRow(row);
-            f.expectFramesShow(row);
-        }
-    EXPECT_EQ(f.rows(), ThreeRows);
-}
-
-TEST(UserList, MouseClicksMoveBetweenUsersWithDifferentFlags)
-{
-    ListFixture f({user("ann", true, true), user("bob"), user(LongName.constData(), false, true)});
+    // Back and forth between users with different flags, by mouse and by code:
+    // the chain of selection, boxes and redraw must end and leave every flag
+    // as it was. A long name reaches the Get frame whole.
     f.window->show();
     for (int row : {0, 1, 2, 1, 0, 2}) {
         const QRect rect = f.names->visualItemRect(f.names->item(row));
@@ -147,6 +135,11 @@ TEST(UserList, MouseClicksMoveBetweenUsersWithDifferentFlags)
         QTest::mouseClick(f.names->viewport(), Qt::LeftButton, {}, rect.center());
         f.expectFramesShow(row);
     }
+    for (int round = 0; round < 3; ++round)
+        for (int row : {0, 1, 2, 0, 2, 1}) {
+            f.names->setCurrentRow(row);
+            f.expectFramesShow(row);
+        }
     EXPECT_EQ(f.rows(), ThreeRows);
 }
 
@@ -179,69 +172,64 @@ TEST(UserList, FlagBoxesChangeTheSelectedUserOnly)
     EXPECT_TRUE(f.saved().contains("username=bob\r\ngetscraps=False\r\ngetfavs=True\r\n"));
 }
 
-TEST(UserList, AddAsksStoresSelectsAndSaves)
+TEST(UserList, AddAsksRejectsDuplicatesStoresSelectsAndSaves)
 {
     ListFixture f({user("ann", true, false)});
-    f.names->setCurrentRow(0); // ticks the single-user scraps box
-    f.add(QStringLiteral("bob"));
-    const auto inputs = f.test.prompts.ofKind(QStringLiteral("input"));
-    ASSERT_EQ(inputs.size(), 1);
-    EXPECT_EQ(inputs.first().title, QStringLiteral("Add new user"));
-    EXPECT_EQ(inputs.first().text, QStringLiteral("Enter username:"));
-    EXPECT_EQ(f.state().UserCount, 2);
-    EXPECT_EQ(f.rows().last(), QStringLiteral("[S ]bob"));
-    EXPECT_EQ(f.selectedRow(), 1);
-    EXPECT_EQ(f.uniUser->text(), QStringLiteral("bob"));
-    EXPECT_TRUE(f.saved().contains("username=bob\r\ngetscraps=True\r\ngetfavs=False\r\n"));
-
-    f.uniScraps->setChecked(false);
-    f.add(QStringLiteral("Bob")); // letter case makes another user
-    EXPECT_EQ(f.rows().last(), QStringLiteral("[  ]Bob"));
-    EXPECT_TRUE(f.messages().isEmpty());
-}
-
-TEST(UserList, AddRejectsDuplicatesAndEmptyAnswers)
-{
-    ListFixture f({user("ann")});
     const QByteArray before = f.saved();
-    f.add(QStringLiteral("ann"));
+    f.add(u"ann"_s);
     f.add(QString()); // cancelled
     const auto shown = f.messages();
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].text, QStringLiteral("\"ann\" is already in the userlist."));
-    EXPECT_EQ(shown[1].text, QStringLiteral("\"\" is already in the userlist."));
+    EXPECT_EQ(shown[0].text, u"\"ann\" is already in the userlist."_s);
+    EXPECT_EQ(shown[1].text, u"\"\" is already in the userlist."_s);
     for (const auto &message : shown) {
         EXPECT_EQ(message.icon, Prompts::Icon::Information);
         EXPECT_EQ(message.title, ProductName);
     }
-    EXPECT_EQ(f.state().UserCount, 1);
-    EXPECT_EQ(f.rows().size(), 1);
+    EXPECT_EQ(f.rows(), QStringList{"[S ]ann"});
     EXPECT_EQ(f.saved(), before);
+
+    f.names->setCurrentRow(0); // ticks the single-user scraps box
+    f.add(u"bob"_s);
+    const auto inputs = f.test.prompts.ofKind(u"input"_s);
+    ASSERT_EQ(inputs.size(), 3);
+    EXPECT_EQ(inputs.last().title, u"Add new user"_s);
+    EXPECT_EQ(inputs.last().text, u"Enter username:"_s);
+    EXPECT_EQ(f.state().UserCount, 2);
+    EXPECT_EQ(f.rows().last(), u"[S ]bob"_s);
+    EXPECT_EQ(f.selectedRow(), 1);
+    EXPECT_EQ(f.uniUser->text(), u"bob"_s);
+    EXPECT_TRUE(f.saved().contains("username=bob\r\ngetscraps=True\r\ngetfavs=False\r\n"));
+
+    f.uniScraps->setChecked(false);
+    f.add(u"Bob"_s); // letter case makes another user
+    EXPECT_EQ(f.rows().last(), u"[  ]Bob"_s);
+    EXPECT_EQ(f.messages().size(), 2);
 }
 
 TEST(UserList, AddFillsTheTableToItsLastUserAndStopsCountingRemovedSlots)
 {
     ListFixture f;
     for (int slot = 0; slot < MaxUsers - 1; ++slot)
-        f.state().Users[size_t(slot)].Name = QStringLiteral("u%1").arg(slot);
+        f.state().Users[size_t(slot)].Name = u"u%1"_s.arg(slot);
     f.state().UserCount = MaxUsers - 1;
-    f.add(QStringLiteral("last"));
+    f.add(u"last"_s);
     EXPECT_EQ(f.state().UserCount, MaxUsers);
-    EXPECT_EQ(f.state().Users[size_t(MaxUsers - 1)].Name, QStringLiteral("last"));
+    EXPECT_EQ(f.state().Users[size_t(MaxUsers - 1)].Name, u"last"_s);
     EXPECT_EQ(f.names->count(), MaxUsers);
 
-    const qsizetype inputs = f.test.prompts.ofKind(QStringLiteral("input")).size();
-    f.add(QStringLiteral("more"));
+    const qsizetype inputs = f.test.prompts.ofKind(u"input"_s).size();
+    f.add(u"more"_s);
     f.state().Users[5].Name.clear(); // removed earlier in this run: still counted
-    f.add(QStringLiteral("late"));
+    f.add(u"late"_s);
     const auto shown = f.messages();
     ASSERT_EQ(shown.size(), 2);
     for (const auto &message : shown) {
-        EXPECT_EQ(message.text, QStringLiteral("User list is full (1024 entries)."));
+        EXPECT_EQ(message.text, u"User list is full (1024 entries)."_s);
         EXPECT_EQ(message.icon, Prompts::Icon::Exclamation);
         EXPECT_EQ(message.title, ProductName);
     }
-    EXPECT_EQ(f.test.prompts.ofKind(QStringLiteral("input")).size(), inputs); // nothing asked
+    EXPECT_EQ(f.test.prompts.ofKind(u"input"_s).size(), inputs); // nothing asked
     EXPECT_EQ(f.state().UserCount, MaxUsers);
     EXPECT_TRUE(f.state().Users[size_t(MaxUsers)].Name.isEmpty());
 }
@@ -256,7 +244,7 @@ TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
     EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", "[ F]cid"}));
     EXPECT_EQ(f.slotOf(1), 2);
     f.expectFramesShow(1);
-    EXPECT_EQ(f.uniUser->text(), QStringLiteral("cid"));
+    EXPECT_EQ(f.uniUser->text(), u"cid"_s);
     const QByteArray saved = f.saved();
     EXPECT_FALSE(saved.contains("username=bob"));
     EXPECT_TRUE(saved.contains("username=ann\r\ngetscraps=False\r\ngetfavs=False\r\n"
@@ -266,7 +254,7 @@ TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
     f.syncScraps->click();
     EXPECT_TRUE(f.state().Users[2].Scraps);
     EXPECT_FALSE(f.state().Users[0].Scraps);
-    EXPECT_EQ(f.rows().at(1), QStringLiteral("[SF]cid"));
+    EXPECT_EQ(f.rows().at(1), u"[SF]cid"_s);
 
     // Removing the last row leaves nothing selected.
     f.remove();
@@ -274,7 +262,7 @@ TEST(UserList, RemoveEmptiesTheSlotAndSelectsTheNextRow)
     EXPECT_EQ(f.selectedRow(), -1);
 }
 
-TEST(UserList, RemoveNeedsASelectionAndTheOnlyUserKeepsItsNameInTheGetFrame)
+TEST(UserList, RemoveNeedsASelectionAndAddAfterItTakesAFreshSlot)
 {
     ListFixture f({user("ann")});
     const QByteArray before = f.saved();
@@ -287,33 +275,22 @@ TEST(UserList, RemoveNeedsASelectionAndTheOnlyUserKeepsItsNameInTheGetFrame)
     f.remove();
     EXPECT_EQ(f.names->count(), 0);
     EXPECT_EQ(f.selectedRow(), -1);
-    EXPECT_EQ(f.uniUser->text(), QStringLiteral("ann"));
+    EXPECT_EQ(f.uniUser->text(), u"ann"_s);
     EXPECT_FALSE(f.saved().contains("username="));
-    // An empty list still allows Add; Remove does nothing.
+    // An empty list still allows Add, into a fresh slot; Remove does nothing.
     f.remove();
     EXPECT_TRUE(f.test.prompts.shown.isEmpty());
-    f.add(QStringLiteral("bob"));
+    f.add(u"bob"_s);
     EXPECT_EQ(f.rows(), QStringList{"[  ]bob"});
-}
-
-TEST(UserList, AddAfterRemoveTakesAFreshSlot)
-{
-    ListFixture f({user("ann"), user("bob")});
-    f.names->setCurrentRow(0);
-    f.remove();
-    f.add(QStringLiteral("cid"));
-    EXPECT_EQ(f.state().UserCount, 3);
-    EXPECT_TRUE(f.state().Users[0].Name.isEmpty());
-    EXPECT_EQ(f.state().Users[2].Name, QStringLiteral("cid"));
-    EXPECT_EQ(f.rows(), (QStringList{"[  ]bob", "[  ]cid"}));
-    EXPECT_EQ(f.slotOf(1), 2);
+    EXPECT_EQ(f.state().UserCount, 2);
+    EXPECT_EQ(f.slotOf(0), 1);
 
     // After a restart the table is compact again.
     TestWindow again;
     QFile::copy(f.window->settingsFilePath(), again.path(SettingsFileName));
     MainWindow &window = again.open();
-    EXPECT_EQ(window.state().UserCount, 2);
-    EXPECT_EQ(window.state().Users[1].Name, QStringLiteral("cid"));
+    EXPECT_EQ(window.state().UserCount, 1);
+    EXPECT_EQ(window.state().Users[0].Name, u"bob"_s);
 }
 
 TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
@@ -324,7 +301,7 @@ TEST(UserList, ClickingADeselectedCurrentRowSelectsItAgain)
     ASSERT_EQ(f.selectedRow(), -1);
     f.uniUser->clear();
     f.names->item(0)->setSelected(true);
-    EXPECT_EQ(f.uniUser->text(), QStringLiteral("ann"));
+    EXPECT_EQ(f.uniUser->text(), u"ann"_s);
     EXPECT_TRUE(f.syncScraps->isChecked());
     // Without a selected row, Remove leaves the current row alone.
     f.names->item(0)->setSelected(false);
@@ -347,7 +324,7 @@ TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
         const auto shown = f.messages();
         ASSERT_EQ(shown.size(), noWait ? 1 : 0);
         if (noWait) {
-            EXPECT_EQ(shown[0].text, QStringLiteral("Gotcha :)"));
+            EXPECT_EQ(shown[0].text, u"Gotcha :)"_s);
             EXPECT_EQ(shown[0].icon, Prompts::Icon::Exclamation);
             EXPECT_EQ(shown[0].title, ProductName);
             EXPECT_TRUE(f.state().KeyBuffer.isEmpty());
@@ -365,10 +342,10 @@ TEST(UserList, KeysMoveTheSelectionAndEveryTypedCharacterCounts)
     f.expectFramesShow(1);
 
     // A key text of several characters counts each one.
-    f.window->userList().keyTyped(QStringLiteral("xyzskipnapsabcdefghijk"));
+    f.window->userList().keyTyped(u"xyzskipnapsabcdefghijk"_s);
     EXPECT_FALSE(f.state().NoWait);
     EXPECT_LT(f.state().KeyBuffer.size(), 8);
-    f.window->userList().keyTyped(QStringLiteral("abskipnaps"));
+    f.window->userList().keyTyped(u"abskipnaps"_s);
     EXPECT_TRUE(f.state().NoWait);
 
     // Only a change of the slider's value switches the mode off.
