@@ -18,6 +18,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template <typename T> T *control(MainWindow &window, const char *name)
@@ -44,8 +46,7 @@ QByteArray settingsBytes(const TestWindow &test)
 void expectDelay(MainWindow &window, int delay)
 {
     EXPECT_EQ(window.state().Delay, delay);
-    EXPECT_EQ(control<QLabel>(window, "Lbl_Delay")->text(),
-              QStringLiteral("Waiting time: %1s").arg(delay));
+    EXPECT_EQ(control<QLabel>(window, "Lbl_Delay")->text(), u"Waiting time: %1s"_s.arg(delay));
     EXPECT_EQ(control<QScrollBar>(window, "Hscr_Delay")->value(), delay);
     EXPECT_FALSE(window.state().NoWait);
 }
@@ -55,9 +56,9 @@ void expectDefaults(TestWindow &test)
 {
     MainWindow &window = *test.window;
     const QString folder = QDir::toNativeSeparators(test.folder.path());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Vorpaline 1.38b"));
+    EXPECT_EQ(window.windowTitle(), u"Vorpaline 1.38b"_s);
     EXPECT_EQ(window.savePathText(), folder);
-    EXPECT_EQ(window.favPathText(), folder + QDir::separator() + QStringLiteral("favorites"));
+    EXPECT_EQ(window.favPathText(), folder + QDir::separator() + u"favorites"_s);
     expectDelay(window, 10);
     EXPECT_EQ(control<QListWidget>(window, "Lst_Names")->count(), 0);
     EXPECT_EQ(window.state().UserCount, 0);
@@ -70,12 +71,12 @@ void expectDefaults(TestWindow &test)
     EXPECT_TRUE(window.commonFavs());
     EXPECT_FALSE(window.shutdownTicked());
     EXPECT_FALSE(window.urlFix());
-    EXPECT_EQ(window.maxSizeText(), QStringLiteral("0"));
+    EXPECT_EQ(window.maxSizeText(), u"0"_s);
     EXPECT_TRUE(window.cookieA().isEmpty());
     EXPECT_TRUE(window.cookieB().isEmpty());
     EXPECT_TRUE(control<QCheckBox>(window, "Chk_Savesets")->isChecked());
     ASSERT_GE(window.eventLog().lineCount(), 1);
-    EXPECT_EQ(window.eventLog().lineText(0), QStringLiteral("Checking for update..."));
+    EXPECT_EQ(window.eventLog().lineText(0), u"Checking for update..."_s);
     EXPECT_EQ(window.eventLog().lineColor(0), LogBlack);
 }
 
@@ -84,7 +85,7 @@ void expectDefaults(TestWindow &test)
 TEST(StartUp, WithoutUsableSettingsTheDefaultsComeUp)
 {
     const QString incompatible =
-        QStringLiteral("Settings file vorpl.dat might be incompatible with this version.");
+        u"Settings file vorpl.dat might be incompatible with this version."_s;
     struct Case
     {
         const char *name;
@@ -153,15 +154,15 @@ TEST(StartUp, StoredValuesReachTheirControls)
     EXPECT_FALSE(window.commonFavs());
     EXPECT_TRUE(window.shutdownTicked());
     EXPECT_TRUE(window.urlFix());
-    EXPECT_EQ(window.cookieA(), QStringLiteral("A=1"));
-    EXPECT_EQ(window.cookieB(), QStringLiteral("B"));
+    EXPECT_EQ(window.cookieA(), u"A=1"_s);
+    EXPECT_EQ(window.cookieB(), u"B"_s);
     // An empty stored folder falls back to the program folder.
     EXPECT_EQ(window.savePathText(), QDir::toNativeSeparators(test.folder.path()));
-    EXPECT_EQ(window.favPathText(), QStringLiteral("/data/favs"));
+    EXPECT_EQ(window.favPathText(), u"/data/favs"_s);
 
     TestWindow other;
     writeSettings(other, {"130", "savepath=/data/art"});
-    EXPECT_EQ(other.open().savePathText(), QStringLiteral("/data/art"));
+    EXPECT_EQ(other.open().savePathText(), u"/data/art"_s);
 }
 
 TEST(StartUp, ClosingTheWindowSavesOnce)
@@ -169,7 +170,7 @@ TEST(StartUp, ClosingTheWindowSavesOnce)
     TestWindow test;
     MainWindow &window = test.open();
     window.show();
-    control<QLineEdit>(window, "Txt_CookieA")->setText(QStringLiteral("kept"));
+    control<QLineEdit>(window, "Txt_CookieA")->setText(u"kept"_s);
     window.close();
     EXPECT_TRUE(settingsBytes(test).contains("\r\ncookiea=kept\r\n"));
     // A later unload (the window going away) does not write again.

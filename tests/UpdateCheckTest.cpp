@@ -1,4 +1,5 @@
 #include "SimUpdateHost.h"
+#include "TestWaits.h"
 #include "TestWindow.h"
 
 #include "log/EventLog.h"
@@ -7,28 +8,16 @@
 #include "update/UpdateVerdict.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <ostream>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
+namespace {
 
 // Runs events until nothing more is pending: a close already on the loopback
 // would show by then.
@@ -41,32 +30,31 @@ void settle()
         idle = dispatcher->processEvents(QEventLoop::AllEvents) ? 0 : idle + 1;
 }
 
-QString newVersionLine(const QString &version)
+// Log lines are compared as "colour: text".
+QString coloured(int32_t color, const QString &text)
 {
-    return "New version: V." + version + ", go to " + TestHosts::Web + "/?a=vorpl to download it.";
+    return (color == LogRed     ? "red: "
+            : color == LogGreen ? "green: "
+            : color == LogBlack ? "black: "
+                                : "other: ") +
+           text;
 }
 
-struct LogLine
+QString newVersion(const QString &version)
 {
-    QString text;
-    int32_t color;
-    bool operator==(const LogLine &) const = default;
-};
-
-void PrintTo(const LogLine &line, std::ostream *out)
-{
-    *out << line.color << " \"" << line.text.toStdString() << '"';
+    return coloured(LogRed, "New version: V." + version + ", go to " + TestHosts::Web +
+                                "/?a=vorpl to download it.");
 }
 
-const LogLine Checking = {QStringLiteral("Checking for update..."), LogBlack};
-const LogLine NoUpdates = {QStringLiteral("No updates."), LogGreen};
-const LogLine CheckFailed = {QStringLiteral("Could not check for updates"), LogRed};
+const QString Checking = coloured(LogBlack, u"Checking for update..."_s);
+const QString NoUpdates = coloured(LogGreen, u"No updates."_s);
+const QString CheckFailed = coloured(LogRed, u"Could not check for updates"_s);
 
-QList<LogLine> logLines(MainWindow &window)
+QStringList logLines(MainWindow &window)
 {
-    QList<LogLine> lines;
+    QStringList lines;
     for (int i = 0; i < window.eventLog().lineCount(); ++i)
-        lines.append({window.eventLog().lineText(i), window.eventLog().lineColor(i)});
+        lines << coloured(window.eventLog().lineColor(i), window.eventLog().lineText(i));
     return lines;
 }
 
@@ -84,7 +72,7 @@ struct CheckFixture
     }
     bool waitForLines(int count)
     {
-        if (!waitFor([&] { return test.window->eventLog().lineCount() >= count; }))
+        if (!waitUntil([&] { return test.window->eventLog().lineCount() >= count; }))
             return false;
         settle();
         return true;
@@ -116,32 +104,31 @@ TEST(UpdateVerdict, JudgesTheLastThreeCharactersAsText)
         const auto verdict = UpdateVerdict::judgePiece(piece, TestHosts::Web);
         EXPECT_EQ(verdict.version, version);
         EXPECT_EQ(verdict.newer, newer);
-        EXPECT_EQ(verdict.logText, newer ? newVersionLine(version) : NoUpdates.text);
-        EXPECT_EQ(verdict.color, newer ? LogRed : LogGreen);
+        EXPECT_EQ(coloured(verdict.color, verdict.logText),
+                  newer ? newVersion(version) : NoUpdates);
     }
 }
 
 TEST(UpdateVerdict, OnlyLookupAndTimeoutFailuresStayInTheLog)
 {
     for (int number : {int(SocketError::HostNotFound), int(SocketError::TimedOut)})
-        EXPECT_EQ(UpdateVerdict::errorLogText(number), CheckFailed.text) << number;
+        EXPECT_EQ(coloured(LogRed, UpdateVerdict::errorLogText(number)), CheckFailed) << number;
     for (int number : {int(SocketError::Refused), int(SocketError::ConnectionReset), 10000}) {
         EXPECT_TRUE(UpdateVerdict::errorLogText(number).isEmpty()) << number;
         EXPECT_EQ(UpdateVerdict::errorReportText(number),
-                  QStringLiteral("Error %1 raised by sock3.").arg(number));
+                  u"Error %1 raised by sock3."_s.arg(number));
     }
 }
 
 TEST(UpdateCheck, EachReplyGivesOneVerdictLine)
 {
-    const QList<std::pair<QByteArray, LogLine>> cases = {
-        {SimUpdateHost::httpReply("139"), {newVersionLine("139"), LogRed}},
+    const QList<std::pair<QByteArray, QString>> cases = {
+        {SimUpdateHost::httpReply("139"), newVersion("139")},
         {SimUpdateHost::httpReply("138"), NoUpdates},
         {SimUpdateHost::httpReply("137"), NoUpdates},
-        {SimUpdateHost::httpReply("139\r\n"), {newVersionLine("9\r\n"), LogRed}},
-        {SimUpdateHost::httpReply("<html><body>Not here</body></html>\n"),
-         {newVersionLine("l>\n"), LogRed}},
-        {"14", {newVersionLine("14"), LogRed}}, // a short reply is compared whole
+        {SimUpdateHost::httpReply("139\r\n"), newVersion("9\r\n")},
+        {SimUpdateHost::httpReply("<html><body>Not here</body></html>\n"), newVersion("l>\n")},
+        {"14", newVersion("14")}, // a short reply is compared whole
     };
     for (const auto &[reply, line] : cases) {
         SCOPED_TRACE(reply.toStdString());
@@ -149,7 +136,7 @@ TEST(UpdateCheck, EachReplyGivesOneVerdictLine)
         f.host.setReply({reply});
         MainWindow &window = f.open();
         ASSERT_TRUE(f.waitForLines(2));
-        EXPECT_EQ(logLines(window), (QList<LogLine>{Checking, line}));
+        EXPECT_EQ(logLines(window), (QStringList{Checking, line}));
         EXPECT_TRUE(f.test.prompts.shown.size() <= 1); // the first-start notice only
         EXPECT_EQ(f.host.requests(),
                   QList<QByteArray>{"GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: " +
@@ -163,12 +150,11 @@ TEST(UpdateCheck, TwoPiecesGiveTwoVerdicts)
     f.host.setPaced(true);
     f.host.setReply({QByteArray("HTTP/1.0 200 OK\r\n\r\n13"), QByteArray("9")});
     MainWindow &window = f.open();
-    ASSERT_TRUE(waitFor([&] { return window.eventLog().lineCount() >= 2; }));
-    EXPECT_EQ(window.eventLog().lineText(1), NoUpdates.text); // "\n13"
+    ASSERT_TRUE(waitUntil([&] { return window.eventLog().lineCount() >= 2; }));
+    EXPECT_EQ(logLines(window), (QStringList{Checking, NoUpdates})); // "\n13"
     ASSERT_TRUE(f.host.sendNextPiece());
     ASSERT_TRUE(f.waitForLines(3));
-    EXPECT_EQ(logLines(window),
-              (QList<LogLine>{Checking, NoUpdates, {newVersionLine("9"), LogRed}}));
+    EXPECT_EQ(logLines(window), (QStringList{Checking, NoUpdates, newVersion("9")}));
 }
 
 TEST(UpdateCheck, FailuresLogOrReportOnce)
@@ -178,17 +164,17 @@ TEST(UpdateCheck, FailuresLogOrReportOnce)
         CheckFixture f;
         f.host.setReply({});
         MainWindow &window = f.open();
-        ASSERT_TRUE(waitFor([&] { return f.host.requests().size() == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return f.host.requests().size() == 1; }));
         settle();
-        EXPECT_EQ(logLines(window), QList<LogLine>{Checking});
-        EXPECT_TRUE(f.test.prompts.ofKind(QStringLiteral("error")).isEmpty());
+        EXPECT_EQ(logLines(window), QStringList{Checking});
+        EXPECT_TRUE(f.test.prompts.ofKind(u"error"_s).isEmpty());
     }
     {
         TestWindow test; // no port for the update host: not found
         MainWindow &window = test.open();
-        ASSERT_TRUE(waitFor([&] { return window.eventLog().lineCount() >= 2; }));
-        EXPECT_EQ(logLines(window), (QList<LogLine>{Checking, CheckFailed}));
-        EXPECT_TRUE(test.prompts.ofKind(QStringLiteral("error")).isEmpty());
+        ASSERT_TRUE(waitUntil([&] { return window.eventLog().lineCount() >= 2; }));
+        EXPECT_EQ(logLines(window), (QStringList{Checking, CheckFailed}));
+        EXPECT_TRUE(test.prompts.ofKind(u"error"_s).isEmpty());
     }
     {
         // Refused: the error report opens and the log keeps its first line only.
@@ -201,12 +187,11 @@ TEST(UpdateCheck, FailuresLogOrReportOnce)
         TestWindow test;
         test.ports[TestHosts::Update] = port;
         MainWindow &window = test.open();
-        ASSERT_TRUE(
-            waitFor([&] { return !test.prompts.ofKind(QStringLiteral("error")).isEmpty(); }));
-        const auto errors = test.prompts.ofKind(QStringLiteral("error"));
+        ASSERT_TRUE(waitUntil([&] { return !test.prompts.ofKind(u"error"_s).isEmpty(); }));
+        const auto errors = test.prompts.ofKind(u"error"_s);
         ASSERT_EQ(errors.size(), 1);
-        EXPECT_EQ(errors.first().title, QStringLiteral("Error 10061 raised by sock3."));
-        EXPECT_EQ(window.state().ErrorText, QStringLiteral("Error 10061 raised by sock3."));
-        EXPECT_EQ(logLines(window), QList<LogLine>{Checking});
+        EXPECT_EQ(errors.first().title, u"Error 10061 raised by sock3."_s);
+        EXPECT_EQ(window.state().ErrorText, u"Error 10061 raised by sock3."_s);
+        EXPECT_EQ(logLines(window), QStringList{Checking});
     }
 }
