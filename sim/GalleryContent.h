@@ -54,7 +54,8 @@ public:
     // Helper for tests: a submission with a generated body of the given size.
     static SimSubmission make(int id, const QString &artist, const QString &slug,
                               const QString &extension, const QString &titleMarkup,
-                              const QString &rating = QStringLiteral("general"), int bodySize = 1000);
+                              const QString &rating = QStringLiteral("general"),
+                              int bodySize = 1000);
 
 private:
     QMap<QString, SimUser> m_users;

@@ -170,8 +170,8 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     widgets.uniqueScraps = Chk_Unigetscraps;
     widgets.uniqueFavs = Chk_Unigetfavs;
     widgets.uniqueUser = Txt_Uniuser;
-    m_userList = std::make_unique<UserList>(m_state, *m_env.prompts, widgets,
-                                            [this] { SaveSettings(); }, this);
+    m_userList = std::make_unique<UserList>(
+        m_state, *m_env.prompts, widgets, [this] { SaveSettings(); }, this);
 
     wireControls();
     startUp();
@@ -201,7 +201,8 @@ void MainWindow::buildControls()
     limitTyping(Txt_Uniuser, 22);
     Txt_Uniuser->setFont(fixed);
     label1->setBuddy(Txt_Uniuser);
-    Chk_Unigetgal = checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
+    Chk_Unigetgal =
+        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
     Chk_Unigetscraps =
         checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get scraps"), false, frame2);
     Chk_Unigetfavs =
@@ -291,7 +292,8 @@ void MainWindow::buildControls()
     // "Settings"
     auto *frame1 = frame(QStringLiteral("Frame1"), QStringLiteral("Settings"), this);
 
-    auto *frame4 = frame(QStringLiteral("Frame4"), QStringLiteral("Cookie data (for adult submissions):"), frame1);
+    auto *frame4 = frame(QStringLiteral("Frame4"),
+                         QStringLiteral("Cookie data (for adult submissions):"), frame1);
     auto *label4 = label(QStringLiteral("Label4"), QStringLiteral("A:"), frame4);
     Txt_CookieA = textBox(QStringLiteral("Txt_CookieA"), QStringLiteral("A:"), frame4);
     Txt_CookieA->setFont(fixed);
@@ -333,12 +335,13 @@ void MainWindow::buildControls()
                          QStringLiteral(".%1username-folder%1").arg(QDir::separator()),
                          QStringLiteral(".%1").arg(QDir::separator())},
                         1);
-    Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"), QStringLiteral("All favs in same folder"),
-                              true, frame5);
+    Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"),
+                              QStringLiteral("All favs in same folder"), true, frame5);
     frame5->layout()->addWidget(Chk_Commonfavs);
 
     auto *frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("Filters"), frame1);
-    Lst_Types = named(new QListWidget(frame6), QStringLiteral("Lst_Types"), QStringLiteral("Filters"));
+    Lst_Types =
+        named(new QListWidget(frame6), QStringLiteral("Lst_Types"), QStringLiteral("Filters"));
     for (const QString &caption : TypeCaptions) {
         auto *item = new QListWidgetItem(caption, Lst_Types);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
@@ -348,12 +351,16 @@ void MainWindow::buildControls()
     Lst_Types->setFixedHeight(
         std::max(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4,
                  Lst_Types->minimumSizeHint().height()));
-    Chk_Getgeneral = checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
-    Chk_Getmature = checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
+    Chk_Getgeneral =
+        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
+    Chk_Getmature =
+        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
     Chk_Getmature->setStyleSheet(QStringLiteral("color: #000080;"));
-    Chk_Getadult = checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get adult"), true, frame6);
+    Chk_Getadult =
+        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get adult"), true, frame6);
     Chk_Getadult->setStyleSheet(QStringLiteral("color: #800000;"));
-    Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"), frame6);
+    Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"),
+                    frame6);
     Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
     limitTyping(Txt_Maxsize, 5);
     Txt_Maxsize->setText(QStringLiteral("0"));
@@ -370,7 +377,8 @@ void MainWindow::buildControls()
         layout->addStretch(1);
     }
 
-    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("URL exception fixing"), false, frame1);
+    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("URL exception fixing"),
+                          false, frame1);
     Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
     Hscr_Delay = named(new QScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
                        QStringLiteral("Waiting time:"));
@@ -388,8 +396,8 @@ void MainWindow::buildControls()
     Txt_Favpath = textBox(QStringLiteral("Txt_Favpath"), QStringLiteral("Favs folder:"), frame1);
     label7->setBuddy(Txt_Favpath);
     Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Browse"), frame1);
-    Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"), QStringLiteral("Shutdown PC after synching"),
-                            false, frame1);
+    Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"),
+                            QStringLiteral("Shutdown PC after synching"), false, frame1);
     Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"), QStringLiteral("Save settings on exit"),
                             true, frame1);
     {
@@ -534,7 +542,8 @@ void MainWindow::LoadSettings()
         m_env.prompts->firstStartNotice(this, firstStartNoticeText());
         return;
     case SettingsStatus::Incompatible:
-        RaiseError(QStringLiteral("Settings file vorpl.dat might be incompatible with this version."));
+        RaiseError(
+            QStringLiteral("Settings file vorpl.dat might be incompatible with this version."));
         return;
     case SettingsStatus::Unreadable:
         RaiseError(QStringLiteral("Settings file vorpl.dat could not be read: %1").arg(read.error));
@@ -566,7 +575,8 @@ void MainWindow::applyStoredSettings(const StoredSettings &values)
         m_state.Delay = int16_t(*values.delay);
     for (int i = 0; i < 4; ++i)
         if (values.types[size_t(i)])
-            Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+            Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
+                                                                       : Qt::Unchecked);
     const std::array<QCheckBox *, 3> ratingBoxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
     for (size_t i = 0; i < 3; ++i)
         if (values.ratings[i])
@@ -615,7 +625,9 @@ void MainWindow::SaveSettings()
         return;
     QString error;
     if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
-        RaiseError(QStringLiteral("Could not save the settings to %1: %2")
+        RaiseError(QStringLiteral("Could not save the settings to %1: %2\r\nThe user list and "
+                                  "settings are not kept until the program's folder can be "
+                                  "written.")
                        .arg(QDir::toNativeSeparators(settingsFilePath()), error));
 }
 
@@ -643,7 +655,8 @@ void MainWindow::onDelayChanged(int value)
 
 void MainWindow::browseSavePath()
 {
-    const QString folder = m_env.prompts->chooseFolder(this, QStringLiteral("Chose download folder"));
+    const QString folder =
+        m_env.prompts->chooseFolder(this, QStringLiteral("Chose download folder"));
     if (!folder.isEmpty())
         Txt_Path->setText(folder);
 }
@@ -658,7 +671,8 @@ void MainWindow::browseFavPath()
 
 void MainWindow::showAbout()
 {
-    m_env.prompts->message(this, Prompts::Icon::Information, ProductName, aboutText(m_env.site.webHost));
+    m_env.prompts->message(this, Prompts::Icon::Information, ProductName,
+                           aboutText(m_env.site.webHost));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -698,7 +712,8 @@ void MainWindow::placeSizeBox()
     const int left = metrics.horizontalAdvance(QStringLiteral("Size limit: "));
     const int right = metrics.horizontalAdvance(QStringLiteral("Size limit:                  "));
     const int height = Txt_Maxsize->sizeHint().height();
-    const int width = std::max(right - left, metrics.horizontalAdvance(QStringLiteral("00000")) + 12);
+    const int width =
+        std::max(right - left, metrics.horizontalAdvance(QStringLiteral("00000")) + 12);
     Txt_Maxsize->setGeometry(left, (Label11->height() - height) / 2, width, height);
     // A minimum width set by hand replaces the label's own, which fits the whole caption.
     const int needed = std::max(left + width + metrics.horizontalAdvance(QStringLiteral(" MB")),
@@ -709,21 +724,66 @@ void MainWindow::placeSizeBox()
 
 // JobSettings
 
-QString MainWindow::uniqueUserText() const { return Txt_Uniuser->text(); }
-bool MainWindow::uniGetGallery() const { return ticked(Chk_Unigetgal); }
-bool MainWindow::uniGetScraps() const { return ticked(Chk_Unigetscraps); }
-bool MainWindow::uniGetFavs() const { return ticked(Chk_Unigetfavs); }
-bool MainWindow::shutdownTicked() const { return ticked(Chk_Shutdown); }
-void MainWindow::untickShutdown() { Chk_Shutdown->setChecked(false); }
-QString MainWindow::cookieA() const { return Txt_CookieA->text(); }
-QString MainWindow::cookieB() const { return Txt_CookieB->text(); }
-int MainWindow::nameMode() const { return Option1->checkedId(); }
-int MainWindow::folderMode() const { return Option2->checkedId(); }
-bool MainWindow::commonFavs() const { return ticked(Chk_Commonfavs); }
-QString MainWindow::savePathText() const { return Txt_Path->text(); }
-void MainWindow::setSavePathText(const QString &text) { Txt_Path->setText(text); }
-QString MainWindow::favPathText() const { return Txt_Favpath->text(); }
-void MainWindow::setFavPathText(const QString &text) { Txt_Favpath->setText(text); }
+QString MainWindow::uniqueUserText() const
+{
+    return Txt_Uniuser->text();
+}
+bool MainWindow::uniGetGallery() const
+{
+    return ticked(Chk_Unigetgal);
+}
+bool MainWindow::uniGetScraps() const
+{
+    return ticked(Chk_Unigetscraps);
+}
+bool MainWindow::uniGetFavs() const
+{
+    return ticked(Chk_Unigetfavs);
+}
+bool MainWindow::shutdownTicked() const
+{
+    return ticked(Chk_Shutdown);
+}
+void MainWindow::untickShutdown()
+{
+    Chk_Shutdown->setChecked(false);
+}
+QString MainWindow::cookieA() const
+{
+    return Txt_CookieA->text();
+}
+QString MainWindow::cookieB() const
+{
+    return Txt_CookieB->text();
+}
+int MainWindow::nameMode() const
+{
+    return Option1->checkedId();
+}
+int MainWindow::folderMode() const
+{
+    return Option2->checkedId();
+}
+bool MainWindow::commonFavs() const
+{
+    return ticked(Chk_Commonfavs);
+}
+QString MainWindow::savePathText() const
+{
+    return Txt_Path->text();
+}
+void MainWindow::setSavePathText(const QString &text)
+{
+    Txt_Path->setText(text);
+}
+QString MainWindow::favPathText() const
+{
+    return Txt_Favpath->text();
+}
+void MainWindow::setFavPathText(const QString &text)
+{
+    Txt_Favpath->setText(text);
+}
 
 bool MainWindow::typeWanted(int entry) const
 {
@@ -737,13 +797,25 @@ bool MainWindow::ratingWanted(int rating) const
     return rating >= 0 && rating < 3 && ticked(boxes[size_t(rating)]);
 }
 
-bool MainWindow::urlFix() const { return ticked(Chk_urlfix); }
-QString MainWindow::maxSizeText() const { return Txt_Maxsize->text(); }
+bool MainWindow::urlFix() const
+{
+    return ticked(Chk_urlfix);
+}
+QString MainWindow::maxSizeText() const
+{
+    return Txt_Maxsize->text();
+}
 
 // JobDisplay
 
-void MainWindow::setStatusCaption(const QString &text) { Lbl_Status->setText(text); }
-void MainWindow::setSpeedCaption(const QString &text) { Label12->setText(text); }
+void MainWindow::setStatusCaption(const QString &text)
+{
+    Lbl_Status->setText(text);
+}
+void MainWindow::setSpeedCaption(const QString &text)
+{
+    Label12->setText(text);
+}
 
 void MainWindow::setFileProgress(double percent)
 {
@@ -757,9 +829,13 @@ void MainWindow::setQueueProgress(double percent)
     placeProgressBars();
 }
 
-void MainWindow::setWindowCaption(const QString &text) { setWindowTitle(text); }
+void MainWindow::setWindowCaption(const QString &text)
+{
+    setWindowTitle(text);
+}
 
 bool MainWindow::windowStateNotNormal() const
 {
-    return (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    return (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) !=
+           0;
 }

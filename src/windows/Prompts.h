@@ -9,8 +9,18 @@ class QWidget;
 class Prompts
 {
 public:
-    enum class Icon { Information, Exclamation, Question };
-    enum class Answer { Ok, Yes, No };
+    enum class Icon
+    {
+        Information,
+        Exclamation,
+        Question
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No
+    };
 
     virtual ~Prompts() = default;
 

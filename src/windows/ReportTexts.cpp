@@ -5,10 +5,11 @@
 QString errorReportText(const JobState &state)
 {
     const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("Got error: ") + state.ErrorText + crlf + QStringLiteral("While getting ") +
-           state.CurrentUser + QStringLiteral("'s ") + state.CurrentFolder + crlf +
-           QStringLiteral("Page: ") + QString::number(state.PageNumber) + crlf +
-           QStringLiteral("File: ") + state.FileName + crlf + QStringLiteral("Sync: ") +
+    return QStringLiteral("Got error: ") + state.ErrorText + crlf +
+           QStringLiteral("While getting ") + state.CurrentUser + QStringLiteral("'s ") +
+           state.CurrentFolder + crlf + QStringLiteral("Page: ") +
+           QString::number(state.PageNumber) + crlf + QStringLiteral("File: ") + state.FileName +
+           crlf + QStringLiteral("Sync: ") +
            (state.Synching ? QStringLiteral("True") : QStringLiteral("False")) + crlf +
            QStringLiteral("Ver: ") + ProductName;
 }
@@ -22,15 +23,18 @@ QString errorInvitationText(const QString &supportAddress)
 QString firstStartNoticeText()
 {
     const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("It seems like it's the first time you're starting this version of Vorpl.") +
+    return QStringLiteral(
+               "It seems like it's the first time you're starting this version of Vorpl.") +
            crlf + crlf +
            QStringLiteral("Be aware that the configuration file \"vorpl.dat\" may contain your "
                           "unencrypted login data to GS.") +
            crlf +
-           QStringLiteral("If this file was accidentaly copied or made available to someone, please "
-                          "logout of GS and login again.") +
-           crlf + QStringLiteral("This will renew your session and prevent account hijack.") + crlf +
-           crlf + crlf + QStringLiteral("Don't hesitate to share it if you like it !") + crlf;
+           QStringLiteral(
+               "If this file was accidentaly copied or made available to someone, please "
+               "logout of GS and login again.") +
+           crlf + QStringLiteral("This will renew your session and prevent account hijack.") +
+           crlf + crlf + crlf + QStringLiteral("Don't hesitate to share it if you like it !") +
+           crlf;
 }
 
 QString aboutText(const QString &webHost)

@@ -17,15 +17,15 @@ public:
         QString kind; // "message", "input", "folder", "error", "notice"
         Icon icon = Icon::Information;
         QString title;
-        QString text; // message text, input prompt, folder prompt, error heading, notice
+        QString text;   // message text, input prompt, folder prompt, error heading, notice
         QString detail; // error report text, or the invitation for errors
         bool yesNo = false;
     };
 
     QList<Shown> shown;
-    QList<Answer> answers;     // taken in order for yes/no questions; default Yes
-    QStringList inputs;        // taken in order for input boxes; default "" (cancel)
-    QStringList folders;       // taken in order for the folder chooser; default ""
+    QList<Answer> answers; // taken in order for yes/no questions; default Yes
+    QStringList inputs;    // taken in order for input boxes; default "" (cancel)
+    QStringList folders;   // taken in order for the folder chooser; default ""
     std::function<void(const Shown &)> onErrorReport; // runs while the report is "open"
 
     Answer message(QWidget *, Icon icon, const QString &title, const QString &text,

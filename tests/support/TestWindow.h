@@ -33,8 +33,8 @@ public:
 
     static SiteConfig site()
     {
-        return SiteConfig{TestHosts::Page, TestHosts::PageAlias, TestHosts::File,
-                          TestHosts::Update, TestHosts::Web,      TestHosts::Support};
+        return SiteConfig{TestHosts::Page,   TestHosts::PageAlias, TestHosts::File,
+                          TestHosts::Update, TestHosts::Web,       TestHosts::Support};
     }
 
     AppEnvironment environment()
