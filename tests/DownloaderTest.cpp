@@ -1,3 +1,4 @@
+#include "LogLines.h"
 #include "TestWaits.h"
 #include "TestWindow.h"
 
@@ -27,15 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Log lines are compared as "colour: text".
-QString coloured(int32_t color, const QString &text)
-{
-    return (color == LogRed     ? "red: "
-            : color == LogGreen ? "green: "
-            : color == LogBlack ? "black: "
-                                : "other: ") +
-           text;
-}
 const auto black = [](const QString &text) { return coloured(LogBlack, text); };
 const auto red = [](const QString &text) { return coloured(LogRed, text); };
 const auto green = [](const QString &text) { return coloured(LogGreen, text); };

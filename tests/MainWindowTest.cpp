@@ -26,13 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename T = QWidget> T *control(MainWindow &window, const char *name)
-{
-    auto *widget = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
 QString captionOf(QWidget *widget)
 {
     if (auto *box = qobject_cast<QGroupBox *>(widget))

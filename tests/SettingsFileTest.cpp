@@ -338,13 +338,6 @@ TEST(SettingsFile, FailedSaveReportsAndKeepsTheOldFile)
 
 namespace {
 
-template <typename T> T *control(MainWindow &window, const char *name)
-{
-    T *widget = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
 void addUser(TestWindow &test, const QString &name)
 {
     test.prompts.inputs << name;

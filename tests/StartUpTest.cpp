@@ -22,13 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename T> T *control(MainWindow &window, const char *name)
-{
-    T *widget = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
 void writeSettings(TestWindow &test, const QStringList &lines)
 {
     QFile file(test.path(SettingsFileName));

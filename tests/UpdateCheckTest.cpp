@@ -1,3 +1,4 @@
+#include "LogLines.h"
 #include "SimUpdateHost.h"
 #include "TestWaits.h"
 #include "TestWindow.h"
@@ -28,16 +29,6 @@ void settle()
     timer.start();
     for (int idle = 0; idle < 5 && timer.elapsed() < 10000;)
         idle = dispatcher->processEvents(QEventLoop::AllEvents) ? 0 : idle + 1;
-}
-
-// Log lines are compared as "colour: text".
-QString coloured(int32_t color, const QString &text)
-{
-    return (color == LogRed     ? "red: "
-            : color == LogGreen ? "green: "
-            : color == LogBlack ? "black: "
-                                : "other: ") +
-           text;
 }
 
 QString newVersion(const QString &version)

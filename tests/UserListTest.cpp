@@ -18,13 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename T> T *control(MainWindow &window, const char *name)
-{
-    T *widget = window.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
 UserEntry user(const char *name, bool scraps = false, bool favs = false)
 {
     return UserEntry{QString::fromUtf8(name), scraps, favs};

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 
@@ -62,3 +64,11 @@ public:
 
     QString path(const QString &relative) const { return folder.filePath(relative); }
 };
+
+// A control of the window by its name; a missing one fails the test.
+template <typename T = QWidget> T *control(MainWindow &window, const char *name)
+{
+    T *widget = window.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
