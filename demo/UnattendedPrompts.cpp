@@ -11,7 +11,7 @@ void note(const QString &kind, const QString &text)
 
 } // namespace
 
-Prompts::Answer UnattendedPrompts::message(QWidget *, Icon, const QString &, const QString &text,
+Prompts::Answer UnattendedPrompts::message(Icon, const QString &, const QString &text,
                                            bool yesNo)
 {
     m_shown.append(text);
@@ -19,21 +19,21 @@ Prompts::Answer UnattendedPrompts::message(QWidget *, Icon, const QString &, con
     return yesNo ? Answer::No : Answer::Ok;
 }
 
-QString UnattendedPrompts::input(QWidget *, const QString &, const QString &prompt, const QString &)
+QString UnattendedPrompts::input(const QString &, const QString &prompt, const QString &)
 {
     m_shown.append(prompt);
     note(QStringLiteral("input"), prompt);
     return QString();
 }
 
-QString UnattendedPrompts::chooseFolder(QWidget *, const QString &prompt)
+QString UnattendedPrompts::chooseFolder(const QString &prompt)
 {
     m_shown.append(prompt);
     note(QStringLiteral("folder"), prompt);
     return QString();
 }
 
-void UnattendedPrompts::errorReport(QWidget *, const QString &heading, const QString &,
+void UnattendedPrompts::errorReport(const QString &heading, const QString &,
                                     const QString &report)
 {
     ++m_errorReports;
@@ -41,7 +41,7 @@ void UnattendedPrompts::errorReport(QWidget *, const QString &heading, const QSt
     note(QStringLiteral("error report"), heading + QLatin1Char('\n') + report);
 }
 
-void UnattendedPrompts::firstStartNotice(QWidget *, const QString &notice)
+void UnattendedPrompts::firstStartNotice(const QString &notice)
 {
     m_shown.append(notice);
     note(QStringLiteral("first-start notice"), notice.left(60) + QStringLiteral("..."));

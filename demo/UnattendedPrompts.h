@@ -10,14 +10,14 @@
 class UnattendedPrompts final : public Prompts
 {
 public:
-    Answer message(QWidget *owner, Icon icon, const QString &title, const QString &text,
+    Answer message(Icon icon, const QString &title, const QString &text,
                    bool yesNo) override;
-    QString input(QWidget *owner, const QString &title, const QString &prompt,
+    QString input(const QString &title, const QString &prompt,
                   const QString &defaultText) override;
-    QString chooseFolder(QWidget *owner, const QString &prompt) override;
-    void errorReport(QWidget *owner, const QString &heading, const QString &invitation,
+    QString chooseFolder(const QString &prompt) override;
+    void errorReport(const QString &heading, const QString &invitation,
                      const QString &report) override;
-    void firstStartNotice(QWidget *owner, const QString &notice) override;
+    void firstStartNotice(const QString &notice) override;
 
     // Everything that would have been shown, in order.
     const QStringList &shown() const { return m_shown; }

@@ -16,6 +16,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
@@ -101,7 +103,12 @@ void scheduleScreenshot(MainWindow &window, const QString &target, UnattendedPro
     QTimer::singleShot(0, &window, [guard] {
         if (!guard)
             return;
-        guard->state().NoWait = true;
+        // The hidden no-wait word, typed into the user list as a person would.
+        if (auto *names = guard->findChild<QListWidget *>(QStringLiteral("Lst_Names")))
+            for (const QChar c : QStringLiteral("skipnaps")) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QCoreApplication::sendEvent(names, &press);
+            }
         if (auto *sync = guard->findChild<QPushButton *>(QStringLiteral("Cmd_Sync")))
             sync->click();
     });
@@ -164,13 +171,14 @@ int main(int argc, char *argv[])
                             LogBlack);
     };
 
-    MainWindow window(environment);
-    shown = &window;
-    window.show();
+    auto window = std::make_unique<MainWindow>(environment);
+    shown = window.get();
+    widgetPrompts.setOwner(window.get());
+    window->show();
     std::printf("Vorpaline demo: files and settings go to %s\n",
                 qPrintable(QDir::toNativeSeparators(folder)));
     std::fflush(stdout);
     if (screenshot)
-        scheduleScreenshot(window, parser.value(screenshotOption), unattendedPrompts);
+        scheduleScreenshot(*window, parser.value(screenshotOption), unattendedPrompts);
     return app.exec();
 }

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <memory>
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -17,7 +19,8 @@ int main(int argc, char *argv[])
     environment.prompts = &prompts;
     environment.shutdown = requestSystemPowerOff;
 
-    MainWindow window(environment);
-    window.show();
+    auto window = std::make_unique<MainWindow>(environment);
+    prompts.setOwner(window.get());
+    window->show();
     return app.exec();
 }

@@ -5,7 +5,6 @@
 #include "download/FileStore.h"
 #include "download/ReplyHeader.h"
 #include "download/SizeLimit.h"
-#include "job/JobRunner.h"
 #include "job/JobSettings.h"
 #include "job/JobState.h"
 #include "log/EventLog.h"
@@ -50,11 +49,6 @@ Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &displ
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &Downloader::onDataArrival);
     connect(&m_socket, &TcpClientSocket::closed, this, &Downloader::onClose);
     connect(&m_socket, &TcpClientSocket::errorOccurred, this, &Downloader::onError);
-}
-
-void Downloader::setSteps(JobRunner *jobs)
-{
-    m_jobs = jobs;
 }
 
 QString Downloader::temporaryFilePath() const
@@ -158,8 +152,7 @@ void Downloader::finishQueue()
     // Closed before the next step, which may start the next folder at once.
     m_socket.close();
     m_failures = 0;
-    if (m_jobs)
-        m_jobs->ProcessNextFolder();
+    emit queueFinished();
 }
 
 void Downloader::resetTransfer()
@@ -209,9 +202,7 @@ void Downloader::onConnected()
         return;
     // One request per connection: a silent host is dropped and reconnected.
     m_state.TransferStart = clockSeconds();
-    m_state.DataArrived = false;
     m_socket.sendData(m_state.FileRequest);
-    m_state.SendTime = clockSeconds();
     m_replyTimer.start(m_timeouts.replyMs);
 }
 
@@ -244,7 +235,6 @@ void Downloader::onDataArrival()
     const QByteArray chunk = m_socket.getBytes();
     if (chunk.isEmpty())
         return;
-    m_state.DataArrived = true;
     // The silence watch starts over with every chunk, so a host that stops in
     // the middle of a body is given up as well.
     m_replyTimer.start(m_timeouts.replyMs);
@@ -293,7 +283,6 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
 
     m_headerDone = true;
     const QByteArray received = std::exchange(m_header, QByteArray());
-    m_state.DLBuffer = QString::fromLatin1(received.left(header.headerLength));
 
     // The size belongs to this reply only: a reply without one is read until
     // the host closes.

@@ -12,7 +12,6 @@
 class ErrorReporter;
 class EventLog;
 class JobDisplay;
-class JobRunner;
 class JobSettings;
 class TcpClientSocket;
 struct JobState;
@@ -35,8 +34,6 @@ public:
                ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
                const Timeouts &timeouts, const QString &programFolder, QObject *parent = nullptr);
 
-    void setSteps(JobRunner *jobs);
-
     void Retrieve();
     void TerminateFile();
     // Stops the transfer and the pause and closes the temporary file (a new job starts).
@@ -48,6 +45,10 @@ public:
 
     QString temporaryFilePath() const;
     bool isPausing() const { return m_pausing; }
+
+signals:
+    // The folder's queue is worked through.
+    void queueFinished();
 
 private:
     void finishQueue();
@@ -90,7 +91,6 @@ private:
     SiteConfig m_site;
     Timeouts m_timeouts;
     QString m_programFolder;
-    JobRunner *m_jobs = nullptr;
 
     QTimer m_pauseTimer;
     QTimer m_replyTimer;

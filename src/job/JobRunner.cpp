@@ -11,32 +11,27 @@
 
 #include <algorithm>
 
-namespace {
-
-const QString Gallery = QStringLiteral("gallery");
-const QString Scraps = QStringLiteral("scraps");
-const QString Favorites = QStringLiteral("favorites");
-
-} // namespace
+using namespace FolderNames;
 
 JobRunner::JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
-                     ShutdownRequest shutdown, QObject *parent)
+                     ListingClient &listing, Downloader &downloader, ShutdownRequest shutdown,
+                     QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_log(log), m_prompts(prompts),
-      m_shutdown(std::move(shutdown))
+      m_listing(listing), m_downloader(downloader), m_shutdown(std::move(shutdown))
 {
-}
-
-void JobRunner::setSteps(ListingClient *listing, Downloader *downloader)
-{
-    m_listing = listing;
-    m_downloader = downloader;
+    // Direct connections: each step runs inside the event that ended the last one,
+    // in the same order as a call would.
+    connect(&m_listing, &ListingClient::folderListed, &m_downloader, &Downloader::Retrieve);
+    connect(&m_listing, &ListingClient::folderFinished, this, &JobRunner::ProcessNextFolder);
+    connect(&m_listing, &ListingClient::userMissing, this, &JobRunner::onUserMissing);
+    connect(&m_downloader, &Downloader::queueFinished, this, &JobRunner::ProcessNextFolder);
 }
 
 void JobRunner::Get()
 {
     const QString user = m_settings.uniqueUserText();
     if (user.isEmpty()) {
-        m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName,
                           QStringLiteral("Please enter an username."));
         return;
     }
@@ -58,7 +53,7 @@ void JobRunner::Get()
     else if (m_settings.uniGetFavs())
         first = Favorites;
     if (first.isEmpty()) {
-        m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName,
                           QStringLiteral("Please select which gallery to download."));
         return;
     }
@@ -74,8 +69,7 @@ void JobRunner::Sync()
         return;
 
     if (m_settings.shutdownTicked()) {
-        const Prompts::Answer answer = m_prompts.message(
-            m_owner, Prompts::Icon::Exclamation, ProductName,
+        const Prompts::Answer answer = m_prompts.message(Prompts::Icon::Exclamation, ProductName,
             QStringLiteral("Warning: Computer will shut down after synching is done.\r\n"
                            "Still want this ?"),
             true);
@@ -101,8 +95,7 @@ void JobRunner::ProcessNextFolder()
     m_state.PageBuffer.clear();
 
     if (m_state.Synching) {
-        if (m_downloader)
-            m_downloader->abort();
+        m_downloader.abort();
         // The user's flags are read now, not when the Sync began.
         const size_t slot = size_t(std::clamp<int>(m_state.CurrentUserIndex, 0, UserSlots - 1));
         const UserEntry &user = m_state.Users[slot];
@@ -129,6 +122,19 @@ void JobRunner::ProcessNextFolder()
         return;
     }
     // The Get is over; its last line is the folder's own summary.
+    emit jobEnded();
+}
+
+void JobRunner::onUserMissing()
+{
+    // A Get ends with the missing user; a Sync goes on with the next one.
+    if (!m_state.Synching) {
+        emit jobEnded();
+        return;
+    }
+    m_state.PageNumber = 0;
+    m_state.CurrentFolder = Gallery;
+    ProcessNextUser();
 }
 
 void JobRunner::ProcessNextUser()
@@ -142,6 +148,7 @@ void JobRunner::ProcessNextUser()
                 if (m_shutdown)
                     m_shutdown();
             }
+            emit jobEnded();
             return;
         }
         const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
@@ -156,10 +163,8 @@ void JobRunner::ProcessNextUser()
 void JobRunner::supersedeRunningJob()
 {
     // Nothing of an earlier job may run once a new one has started.
-    if (m_listing)
-        m_listing->abort();
-    if (m_downloader)
-        m_downloader->abort();
+    m_listing.abort();
+    m_downloader.abort();
 }
 
 void JobRunner::startFolder(const QString &folder)
@@ -168,6 +173,5 @@ void JobRunner::startFolder(const QString &folder)
     m_log.AddEvent(QStringLiteral("Listing ") + m_state.CurrentUser + QStringLiteral("'s ") +
                        folder + QStringLiteral("..."),
                    LogBlack);
-    if (m_listing)
-        m_listing->GetURLs();
+    m_listing.GetURLs();
 }

@@ -9,11 +9,10 @@ class EventLog;
 class JobSettings;
 class ListingClient;
 class Prompts;
-class QWidget;
 struct JobState;
 
-// The Get and Sync commands and the steps that move a job from folder to
-// folder and from user to user.
+// The Get and Sync commands, and the one place that decides what a job does
+// next: the listing client and the downloader only report what happened.
 class JobRunner final : public QObject
 {
     Q_OBJECT
@@ -21,17 +20,20 @@ class JobRunner final : public QObject
 
 public:
     JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
-              ShutdownRequest shutdown, QObject *parent = nullptr);
-
-    void setSteps(ListingClient *listing, Downloader *downloader);
-    void setOwner(QWidget *owner) { m_owner = owner; }
+              ListingClient &listing, Downloader &downloader, ShutdownRequest shutdown,
+              QObject *parent = nullptr);
 
     void Get();  // click of "Get"
     void Sync(); // click of "Sync all"
     void ProcessNextFolder();
     void ProcessNextUser();
 
+signals:
+    // The job came to its end: the Get's last folder, or "Synching done.".
+    void jobEnded();
+
 private:
+    void onUserMissing();
     void supersedeRunningJob();
     void startFolder(const QString &folder);
 
@@ -39,8 +41,7 @@ private:
     JobSettings &m_settings;
     EventLog &m_log;
     Prompts &m_prompts;
+    ListingClient &m_listing;
+    Downloader &m_downloader;
     ShutdownRequest m_shutdown;
-    ListingClient *m_listing = nullptr;
-    Downloader *m_downloader = nullptr;
-    QWidget *m_owner = nullptr;
 };

@@ -20,6 +20,18 @@ struct UserEntry
     bool Favs = false;
 };
 
+// The three folders of a user, by the names the site, the log and the folder
+// tree all use.
+namespace FolderNames {
+inline const QString Gallery = QStringLiteral("gallery");
+inline const QString Scraps = QStringLiteral("scraps");
+inline const QString Favorites = QStringLiteral("favorites");
+} // namespace FolderNames
+
+// File types (GFX, Text, Music, Flash) and ratings (general, mature, adult).
+inline constexpr int TypeCount = 4;
+inline constexpr int RatingCount = 3;
+
 inline constexpr int QueueSlots = 32769;
 inline constexpr int UserSlots = 1025;
 inline constexpr int16_t MaxUsers = 1024;
@@ -46,14 +58,11 @@ struct JobState
     QString LinkTitle;
 
     // The file being downloaded
-    QString DLBuffer;
     int32_t FileSize = 0;
     bool InBody = false;
     QString FilePath;
     double LastFileEnd = 0; // clock seconds; 0 until the first file of the run ends
     double TransferStart = 0;
-    double SendTime = 0;
-    bool DataArrived = false;
     bool DownloadErrors = false;
     QString DownloadFolder;
 

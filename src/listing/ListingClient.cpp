@@ -1,7 +1,5 @@
 #include "listing/ListingClient.h"
 
-#include "download/Downloader.h"
-#include "job/JobRunner.h"
 #include "job/JobSettings.h"
 #include "job/JobState.h"
 #include "listing/ListingRequest.h"
@@ -37,12 +35,6 @@ ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay 
             [this](int number, const QString &) { onError(number); });
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
-}
-
-void ListingClient::setSteps(JobRunner *jobs, Downloader *downloader)
-{
-    m_jobs = jobs;
-    m_downloader = downloader;
 }
 
 void ListingClient::GetURLs()
@@ -192,11 +184,7 @@ void ListingClient::readPage(PageKind kind)
                            QStringLiteral(" doesn't exist"),
                        LogRed);
         m_socket.close();
-        if (m_state.Synching) {
-            m_state.PageNumber = 0;
-            m_state.CurrentFolder = QStringLiteral("gallery");
-            m_jobs->ProcessNextUser();
-        }
+        emit userMissing();
         return;
     case PageKind::FolderEnd:
         // The page that says so is not counted.
@@ -289,7 +277,7 @@ void ListingClient::endFolder(int pagesListed)
     if (m_state.QueueCount < 1) {
         m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);
         m_socket.close();
-        m_jobs->ProcessNextFolder();
+        emit folderFinished();
         return;
     }
     m_log.AddEvent(QStringLiteral("Found ") + QString::number(m_state.QueueCount) +
@@ -304,8 +292,8 @@ void ListingClient::endFolder(int pagesListed)
         m_errors.RaiseError(QStringLiteral("Could not create the download folder for ") +
                             m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
                             QStringLiteral(": ") + error);
-        m_jobs->ProcessNextFolder();
+        emit folderFinished();
         return;
     }
-    m_downloader->Retrieve();
+    emit folderListed();
 }

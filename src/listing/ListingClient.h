@@ -6,11 +6,9 @@
 #include <QObject>
 #include <QTimer>
 
-class Downloader;
 class ErrorReporter;
 class EventLog;
 class JobDisplay;
-class JobRunner;
 class JobSettings;
 class TcpClientSocket;
 struct JobState;
@@ -28,11 +26,17 @@ public:
                   ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
                   const Timeouts &timeouts, QObject *parent = nullptr);
 
-    void setSteps(JobRunner *jobs, Downloader *downloader);
-
     void GetURLs();
     // Drops the connection and forgets the page in progress (a new job starts).
     void abort();
+
+signals:
+    // The folder's submissions are queued and its download folder is ready.
+    void folderListed();
+    // The folder has nothing to download (or nowhere to save it).
+    void folderFinished();
+    // The site does not know the user.
+    void userMissing();
 
 private:
     void onConnect();
@@ -60,8 +64,6 @@ private:
     TcpClientSocket &m_socket;
     SiteConfig m_site;
     Timeouts m_timeouts;
-    JobRunner *m_jobs = nullptr;
-    Downloader *m_downloader = nullptr;
 
     PageGatherer m_gatherer;
     QTimer m_stallTimer;

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-class QTreeView;
-
 // The coloured progress log shown in the window's log list. Lines are only
 // ever appended, or all removed at once when a Sync starts.
 class EventLog final : public QAbstractListModel
@@ -16,18 +14,15 @@ class EventLog final : public QAbstractListModel
     Q_DISABLE_COPY_MOVE(EventLog)
 
 public:
+    // The line's 0x00BBGGRR colour, as an int.
+    static constexpr int ColorRole = Qt::UserRole;
+
     explicit EventLog(QObject *parent = nullptr);
 
-    // The list that shows the lines; the newest line is scrolled into view.
-    void attachView(QTreeView *view);
-
-    // Appends one line in a 0x00BBGGRR colour. The list shows it scrolled
-    // into view from the next pass of the event loop, before any repaint.
+    // Appends one line in a 0x00BBGGRR colour.
     void AddEvent(const QString &Texte, int32_t Couleur);
     // Removes every line at once (the start of a Sync).
     void clear();
-    // Scrolls the newest line into view now.
-    void scrollToNewest();
 
     int lineCount() const { return int(m_lines.size()); }
     QString lineText(int row) const { return m_lines.at(size_t(row)).text; }
@@ -39,16 +34,13 @@ public:
 
 signals:
     void lineAdded(const QString &text, int32_t color);
+    void cleared();
 
 private:
-    void scrollToNewestSoon();
-
     struct Line
     {
         QString text;
         int32_t color;
     };
     std::vector<Line> m_lines;
-    QTreeView *m_view = nullptr;
-    bool m_scrollPending = false;
 };

@@ -25,9 +25,9 @@ QString userRowText(const UserEntry &user)
 }
 
 UserList::UserList(JobState &state, Prompts &prompts, const UserListWidgets &widgets,
-                   std::function<void()> saveSettings, QWidget *owner, QObject *parent)
+                   std::function<void()> saveSettings, QObject *parent)
     : QObject(parent), m_state(state), m_prompts(prompts), m_widgets(widgets),
-      m_saveSettings(std::move(saveSettings)), m_owner(owner)
+      m_saveSettings(std::move(saveSettings))
 {
     m_widgets.names->installEventFilter(this);
     connect(m_widgets.names, &QListWidget::itemSelectionChanged, this,
@@ -120,17 +120,17 @@ void UserList::onSyncFavsChanged()
 void UserList::Add()
 {
     if (m_state.UserCount >= MaxUsers) {
-        m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName,
                           QStringLiteral("User list is full (1024 entries)."));
         return;
     }
-    const QString name = m_prompts.input(m_owner, QStringLiteral("Add new user"),
+    const QString name = m_prompts.input(QStringLiteral("Add new user"),
                                          QStringLiteral("Enter username:"), QString());
     // Slot UserCount is always free, so an empty answer (a cancel) ends here too.
     const int last = std::min<int>(m_state.UserCount, UserSlots - 1);
     for (int slot = 0; slot <= last; ++slot) {
         if (m_state.Users[size_t(slot)].Name == name) {
-            m_prompts.message(m_owner, Prompts::Icon::Information, ProductName,
+            m_prompts.message(Prompts::Icon::Information, ProductName,
                               u'"' + name + QStringLiteral("\" is already in the userlist."));
             return;
         }
@@ -163,7 +163,7 @@ void UserList::keyTyped(const QString &text)
     for (const QChar c : text) {
         m_state.KeyBuffer += c;
         if (m_state.KeyBuffer.contains(HiddenWord)) {
-            m_prompts.message(m_owner, Prompts::Icon::Exclamation, ProductName,
+            m_prompts.message(Prompts::Icon::Exclamation, ProductName,
                               QStringLiteral("Gotcha :)"));
             m_state.NoWait = true;
             m_state.KeyBuffer.clear();

@@ -9,7 +9,6 @@ class Prompts;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
-class QWidget;
 struct JobState;
 struct UserEntry;
 
@@ -36,7 +35,7 @@ class UserList final : public QObject
 
 public:
     UserList(JobState &state, Prompts &prompts, const UserListWidgets &widgets,
-             std::function<void()> saveSettings, QWidget *owner, QObject *parent = nullptr);
+             std::function<void()> saveSettings, QObject *parent = nullptr);
 
     void UpdateUserList();
     void Add();
@@ -59,7 +58,6 @@ private:
     Prompts &m_prompts;
     UserListWidgets m_widgets;
     std::function<void()> m_saveSettings;
-    QWidget *m_owner;
     // The selection step sets the flag boxes, whose handlers redraw the list,
     // whose re-selection would run the step again: it never nests.
     bool m_inSelectionStep = false;

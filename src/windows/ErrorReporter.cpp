@@ -16,7 +16,7 @@ void ErrorReporter::RaiseError(const QString &TxtErr)
         return;
     m_open = true;
     // The contents are composed now and do not change while the window is open.
-    m_prompts.errorReport(m_owner, m_state.ErrorText, errorInvitationText(m_supportAddress),
+    m_prompts.errorReport(m_state.ErrorText, errorInvitationText(m_supportAddress),
                           errorReportText(m_state));
     m_open = false;
 }

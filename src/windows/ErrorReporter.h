@@ -3,7 +3,6 @@
 #include <QString>
 
 class Prompts;
-class QWidget;
 struct JobState;
 
 // RaiseError: records the text and shows the modal error report. While a
@@ -15,7 +14,6 @@ class ErrorReporter final
 public:
     ErrorReporter(JobState &state, Prompts &prompts, QString supportAddress);
 
-    void setOwner(QWidget *owner) { m_owner = owner; }
     void RaiseError(const QString &TxtErr);
     bool isOpen() const { return m_open; }
 
@@ -23,6 +21,5 @@ private:
     JobState &m_state;
     Prompts &m_prompts;
     QString m_supportAddress;
-    QWidget *m_owner = nullptr;
     bool m_open = false;
 };

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // Every modal question or window the program shows goes through here, so that
 // tests and the demo can answer without a person.
 class Prompts
@@ -25,16 +23,16 @@ public:
     virtual ~Prompts() = default;
 
     // A standard message box; yesNo chooses Yes/No buttons instead of OK.
-    virtual Answer message(QWidget *owner, Icon icon, const QString &title, const QString &text,
+    virtual Answer message(Icon icon, const QString &title, const QString &text,
                            bool yesNo = false) = 0;
     // An input box; cancelling gives the empty string.
-    virtual QString input(QWidget *owner, const QString &title, const QString &prompt,
+    virtual QString input(const QString &title, const QString &prompt,
                           const QString &defaultText) = 0;
     // The folder chooser; cancelling gives the empty string.
-    virtual QString chooseFolder(QWidget *owner, const QString &prompt) = 0;
+    virtual QString chooseFolder(const QString &prompt) = 0;
     // The modal error report window; returns when it is closed.
-    virtual void errorReport(QWidget *owner, const QString &heading, const QString &invitation,
+    virtual void errorReport(const QString &heading, const QString &invitation,
                              const QString &report) = 0;
     // The modal first-start security notice.
-    virtual void firstStartNotice(QWidget *owner, const QString &notice) = 0;
+    virtual void firstStartNotice(const QString &notice) = 0;
 };

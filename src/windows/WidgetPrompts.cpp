@@ -8,10 +8,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-Prompts::Answer WidgetPrompts::message(QWidget *owner, Icon icon, const QString &title,
+Prompts::Answer WidgetPrompts::message(Icon icon, const QString &title,
                                        const QString &text, bool yesNo)
 {
-    QMessageBox box(owner);
+    QMessageBox box(m_owner);
     box.setWindowTitle(title);
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setIcon(icon == Icon::Information   ? QMessageBox::Information
@@ -24,30 +24,30 @@ Prompts::Answer WidgetPrompts::message(QWidget *owner, Icon icon, const QString 
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-QString WidgetPrompts::input(QWidget *owner, const QString &title, const QString &prompt,
+QString WidgetPrompts::input(const QString &title, const QString &prompt,
                              const QString &defaultText)
 {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QInputDialog::getText(m_owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }
 
-QString WidgetPrompts::chooseFolder(QWidget *owner, const QString &prompt)
+QString WidgetPrompts::chooseFolder(const QString &prompt)
 {
-    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QDir::homePath());
+    const QString folder = QFileDialog::getExistingDirectory(m_owner, prompt, QDir::homePath());
     return QDir::toNativeSeparators(folder);
 }
 
-void WidgetPrompts::errorReport(QWidget *owner, const QString &heading, const QString &invitation,
+void WidgetPrompts::errorReport(const QString &heading, const QString &invitation,
                                 const QString &report)
 {
-    ErrorReportWindow window(heading, invitation, report, owner);
+    ErrorReportWindow window(heading, invitation, report, m_owner);
     window.exec();
 }
 
-void WidgetPrompts::firstStartNotice(QWidget *owner, const QString &notice)
+void WidgetPrompts::firstStartNotice(const QString &notice)
 {
-    FirstStartNoticeWindow window(notice, owner);
+    FirstStartNoticeWindow window(notice, m_owner);
     window.exec();
 }

@@ -28,7 +28,7 @@ public:
     QStringList folders;   // taken in order for the folder chooser; default ""
     std::function<void(const Shown &)> onErrorReport; // runs while the report is "open"
 
-    Answer message(QWidget *, Icon icon, const QString &title, const QString &text,
+    Answer message(Icon icon, const QString &title, const QString &text,
                    bool yesNo) override
     {
         shown.append({QStringLiteral("message"), icon, title, text, {}, yesNo});
@@ -36,17 +36,17 @@ public:
             return Answer::Ok;
         return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
     }
-    QString input(QWidget *, const QString &title, const QString &prompt, const QString &) override
+    QString input(const QString &title, const QString &prompt, const QString &) override
     {
         shown.append({QStringLiteral("input"), Icon::Information, title, prompt, {}, false});
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
-    QString chooseFolder(QWidget *, const QString &prompt) override
+    QString chooseFolder(const QString &prompt) override
     {
         shown.append({QStringLiteral("folder"), Icon::Information, {}, prompt, {}, false});
         return folders.isEmpty() ? QString() : folders.takeFirst();
     }
-    void errorReport(QWidget *, const QString &heading, const QString &invitation,
+    void errorReport(const QString &heading, const QString &invitation,
                      const QString &report) override
     {
         Shown entry{QStringLiteral("error"), Icon::Exclamation, heading, report, invitation, false};
@@ -54,7 +54,7 @@ public:
         if (onErrorReport)
             onErrorReport(entry);
     }
-    void firstStartNotice(QWidget *, const QString &notice) override
+    void firstStartNotice(const QString &notice) override
     {
         shown.append({QStringLiteral("notice"), Icon::Information, {}, notice, {}, false});
     }
