@@ -30,11 +30,17 @@ bool ticked(const QCheckBox *box)
 } // namespace
 
 MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
-    : QWidget(parent), m_env(std::move(environment))
+    : QMainWindow(parent), m_env(std::move(environment))
 {
     setObjectName(QStringLiteral("Form1"));
     Q_ASSERT(m_env.prompts);
-    buildControls(this, this, m_env.site.webHost);
+    auto *contents = new QWidget(this);
+    contents->setObjectName(QStringLiteral("Form1Contents"));
+    setCentralWidget(contents);
+    buildControls(contents, this, m_env.site.webHost);
+    // The controls sized their container; the window takes that size.
+    resize(contents->size());
+    setFocusProxy(contents);
 
     m_session = std::make_unique<Session>(m_env, *this, *this);
     ListView1->setLog(m_session->log());
@@ -283,7 +289,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         else if (watched == Label11)
             placeSizeBox();
     }
-    return QWidget::eventFilter(watched, event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // JobSettings
