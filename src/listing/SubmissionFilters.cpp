@@ -85,13 +85,15 @@ QString rewriteAddress(const QString &linkUrl, const QString &currentUser,
     url.replace(QStringLiteral(".."), QStringLiteral("."));
 
     // In a gallery the file name carries its owner's name after the number.
+    // The site writes names in lower case in file addresses, whatever the case
+    // of the name the user listed.
     if (currentFolder == QLatin1String("gallery")) {
         const QString name = FName(url);
-        if (!name.isEmpty() && !name.contains(currentUser)) {
+        if (!name.isEmpty() && !name.contains(currentUser, Qt::CaseInsensitive)) {
             QString marked = name;
             const qsizetype dot = marked.indexOf(u'.');
             if (dot >= 0) {
-                marked.replace(dot, 1, u'.' + currentUser + u'.');
+                marked.replace(dot, 1, u'.' + currentUser.toLower() + u'.');
                 url.replace(name, marked);
             }
         }
