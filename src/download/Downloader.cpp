@@ -169,10 +169,7 @@ void Downloader::resetTransfer()
 void Downloader::connectForFile()
 {
     resetTransfer();
-    m_socket.close();
-    m_socket.setRemoteHost(m_site.fileHost);
-    m_socket.setRemotePort(80);
-    m_socket.connectToRemote();
+    m_socket.reconnect(m_site.fileHost, 80);
 }
 
 void Downloader::abort()

@@ -86,12 +86,9 @@ void ListingClient::requestPage()
     m_stallTimer.stop();
     m_retryTimer.stop();
     ++m_generation;
-    m_socket.close();
     m_receiving = true;
     m_connected = false;
-    m_socket.setRemoteHost(m_site.pageHost);
-    m_socket.setRemotePort(80);
-    m_socket.connectToRemote();
+    m_socket.reconnect(m_site.pageHost, 80);
 }
 
 void ListingClient::stopWaiting()

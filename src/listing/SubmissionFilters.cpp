@@ -16,9 +16,9 @@ struct TypeRule
     SkipReason reason;
 };
 
-const std::array<TypeRule, 4> &typeRules()
+const std::array<TypeRule, TypeCount> &typeRules()
 {
-    static const std::array<TypeRule, 4> rules{{
+    static const std::array<TypeRule, TypeCount> rules{{
         {{QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".gif")},
          SkipReason::NoGfx},
         {{QStringLiteral(".doc"), QStringLiteral(".txt"), QStringLiteral(".rtf")},
@@ -35,9 +35,9 @@ struct RatingRule
     SkipReason reason;
 };
 
-const std::array<RatingRule, 3> &ratingRules()
+const std::array<RatingRule, RatingCount> &ratingRules()
 {
-    static const std::array<RatingRule, 3> rules{{
+    static const std::array<RatingRule, RatingCount> rules{{
         {QStringLiteral("icon-image general"), SkipReason::NoGeneral},
         {QStringLiteral("icon-image mature"), SkipReason::NoMature},
         {QStringLiteral("icon-image adult"), SkipReason::NoAdult},
@@ -117,9 +117,9 @@ QString rewriteAddress(const QString &linkUrl, const QString &currentUser,
 FilterChoices readFilterChoices(const JobSettings &settings)
 {
     FilterChoices choices;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < TypeCount; ++i)
         choices.types[size_t(i)] = settings.typeWanted(i);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < RatingCount; ++i)
         choices.ratings[size_t(i)] = settings.ratingWanted(i);
     return choices;
 }
