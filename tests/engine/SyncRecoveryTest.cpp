@@ -1,12 +1,12 @@
 #include "GalleryContent.h"
 #include "GalleryFileHost.h"
 #include "GalleryPageHost.h"
-#include "LogLines.h"
 #include "ScriptedPrompts.h"
 #include "TestWaits.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
 #include "log/EventLog.h"
+#include "log/LogColors.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -83,15 +83,15 @@ protected:
     {
         return int(QDir(folder.filePath(subfolder)).entryList(QDir::Files).size());
     }
-    bool logged(const QString &line) const
+    bool logged(int32_t color, const QString &text) const
     {
         const EventLog &log = session->log();
         for (int row = 0; row < log.lineCount(); ++row)
-            if (coloured(log.lineColor(row), log.lineText(row)) == line)
+            if (log.lineColor(row) == color && log.lineText(row) == text)
                 return true;
         return false;
     }
-    bool syncDone() const { return logged(QStringLiteral("green: Synching done.")); }
+    bool syncDone() const { return logged(LogGreen, QStringLiteral("Synching done.")); }
 };
 
 TEST_F(SyncRecoveryTest, SyncOfANameWithCapitalsSavesEveryGalleryFile)
@@ -106,7 +106,7 @@ TEST_F(SyncRecoveryTest, SyncOfANameWithCapitalsSavesEveryGalleryFile)
     // The listing asks for the name as stored; the file addresses carry it in lower case.
     EXPECT_EQ(pages.requestPaths().first(), QStringLiteral("/gallery/Alpha/1"));
     EXPECT_TRUE(files.requests().first().startsWith("GET /art/alpha/1000.alpha.work.png "));
-    EXPECT_TRUE(logged(QStringLiteral("green: Succesfully retrieved 5 submissions.")));
+    EXPECT_TRUE(logged(LogGreen, QStringLiteral("Succesfully retrieved 5 submissions.")));
     EXPECT_EQ(savedIn(QStringLiteral("Alpha-gallery")), 5);
 }
 
@@ -121,9 +121,9 @@ TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
     session->Sync();
 
     ASSERT_TRUE(waitUntil([&] { return syncDone(); }));
-    EXPECT_TRUE(logged(QStringLiteral("red: Could not list page 1 of first's gallery: the "
-                                      "connection was lost 4 times before the page was "
-                                      "complete")));
+    EXPECT_TRUE(logged(LogRed, QStringLiteral("Could not list page 1 of first's gallery: the "
+                                              "connection was lost 4 times before the page was "
+                                              "complete")));
     EXPECT_EQ(pages.requestPaths().count(QStringLiteral("/gallery/first/1")), 4);
     EXPECT_EQ(savedIn(QStringLiteral("second-gallery")), 2);
     EXPECT_EQ(savedIn(QStringLiteral("third-gallery")), 3);
@@ -156,9 +156,10 @@ TEST_F(SyncRecoveryTest, AnUnreachablePageHostIsReportedWhileTheSyncGoesOn)
               QStringLiteral("Error 10061 raised by sock1."));
     EXPECT_EQ(reportedUser, QStringLiteral("While getting first's gallery"));
     for (const QString &user : {QStringLiteral("first"), QStringLiteral("second")})
-        EXPECT_TRUE(
-            logged(QStringLiteral("red: Could not list page 1 of ") + user +
-                   QStringLiteral("'s gallery: error 10061: Connection is forcefully rejected")))
+        EXPECT_TRUE(logged(
+            LogRed,
+            QStringLiteral("Could not list page 1 of ") + user +
+                QStringLiteral("'s gallery: error 10061: Connection is forcefully rejected")))
             << user.toStdString();
 }
 
