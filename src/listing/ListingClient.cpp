@@ -114,7 +114,7 @@ void ListingClient::onDataArrival()
             retryPage();
         return;
     }
-    const QString piece = m_socket.getData();
+    const QByteArray piece = m_socket.getBytes();
     if (!m_receiving)
         return;
     m_stallTimer.start(m_timeouts.listStallMs);
