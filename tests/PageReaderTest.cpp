@@ -70,6 +70,8 @@ TEST(PageGatherer, PhrasesDecideInOrderOverTheWholePage)
         {entry(1, "/a/1.png", "general", "Lost, and will not be found"), PageKind::UserMissing},
         // Case matters.
         {u"No Submissions To List / NOT BE FOUND"_s, PageKind::Submissions},
+        // Deep inside a long page.
+        {QString(100000, u'x') + u"no submissions to list"_s, PageKind::FolderEnd},
     };
     for (const Case &c : cases) {
         PageGatherer gatherer;
@@ -139,12 +141,14 @@ TEST(PageGatherer, StartsAgainAfterReset)
     PageGatherer gatherer;
     QString buffer;
     EXPECT_EQ(gatherer.add(buffer, "xx not be found Page generated in 1s"), PageKind::UserMissing);
+    const QString firstPage = buffer;
     gatherer.reset();
     buffer.clear();
     EXPECT_EQ(gatherer.add(buffer, "Page gen"), PageKind::Incomplete);
     EXPECT_TRUE(buffer.isEmpty());
     EXPECT_EQ(gatherer.add(buffer, "erated in no submissions to list"), PageKind::FolderEnd);
     EXPECT_EQ(buffer, u"Page generated in no submissions to list"_s);
+    EXPECT_EQ(firstPage, u"xx not be found Page generated in 1s"_s);
 }
 
 TEST(LinkWalker, CutsAddressRatingStretchAndName)

@@ -9,26 +9,44 @@ namespace {
 
 bool containsBytes(QByteArrayView text, QByteArrayView marker)
 {
-    // The C library's search is several times faster than QByteArrayView's.
-    return ::memmem(text.data(), size_t(text.size()), marker.data(), size_t(marker.size())) !=
-           nullptr;
+    // memmem is several times faster than QByteArrayView's search over a long
+    // stretch, but its set-up on every call costs more than searching a small
+    // piece. There, skipping with memchr to the marker's first byte ("P" for
+    // the end marker, rare in markup) is nearly a plain read.
+    constexpr qsizetype longStretch = 16 * 1024;
+    if (text.size() < marker.size())
+        return false;
+    if (text.size() > longStretch)
+        return ::memmem(text.data(), size_t(text.size()), marker.data(), size_t(marker.size())) !=
+               nullptr;
+    const char *at = text.data();
+    const char *const last = text.data() + text.size() - marker.size();
+    while (at <= last) {
+        at = static_cast<const char *>(std::memchr(at, marker.front(), size_t(last - at + 1)));
+        if (!at)
+            return false;
+        if (std::memcmp(at, marker.data(), size_t(marker.size())) == 0)
+            return true;
+        ++at;
+    }
+    return false;
 }
 
 } // namespace
 
 void PageGatherer::reset()
 {
-    m_reply.clear();
+    // Both buffers keep their capacity: the pages of a folder are much alike in size.
+    m_reply.resize(0);
     m_complete = false;
     m_userMissing = false;
     m_folderEnd = false;
-    m_delivered = false;
 }
 
-bool PageGatherer::foundInLatest(QByteArrayView marker, qsizetype previousSize) const
+bool PageGatherer::foundSince(QByteArrayView marker, qsizetype searched) const
 {
-    // A marker may straddle the previous piece and this one.
-    const qsizetype from = std::max<qsizetype>(0, previousSize - (marker.size() - 1));
+    // A marker may straddle the bytes already searched and the new ones.
+    const qsizetype from = std::max<qsizetype>(0, searched - (marker.size() - 1));
     return containsBytes(QByteArrayView(m_reply).sliced(from), marker);
 }
 
@@ -36,18 +54,28 @@ PageKind PageGatherer::add(QString &pageBuffer, QByteArrayView piece)
 {
     const qsizetype previousSize = m_reply.size();
     m_reply.append(piece);
-    // Every phrase is looked for in every piece, so a complete page is not scanned again.
-    m_complete = m_complete || foundInLatest(PageMarkers::PageEnd, previousSize);
-    m_userMissing = m_userMissing || foundInLatest(PageMarkers::UserMissing, previousSize);
-    m_folderEnd = m_folderEnd || foundInLatest(PageMarkers::FolderEnd, previousSize);
-    if (!m_complete)
+    const bool wasComplete = m_complete;
+    if (!wasComplete && !foundSince(PageMarkers::PageEnd, previousSize))
         return PageKind::Incomplete;
+    m_complete = true;
 
-    if (m_delivered && pageBuffer.size() == previousSize)
-        pageBuffer.append(QLatin1StringView(piece));
-    else
-        pageBuffer = QString::fromLatin1(m_reply);
-    m_delivered = true;
+    // The phrases are looked for over the whole page once it is complete, and
+    // after that only in what arrives.
+    const qsizetype searched = wasComplete ? previousSize : 0;
+    m_userMissing = m_userMissing || foundSince(PageMarkers::UserMissing, searched);
+    m_folderEnd = m_folderEnd || foundSince(PageMarkers::FolderEnd, searched);
+
+    // Let go of the caller's copy first, so that the text is written in place
+    // and a big page's text does not take fresh memory every time.
+    pageBuffer = QString();
+    if (wasComplete) {
+        m_text.append(QLatin1StringView(piece));
+    } else {
+        m_text.resize(0);
+        m_text.append(QLatin1StringView(m_reply));
+    }
+    pageBuffer = m_text;
+
     if (m_userMissing)
         return PageKind::UserMissing;
     return m_folderEnd ? PageKind::FolderEnd : PageKind::Submissions;

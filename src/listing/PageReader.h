@@ -29,10 +29,11 @@ enum class PageKind
     Submissions, // a page of entries to walk
 };
 
-// Gathers a reply piece by piece, as bytes. Each piece is searched for the
-// markers together with each marker's length - 1 bytes before it, so the reply
-// is scanned once however finely it arrives, and it becomes text only once,
-// when the end marker has arrived.
+// Gathers a reply piece by piece, as bytes. Each piece is searched for the end
+// marker together with the marker's length - 1 bytes before it, so the reply is
+// scanned once however finely it arrives; the page becomes text only once the
+// marker has arrived. The buffers keep their capacity from one reply to the
+// next, so they stay as large as the largest page read.
 class PageGatherer final
 {
     Q_DISABLE_COPY_MOVE(PageGatherer)
@@ -51,13 +52,13 @@ public:
     bool complete() const { return m_complete; }
 
 private:
-    bool foundInLatest(QByteArrayView marker, qsizetype previousSize) const;
+    bool foundSince(QByteArrayView marker, qsizetype searched) const;
 
     QByteArray m_reply;
+    QString m_text; // shared with the caller's page buffer
     bool m_complete = false;
     bool m_userMissing = false;
     bool m_folderEnd = false;
-    bool m_delivered = false; // pageBuffer was filled from m_reply
 };
 
 // One submission entry of a page, as cut out of the text.
