@@ -123,7 +123,7 @@ void ListingClient::onDataArrival()
             retryPage(QString());
         return;
     }
-    const QString piece = m_socket.getData();
+    const QByteArray piece = m_socket.getBytes();
     if (!m_receiving)
         return;
     m_stallTimer.start(m_timeouts.listStallMs);

@@ -1,36 +1,84 @@
 #include "listing/PageReader.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
-PageKind completePageKind(QStringView page)
+namespace {
+
+bool containsBytes(QByteArrayView text, QByteArrayView marker)
 {
-    if (page.contains(PageMarkers::UserMissing))
-        return PageKind::UserMissing;
-    if (page.contains(PageMarkers::FolderEnd))
-        return PageKind::FolderEnd;
-    return PageKind::Submissions;
+    // memmem is several times faster than QByteArrayView's search over a long
+    // stretch, but its set-up on every call costs more than searching a small
+    // piece. There, skipping with memchr to the marker's first byte ("P" for
+    // the end marker, rare in markup) is nearly a plain read.
+    constexpr qsizetype longStretch = 16 * 1024;
+    if (text.size() < marker.size())
+        return false;
+    if (text.size() > longStretch)
+        return ::memmem(text.data(), size_t(text.size()), marker.data(), size_t(marker.size())) !=
+               nullptr;
+    const char *at = text.data();
+    const char *const last = text.data() + text.size() - marker.size();
+    while (at <= last) {
+        at = static_cast<const char *>(std::memchr(at, marker.front(), size_t(last - at + 1)));
+        if (!at)
+            return false;
+        if (std::memcmp(at, marker.data(), size_t(marker.size())) == 0)
+            return true;
+        ++at;
+    }
+    return false;
 }
+
+} // namespace
 
 void PageGatherer::reset()
 {
-    m_searched = 0;
+    // Both buffers keep their capacity: the pages of a folder are much alike in size.
+    m_reply.resize(0);
     m_complete = false;
+    m_userMissing = false;
+    m_folderEnd = false;
 }
 
-PageKind PageGatherer::add(QString &pageBuffer, QStringView piece)
+bool PageGatherer::foundSince(QByteArrayView marker, qsizetype searched) const
 {
-    // Someone emptied or replaced the buffer behind our back: scan it afresh.
-    if (pageBuffer.size() < m_searched)
-        reset();
-    pageBuffer.append(piece);
-    if (!m_complete) {
-        const qsizetype from = m_searched;
-        m_complete = QStringView(pageBuffer).indexOf(PageMarkers::PageEnd, from) >= 0;
-        // A marker may straddle this piece and the next one: keep its length - 1 unsearched.
-        m_searched = std::max(from, pageBuffer.size() - (PageMarkers::PageEnd.size() - 1));
+    // A marker may straddle the bytes already searched and the new ones.
+    const qsizetype from = std::max<qsizetype>(0, searched - (marker.size() - 1));
+    return containsBytes(QByteArrayView(m_reply).sliced(from), marker);
+}
+
+PageKind PageGatherer::add(QString &pageBuffer, QByteArrayView piece)
+{
+    const qsizetype previousSize = m_reply.size();
+    m_reply.append(piece);
+    const bool wasComplete = m_complete;
+    if (!wasComplete && !foundSince(PageMarkers::PageEnd, previousSize))
+        return PageKind::Incomplete;
+    m_complete = true;
+
+    // The phrases are looked for over the whole page once it is complete, and
+    // after that only in what arrives.
+    const qsizetype searched = wasComplete ? previousSize : 0;
+    m_userMissing = m_userMissing || foundSince(PageMarkers::UserMissing, searched);
+    m_folderEnd = m_folderEnd || foundSince(PageMarkers::FolderEnd, searched);
+
+    // Let go of the caller's copy first, so that the text is written in place
+    // and a big page's text does not take fresh memory every time.
+    pageBuffer = QString();
+    if (wasComplete) {
+        m_text.append(QLatin1StringView(piece));
+    } else {
+        m_text.resize(0);
+        m_text.append(QLatin1StringView(m_reply));
     }
-    return m_complete ? completePageKind(pageBuffer) : PageKind::Incomplete;
+    pageBuffer = m_text;
+
+    if (m_userMissing)
+        return PageKind::UserMissing;
+    return m_folderEnd ? PageKind::FolderEnd : PageKind::Submissions;
 }
 
 LinkWalker::LinkWalker(QStringView page, QString fileHost)

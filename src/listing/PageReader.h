@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -7,9 +9,11 @@
 // markup. No HTML parsing: every search is exact and case-sensitive.
 
 namespace PageMarkers {
-inline const QString PageEnd = QStringLiteral("Page generated in");
-inline const QString UserMissing = QStringLiteral("not be found");
-inline const QString FolderEnd = QStringLiteral("no submissions to list");
+// Looked for in the reply's bytes while it arrives: one byte is one character.
+inline constexpr QByteArrayView PageEnd("Page generated in");
+inline constexpr QByteArrayView UserMissing("not be found");
+inline constexpr QByteArrayView FolderEnd("no submissions to list");
+// Looked for in the text of a complete page.
 inline const QString EntryStart = QStringLiteral("href=\"/view/");
 inline const QString AddressEnd = QStringLiteral("\" />");
 inline const QString RatingEnd = QStringLiteral(">&nbsp;</div>");
@@ -25,25 +29,36 @@ enum class PageKind
     Submissions, // a page of entries to walk
 };
 
-// What a complete page is. The phrases are looked for over the whole page, in
-// this order, so they decide the kind even inside a submission's name.
-PageKind completePageKind(QStringView page);
-
-// Gathers a reply piece by piece. Each piece is searched for the end marker
-// together with the marker's length - 1 characters before it, so the reply is
-// scanned once however finely it arrives.
+// Gathers a reply piece by piece, as bytes. Each piece is searched for the end
+// marker together with the marker's length - 1 bytes before it, so the reply is
+// scanned once however finely it arrives; the page becomes text only once the
+// marker has arrived. The buffers keep their capacity from one reply to the
+// next, so they stay as large as the largest page read.
 class PageGatherer final
 {
+    Q_DISABLE_COPY_MOVE(PageGatherer)
+
 public:
-    // The buffer was emptied: a new reply starts.
+    PageGatherer() = default;
+
+    // A new reply starts.
     void reset();
-    // Appends the piece to pageBuffer and tells what the page is so far.
-    PageKind add(QString &pageBuffer, QStringView piece);
+    // Gathers the piece and tells what the page is so far. The phrases count
+    // anywhere in the reply, in the order of PageKind, so they decide the kind
+    // even inside a submission's name. From the piece that completes the page
+    // on, pageBuffer holds the whole reply as text, one character per byte;
+    // until then it is left alone.
+    PageKind add(QString &pageBuffer, QByteArrayView piece);
     bool complete() const { return m_complete; }
 
 private:
-    qsizetype m_searched = 0; // characters of the buffer known to hold no end marker start
+    bool foundSince(QByteArrayView marker, qsizetype searched) const;
+
+    QByteArray m_reply;
+    QString m_text; // shared with the caller's page buffer
     bool m_complete = false;
+    bool m_userMissing = false;
+    bool m_folderEnd = false;
 };
 
 // One submission entry of a page, as cut out of the text.

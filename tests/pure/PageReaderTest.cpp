@@ -52,7 +52,7 @@ Walked walk(const QString &text)
 
 } // namespace
 
-TEST(PageKind, PhrasesDecideInOrderOverTheWholePage)
+TEST(PageGatherer, PhrasesDecideInOrderOverTheWholePage)
 {
     struct Case
     {
@@ -70,49 +70,85 @@ TEST(PageKind, PhrasesDecideInOrderOverTheWholePage)
         {entry(1, "/a/1.png", "general", "Lost, and will not be found"), PageKind::UserMissing},
         // Case matters.
         {u"No Submissions To List / NOT BE FOUND"_s, PageKind::Submissions},
+        // Deep inside a long page.
+        {QString(100000, u'x') + u"no submissions to list"_s, PageKind::FolderEnd},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(completePageKind(page(c.body)), c.kind) << c.body.toStdString();
+    for (const Case &c : cases) {
+        PageGatherer gatherer;
+        QString buffer;
+        EXPECT_EQ(gatherer.add(buffer, page(c.body).toLatin1()), c.kind) << c.body.toStdString();
+    }
 }
 
 TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
 {
-    const QString text = page(entry(1, "/a/1.png", "general", "One"));
+    const QByteArray text = page(entry(1, "/a/1.png", "general", "One")).toLatin1();
     const qsizetype markerEnd = text.indexOf(PageMarkers::PageEnd) + PageMarkers::PageEnd.size();
-    // Every piece size, down to one character, so the marker straddles every boundary.
+    // Every piece size, down to one byte, so the marker straddles every boundary.
     for (const qsizetype pieceSize :
          std::initializer_list<qsizetype>{1, 2, 3, 7, 16, 17, 100, text.size()}) {
         QString buffer;
         PageGatherer gatherer;
         qsizetype completedAt = -1;
         for (qsizetype at = 0; at < text.size(); at += pieceSize) {
-            const PageKind kind = gatherer.add(buffer, QStringView(text).mid(at, pieceSize));
+            const PageKind kind = gatherer.add(buffer, text.mid(at, pieceSize));
             if (kind != PageKind::Incomplete && completedAt < 0)
                 completedAt = at + std::min(pieceSize, text.size() - at);
             EXPECT_EQ(kind, completedAt < 0 ? PageKind::Incomplete : PageKind::Submissions);
+            EXPECT_EQ(buffer.isEmpty(), completedAt < 0);
         }
-        EXPECT_EQ(buffer, text);
+        EXPECT_EQ(buffer, QString::fromLatin1(text));
         ASSERT_GE(completedAt, markerEnd) << pieceSize;
         EXPECT_LT(completedAt - pieceSize, markerEnd) << pieceSize;
     }
 }
 
-// A reset, or a buffer emptied elsewhere without telling the gatherer, scans afresh.
-TEST(PageGatherer, StartsAgainAfterResetOrAnEmptiedBuffer)
+// Phrases split across pieces, bytes above 127, and a piece after the end.
+TEST(PageGatherer, SplitPhrasesAndLatin1Text)
+{
+    struct Case
+    {
+        std::vector<QByteArray> pieces;
+        PageKind kind; // at the last piece; Incomplete before the end marker
+    };
+    const std::vector<Case> cases = {
+        {{"a Page gen", "erated in"}, PageKind::Submissions},
+        {{"Page generated i", "n 0.1", " seconds</html>"}, PageKind::Submissions},
+        {{"not be f", "ound", " Page generated in"}, PageKind::UserMissing},
+        {{"no submissions ", "to list P", "age generated in"}, PageKind::FolderEnd},
+        {{"Page generated in", " no submissions to list", " not be", " found"},
+         PageKind::UserMissing},
+        {{"caf\xe9 \xff", "Page generated in \x80"}, PageKind::Submissions},
+    };
+    for (const Case &c : cases) {
+        PageGatherer gatherer;
+        QString buffer;
+        QByteArray sent;
+        for (const QByteArray &piece : c.pieces) {
+            sent += piece;
+            const PageKind kind = gatherer.add(buffer, piece);
+            const bool last = &piece == &c.pieces.back();
+            if (last || !sent.contains(PageMarkers::PageEnd)) {
+                EXPECT_EQ(kind, last ? c.kind : PageKind::Incomplete) << sent.toStdString();
+            }
+        }
+        EXPECT_EQ(buffer, QString::fromLatin1(sent));
+    }
+}
+
+TEST(PageGatherer, StartsAgainAfterReset)
 {
     PageGatherer gatherer;
     QString buffer;
-    EXPECT_EQ(gatherer.add(buffer, u"xx Page generated in 1s"), PageKind::Submissions);
-    buffer.clear();
+    EXPECT_EQ(gatherer.add(buffer, "xx not be found Page generated in 1s"), PageKind::UserMissing);
+    const QString firstPage = buffer;
     gatherer.reset();
-    EXPECT_EQ(gatherer.add(buffer, u"Page gen"), PageKind::Incomplete);
-    EXPECT_EQ(gatherer.add(buffer, u"erated in no submissions to list"), PageKind::FolderEnd);
-
-    PageGatherer fresh;
     buffer.clear();
-    EXPECT_EQ(fresh.add(buffer, QString(200, u'x')), PageKind::Incomplete);
-    buffer.clear();
-    EXPECT_EQ(fresh.add(buffer, u"Page generated in"), PageKind::Submissions);
+    EXPECT_EQ(gatherer.add(buffer, "Page gen"), PageKind::Incomplete);
+    EXPECT_TRUE(buffer.isEmpty());
+    EXPECT_EQ(gatherer.add(buffer, "erated in no submissions to list"), PageKind::FolderEnd);
+    EXPECT_EQ(buffer, u"Page generated in no submissions to list"_s);
+    EXPECT_EQ(firstPage, u"xx not be found Page generated in 1s"_s);
 }
 
 TEST(LinkWalker, CutsAddressRatingStretchAndName)
