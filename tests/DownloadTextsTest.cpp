@@ -49,6 +49,9 @@ TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
     EXPECT_EQ(
         fileRequestText(u"/art/a/1.png"_s, u"files.example"_s),
         u"GET /art/a/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
+    EXPECT_EQ(
+        fileRequestText(u"/a\r\nX-Evil: 1\r\n/1.png"_s, u"files.example"_s),
+        u"GET /aX-Evil: 1/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
 }
 
 TEST(ReplyHeader, ParsesStatusSizeAndLength)
