@@ -96,6 +96,23 @@ TEST(ReplyHeader, ParsesStatusSizeAndLength)
             << cut;
 }
 
+// However a long header is split when it arrives, it is read the same.
+TEST(ReplyHeader, LongHeadersAreReadTheSameInPieces)
+{
+    for (const qsizetype length : {MaxReplyHeaderBytes, MaxReplyHeaderBytes + 100}) {
+        const QByteArray start = "HTTP/1.1 200 OK\r\nX: ";
+        const QByteArray reply = start + QByteArray(length - start.size() - 4, 'a') + "\r\n\r\n";
+        ReplyHeader pieces;
+        for (qsizetype at = 1; pieces.status == ReplyHeader::Status::Incomplete; at += 4096)
+            pieces = parseReplyHeader(reply.first(std::min(at, reply.size())));
+        const ReplyHeader whole = parseReplyHeader(reply);
+        EXPECT_EQ(whole.status, length == MaxReplyHeaderBytes ? ReplyHeader::Status::Complete
+                                                              : ReplyHeader::Status::Malformed);
+        EXPECT_EQ(pieces.status, whole.status) << length;
+        EXPECT_EQ(pieces.headerLength, whole.headerLength) << length;
+    }
+}
+
 TEST(ReplyHeader, SizeTextInsideAChunk)
 {
     EXPECT_EQ(contentLengthInChunk("xx Content-Length: 99\r\nyy"), 99);
