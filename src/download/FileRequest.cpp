@@ -1,5 +1,7 @@
 #include "download/FileRequest.h"
 
+#include "listing/RequestText.h"
+
 QString fileRequestPath(const QString &url, const QString &fileHost)
 {
     return url.mid(7 + fileHost.size());
@@ -7,7 +9,9 @@ QString fileRequestPath(const QString &url, const QString &fileHost)
 
 QString fileRequestText(const QString &filePath, const QString &fileHost)
 {
-    return QStringLiteral("GET ") + filePath + QStringLiteral(" HTTP/1.0\r\n") +
-           QStringLiteral("Host: ") + fileHost + QStringLiteral("\r\n") +
+    // A line break in the path would start a header line of its own.
+    return QStringLiteral("GET ") + withoutControlCharacters(filePath) +
+           QStringLiteral(" HTTP/1.0\r\n") + QStringLiteral("Host: ") +
+           withoutControlCharacters(fileHost) + QStringLiteral("\r\n") +
            QStringLiteral("Connection: Keep-Alive\r\n\r\n");
 }

@@ -9,4 +9,5 @@
 QString fileRequestPath(const QString &url, const QString &fileHost);
 
 // The whole HTTP/1.0 request, lines ended by CR LF, ending with a blank line.
+// Control characters in the path or host are left out.
 QString fileRequestText(const QString &filePath, const QString &fileHost);

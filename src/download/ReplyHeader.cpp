@@ -34,9 +34,12 @@ ReplyHeader parseReplyHeader(QByteArrayView data)
         header.status = ReplyHeader::Status::Malformed;
         return header;
     }
-    const qsizetype end = data.indexOf(QByteArrayView("\r\n\r\n"));
+    // Only a blank line within the first MaxReplyHeaderBytes ends a header, so
+    // the outcome is the same however the bytes were split when they arrived.
+    const QByteArrayView head = data.first(std::min(data.size(), MaxReplyHeaderBytes));
+    const qsizetype end = head.indexOf(QByteArrayView("\r\n\r\n"));
     if (end < 0) {
-        if (data.size() > MaxReplyHeaderBytes)
+        if (data.size() >= MaxReplyHeaderBytes)
             header.status = ReplyHeader::Status::Malformed;
         return header;
     }

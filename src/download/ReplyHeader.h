@@ -23,7 +23,7 @@ struct ReplyHeader
     qsizetype headerLength = 0;          // bytes up to and including the blank line
 };
 
-// Headers longer than this are not waited for.
+// Headers longer than this, blank line included, are not waited for.
 inline constexpr qsizetype MaxReplyHeaderBytes = 64 * 1024;
 
 ReplyHeader parseReplyHeader(QByteArrayView data);

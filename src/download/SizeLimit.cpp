@@ -1,5 +1,9 @@
 #include "download/SizeLimit.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 double leadingNumber(const QString &text)
 {
     qsizetype i = 0;
@@ -28,12 +32,52 @@ double leadingNumber(const QString &text)
     return negative ? -value : value;
 }
 
-std::optional<double> sizeLimitBytes(const QString &text)
+std::optional<qint64> sizeLimitBytes(const QString &text)
 {
-    const double megabytes = leadingNumber(text);
-    if (!(megabytes > 0))
+    const auto isDigit = [&text](qsizetype at) {
+        return at < text.size() && text.at(at) >= u'0' && text.at(at) <= u'9';
+    };
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == u' ' || text.at(i) == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-'))
+        negative = text.at(i++) == u'-';
+
+    // Whole megabytes, saturated far above any real file: such a limit lets everything pass.
+    constexpr qint64 mostMegabytes = qint64(1) << 40;
+    qint64 megabytes = 0;
+    bool nonZero = false;
+    for (; isDigit(i); ++i) {
+        megabytes = std::min(mostMegabytes, megabytes * 10 + (text.at(i).unicode() - u'0'));
+        nonZero = nonZero || text.at(i) != u'0';
+    }
+    // The fraction times 2^20, digit by digit from the right: exact for any
+    // number of digits, and what carries out of the first digit is the bytes.
+    std::vector<int> fraction;
+    if (i < text.size() && text.at(i) == u'.')
+        for (++i; isDigit(i); ++i) {
+            fraction.push_back(text.at(i).unicode() - u'0');
+            nonZero = nonZero || text.at(i) != u'0';
+        }
+    if (negative || !nonZero)
         return std::nullopt;
-    return megabytes * double(BytesPerMegabyte);
+    qint64 carry = 0;
+    for (auto digit = fraction.rbegin(); digit != fraction.rend(); ++digit)
+        carry = (*digit * BytesPerMegabyte + carry) / 10;
+    return megabytes * BytesPerMegabyte + carry;
+}
+
+bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size)
+{
+    if (!limit || std::isnan(*limit))
+        return false;
+    // Beyond the range of sizes nothing can exceed it.
+    if (*limit >= 0x1p62)
+        return false;
+    if (*limit < 0)
+        return double(size) > *limit;
+    return size > qint64(std::floor(*limit));
 }
 
 QString megabyteFigure(qint64 bytes, QChar decimalPoint)

@@ -11,15 +11,21 @@ inline constexpr qint64 BytesPerMegabyte = 1024 * 1024;
 // blanks ("10MB" gives 10, "2.5" gives 2.5); 0 when it begins with no number.
 double leadingNumber(const QString &text);
 
-// The size limit in bytes from the "Size limit" text; absent (no limit) when
+// The size limit in whole bytes from the "Size limit" text, read as
+// leadingNumber reads it but in decimal, so "4.125" is exactly 4325376 bytes
+// (a fraction of a byte is dropped: sizes are whole). Absent (no limit) when
 // the text does not begin with a number above 0.
-std::optional<double> sizeLimitBytes(const QString &text);
+std::optional<qint64> sizeLimitBytes(const QString &text);
 
 // A size is refused only when it is above the limit: exactly the limit passes.
-inline bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size)
+inline bool exceedsSizeLimit(const std::optional<qint64> &limit, qint64 size)
 {
-    return limit && *limit < double(size);
+    return limit && size > *limit;
 }
+
+// The same for a limit held as a floating-point number of bytes; a whole
+// number of bytes below 2^53 compares exactly.
+bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size);
 
 // Bytes as megabytes, rounded to two decimals (halves to even), in shortest
 // form: 3670016 gives "3.5", 1048576 gives "1".

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The hand-written HTTP/1.1 request for one listing page. The user name and
-// the cookie texts go in exactly as they stand: no escaping, no trimming.
+// the cookie texts go in as they stand (no escaping, no trimming), less any
+// control characters, which would break the request's lines.
 struct ListingRequestFields
 {
     QString folder;    // "gallery", "scraps" or "favorites"

@@ -2,6 +2,7 @@
 
 #include "job/JobSettings.h"
 #include "job/JobState.h"
+#include "naming/UserNames.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -41,20 +42,37 @@ FolderPlan planDownloadFolder(const FolderRequest &request)
     plan.favPath = withSeparator(request.favPath);
     const QString &S = plan.savePath;
     const QChar separator = QDir::separator();
+    const auto refuse = [&plan](const QString &reason) {
+        plan.folder.clear();
+        plan.levels.clear();
+        plan.error = reason;
+        return plan;
+    };
 
+    QString base = S;
     if (request.commonFavs && request.folder == QLatin1String("favorites")) {
         plan.folder = plan.favPath;
-    } else if (request.layout == 0) {
-        plan.levels.append(S + request.user);
-        plan.folder = S + request.user + separator + request.folder;
-    } else if (request.layout == 1) {
-        plan.folder = S + request.user + u'-' + request.folder;
+        base = plan.favPath;
+    } else if (request.layout == 0 || request.layout == 1) {
+        if (const QString problem = userNameProblem(request.user); !problem.isEmpty())
+            return refuse(problem);
+        if (request.layout == 0) {
+            plan.levels.append(S + request.user);
+            plan.folder = S + request.user + separator + request.folder;
+        } else {
+            plan.folder = S + request.user + u'-' + request.folder;
+        }
     } else if (request.layout == 2) {
         plan.folder = S;
     }
 
     if (!plan.folder.isEmpty())
         plan.levels.append(plan.folder);
+    // Whatever the names hold, nothing is planned outside the chosen folder.
+    for (const QString &level : std::as_const(plan.levels))
+        if (!within(level, base))
+            return refuse(QStringLiteral("The folder ") + level +
+                          QStringLiteral(" lies outside the download folders."));
     return plan;
 }
 
@@ -66,19 +84,19 @@ bool createDownloadFolder(const FolderPlan &plan, QString *error)
         return false;
     };
 
-    // Without a layout the files would be joined to an empty folder, which
+    // Without a folder the files would be joined to an empty path, which
     // names the root of the file system.
     if (plan.folder.isEmpty())
-        return fail(QStringLiteral("No folder structure is selected."));
+        return fail(plan.error.isEmpty() ? QStringLiteral("No folder structure is selected.")
+                                         : plan.error);
 
     for (const QString &level : plan.levels) {
+        // Checked for existing folders too: files must not go there either.
+        if (!within(level, plan.savePath) && !within(level, plan.favPath))
+            return fail(QStringLiteral("Cannot use folder ") + level +
+                        QStringLiteral(": it lies outside the download folders."));
         if (FileSystem::FolderExists(level))
             continue;
-        // A user name such as ".." must not lead the creation out of the
-        // folders the user chose.
-        if (!within(level, plan.savePath) && !within(level, plan.favPath))
-            return fail(QStringLiteral("Cannot create folder ") + level +
-                        QStringLiteral(": it lies outside the download folders."));
         // One level only: a missing parent is an error, not something to create.
         if (!QDir().mkdir(level))
             return fail(QStringLiteral("Cannot create folder ") + level);
@@ -105,7 +123,7 @@ QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs, 
         settings.setFavPathText(plan.favPath);
 
     if (error)
-        error->clear();
+        *error = plan.error;
     if (Mkdirs)
         createDownloadFolder(plan, error);
     return plan.folder;

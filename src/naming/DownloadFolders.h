@@ -18,14 +18,17 @@ struct FolderPlan
     QString savePath, favPath; // the two texts as written back (ending in the separator)
     QString folder;            // the folder path returned (empty when no layout is selected)
     QStringList levels; // folders to create when missing, in order (user level first in layout 0)
+    QString error;      // why nothing could be planned (folder and levels are then empty)
 };
 
-// Computes the folder without touching the disk.
+// Computes the folder without touching the disk. A user name that
+// userNameProblem refuses, or any folder outside the save folder (the
+// favorites folder for common favorites), gives no folder and an error.
 FolderPlan planDownloadFolder(const FolderRequest &request);
 
 // Creates the missing levels of the plan, one folder at a time (a missing parent
-// fails), and nothing outside the save or favorites folder. Returns false and sets *error to the
-// reason on failure.
+// fails); a plan without a folder, or with a level outside the save or favorites
+// folder (existing or not), fails. Returns false and sets *error to the reason on failure.
 bool createDownloadFolder(const FolderPlan &plan, QString *error);
 
 class JobSettings;
@@ -34,6 +37,7 @@ struct JobState;
 // Reads the window's settings and the job's user and folder, writes the two
 // folder texts back ending in the separator and, when Mkdirs is true, creates
 // what is missing. On a failed creation the path is still returned and *error
-// is set (non-empty); otherwise *error is cleared.
+// is set (non-empty); a plan refused for the user name returns an empty path
+// and sets *error whether or not Mkdirs is true; otherwise *error is cleared.
 QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs,
                      QString *error = nullptr);

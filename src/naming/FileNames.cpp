@@ -2,6 +2,9 @@
 
 #include "platform/FileSystem.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+
 QString FName(const QString &Nom)
 {
     return Nom.mid(Nom.lastIndexOf(u'/') + 1);
@@ -39,34 +42,95 @@ bool removable(QChar c)
     return c.unicode() < 32 || c.unicode() > 128;
 }
 
+// A file name can never hold these, so no stored name has them.
+QString withoutControls(QString text)
+{
+    text.removeIf([](QChar c) { return c.unicode() < 32; });
+    return text;
+}
+
+void removeForbidden(QString &name)
+{
+    for (const char16_t c : {u'?', u'\\', u':', u'*', u'|', u'/', u'>', u'<', u'"'})
+        name.remove(QChar(c));
+}
+
+bool refusedByFileSystem(const QString &name)
+{
+    return name.isEmpty() || name == u"." || name == u"..";
+}
+
+QString hashTag(const QString &text, int digits)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(digits));
+}
+
+// The longest name the file system stores, in the bytes it is stored as.
+constexpr qsizetype LongestNameBytes = 255;
+
+// Cuts a name that is too long to its first bytes, then a tag of the whole
+// name (so two long titles that begin alike stay apart) and the extension.
+// The same name always gives the same result.
+QString shortened(const QString &name)
+{
+    const QByteArray encoded = QFile::encodeName(name);
+    if (encoded.size() <= LongestNameBytes)
+        return name;
+    const QString tag = u'~' + hashTag(name, 8);
+    const qsizetype dot = encoded.lastIndexOf('.');
+    QByteArray extension = dot < 0 ? QByteArray() : encoded.mid(dot);
+    if (extension.size() > LongestNameBytes / 2)
+        extension.clear();
+    QByteArray stem = encoded.first(encoded.size() - extension.size());
+    qsizetype room = LongestNameBytes - extension.size() - tag.size();
+    // Never cut inside a character's byte sequence.
+    while (room > 0 && (stem.at(room) & 0xC0) == 0x80)
+        --room;
+    stem.truncate(room);
+    return QFile::decodeName(stem) + tag + QFile::decodeName(extension);
+}
+
 } // namespace
 
 QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
                      const QString &currentUser)
 {
-    if (nameMode == 0)
-        return FName(Full);
+    QString name;
+    if (nameMode == 0) {
+        name = withoutControls(FName(Full));
+    } else {
+        const QString extension = FileSystem::GetExtensionName(Full);
+        name = StripHTML(trimSpaces(Title));
+        removeForbidden(name);
 
-    const QString extension = FileSystem::GetExtensionName(Full);
-    QString name = StripHTML(trimSpaces(Title));
+        // One forward pass with the bound taken beforehand: a character shifted
+        // into the examined position by a removal is not looked at there. Names
+        // already on disk keep their high characters this way, so the pass
+        // stays; the control characters it misses go afterwards.
+        const qsizetype bound = name.size();
+        for (qsizetype i = 0; i < bound; ++i) {
+            if (i >= name.size())
+                continue;
+            const QChar c = name.at(i);
+            if (removable(c))
+                name.remove(c);
+        }
 
-    for (const char16_t c : {u'?', u'\\', u':', u'*', u'|', u'/', u'>', u'<', u'"'})
-        name.remove(QChar(c));
-
-    // One forward pass with the bound taken beforehand: a character shifted
-    // into the examined position by a removal is not looked at there. Names
-    // already on disk were made this way, so the pass must stay as it is.
-    const qsizetype bound = name.size();
-    for (qsizetype i = 0; i < bound; ++i) {
-        if (i >= name.size())
-            continue;
-        const QChar c = name.at(i);
-        if (removable(c))
-            name.remove(c);
+        name = withoutControls(name) + u'.' + withoutControls(extension);
+        if (nameMode == 2) {
+            // The user name must not add a folder to the name.
+            QString user = withoutControls(currentUser);
+            removeForbidden(user);
+            name = user + QStringLiteral(" - ") + name;
+        }
     }
 
-    name += u'.' + extension;
-    if (nameMode == 2)
-        name = currentUser + QStringLiteral(" - ") + name;
-    return name;
+    // Names the file system refuses fall back to the file's own name, then to
+    // one made from the whole address.
+    if (refusedByFileSystem(name))
+        name = withoutControls(FName(Full));
+    if (refusedByFileSystem(name))
+        name = QStringLiteral("submission-") + hashTag(Full, 12);
+    return shortened(name);
 }

@@ -18,6 +18,10 @@ QString FName(const QString &Nom);
 QString StripHTML(const QString &Texte);
 
 // nameMode: -1 none selected (as "Title only"), 0 Original filename, 1 Title only,
-// 2 Author - Title. currentUser is used as stored.
+// 2 Author - Title. currentUser is used as stored, less the characters a title
+// loses. The result is always a name the file system stores: no control
+// characters, never empty, "." or ".." (the file's own name from Full is used
+// instead, then one made from Full), and at most 255 bytes (a longer name is
+// cut, keeping its extension, the same way every time).
 QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
                      const QString &currentUser);

@@ -1,5 +1,6 @@
 #include "naming/DownloadFolders.h"
 #include "TestWindow.h"
+#include "naming/UserNames.h"
 #include "platform/FileSystem.h"
 
 #include <QAbstractButton>
@@ -181,13 +182,45 @@ TEST(DownloadFolders, FailedCreationIsReportedAndCreatesNoParents)
         EXPECT_FALSE(error.isEmpty()) << row.what;
     }
     EXPECT_EQ(root.folders(), QStringList{u"save"_s});
+}
 
-    // Inside the save folder a name with ".." is harmless and allowed.
-    ASSERT_TRUE(QDir(save).mkdir(u"a"_s));
-    QString error;
-    EXPECT_TRUE(createDownloadFolder(
-        planDownloadFolder(request(save, missing, false, 0, u"gallery"_s, u"a/.."_s)), &error))
-        << error.toStdString();
+// A user name never leads files out of the download folders, not even into a
+// folder that already exists there.
+TEST(DownloadFolders, UnsafeUserNamesGetNoFolder)
+{
+    SaveRoot root;
+    ASSERT_TRUE(QDir(root.temp.path()).mkdir(u"outside-scraps"_s));
+    ASSERT_TRUE(QDir(root.path(u"save"_s)).mkdir(u"a"_s));
+    const QString save = root.path(u"save"_s), favs = root.path(u"favs"_s);
+    const QString refused = u"User names cannot hold / or \\ or be . or .."_s;
+    const QString control = u"User names cannot hold line breaks or other control characters."_s;
+    const struct
+    {
+        QString user;
+        int layout;
+        QString problem;
+    } rows[] = {
+        {u"../outside"_s, 1, refused}, {u".."_s, 0, refused},   {u".."_s, 1, refused},
+        {u"a/.."_s, 0, refused},       {u"a\\b"_s, 1, refused}, {u"."_s, 0, refused},
+        {u"x\ny"_s, 1, control},       {u"x\ty"_s, 0, control}, {u"x\x7fy"_s, 1, control},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.user.toStdString());
+        EXPECT_EQ(userNameProblem(row.user), row.problem);
+        const FolderPlan plan =
+            planDownloadFolder(request(save, favs, false, row.layout, u"scraps"_s, row.user));
+        EXPECT_TRUE(plan.folder.isEmpty() && plan.levels.isEmpty());
+        EXPECT_EQ(plan.error, row.problem);
+        QString error;
+        EXPECT_FALSE(createDownloadFolder(plan, &error));
+        EXPECT_EQ(error, row.problem);
+    }
+    for (const QString &name : {u"alice"_s, u"Alpha"_s, u"a.b"_s, u"..a"_s, u"-x_~"_s})
+        EXPECT_EQ(userNameProblem(name), QString()) << name.toStdString();
+    // The user is not part of a common favorites folder.
+    EXPECT_EQ(planDownloadFolder(request(save, favs, true, 1, u"favorites"_s, u".."_s)).folder,
+              favs + u'/');
+    EXPECT_EQ(root.folders(), (QStringList{u"outside-scraps"_s, u"save"_s, u"save/a"_s}));
 }
 
 TEST(DownloadFolders, MakeDLFolderUsesTheWindowSettings)

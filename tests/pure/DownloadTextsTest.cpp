@@ -49,6 +49,9 @@ TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
     EXPECT_EQ(
         fileRequestText(u"/art/a/1.png"_s, u"files.example"_s),
         u"GET /art/a/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
+    EXPECT_EQ(
+        fileRequestText(u"/a\r\nX-Evil: 1\r\n/1.png"_s, u"files.example"_s),
+        u"GET /aX-Evil: 1/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
 }
 
 TEST(ReplyHeader, ParsesStatusSizeAndLength)
@@ -93,6 +96,23 @@ TEST(ReplyHeader, ParsesStatusSizeAndLength)
             << cut;
 }
 
+// However a long header is split when it arrives, it is read the same.
+TEST(ReplyHeader, LongHeadersAreReadTheSameInPieces)
+{
+    for (const qsizetype length : {MaxReplyHeaderBytes, MaxReplyHeaderBytes + 100}) {
+        const QByteArray start = "HTTP/1.1 200 OK\r\nX: ";
+        const QByteArray reply = start + QByteArray(length - start.size() - 4, 'a') + "\r\n\r\n";
+        ReplyHeader pieces;
+        for (qsizetype at = 1; pieces.status == ReplyHeader::Status::Incomplete; at += 4096)
+            pieces = parseReplyHeader(reply.first(std::min(at, reply.size())));
+        const ReplyHeader whole = parseReplyHeader(reply);
+        EXPECT_EQ(whole.status, length == MaxReplyHeaderBytes ? ReplyHeader::Status::Complete
+                                                              : ReplyHeader::Status::Malformed);
+        EXPECT_EQ(pieces.status, whole.status) << length;
+        EXPECT_EQ(pieces.headerLength, whole.headerLength) << length;
+    }
+}
+
 TEST(ReplyHeader, SizeTextInsideAChunk)
 {
     EXPECT_EQ(contentLengthInChunk("xx Content-Length: 99\r\nyy"), 99);
@@ -114,7 +134,16 @@ TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
     // Only a number above zero sets a limit.
     for (const char *none : {"", "0", "-3", "abc"})
         EXPECT_FALSE(sizeLimitBytes(QString::fromLatin1(none))) << none;
-    EXPECT_EQ(sizeLimitBytes(u"10MB"_s), 10.0 * 1048576);
+    const QList<std::pair<QString, qint64>> limits = {
+        {"10MB", 10 * 1048576},
+        {" +4.125", 4325376},
+        {"0.1", 104857},
+        {"0.0000001", 0},
+        {"1.00000000000000000000000000001", 1048576},
+        {"1.99999999999999999999", 2097151},
+    };
+    for (const auto &[text, bytes] : limits)
+        EXPECT_EQ(sizeLimitBytes(text), bytes) << text.toStdString();
 
     // The exact limit passes.
     const QList<std::tuple<QString, qint64, bool>> sizes = {
@@ -124,6 +153,17 @@ TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
     for (const auto &[limit, bytes, exceeds] : sizes)
         EXPECT_EQ(exceedsSizeLimit(sizeLimitBytes(limit), bytes), exceeds)
             << limit.toStdString() << " " << bytes;
+
+    // Every limit in sixteenths of a megabyte up to 100, also held as a double.
+    for (int k = 1; k <= 1600; ++k) {
+        const QString text = u"%1.%2"_s.arg(k / 16).arg(k % 16 * 625, 4, 10, QChar(u'0'));
+        const qint64 exact = qint64(k) * 65536;
+        const std::optional<double> asDouble = sizeLimitBytes(text);
+        EXPECT_FALSE(exceedsSizeLimit(sizeLimitBytes(text), exact)) << text.toStdString();
+        EXPECT_TRUE(exceedsSizeLimit(sizeLimitBytes(text), exact + 1)) << text.toStdString();
+        EXPECT_FALSE(exceedsSizeLimit(asDouble, exact)) << text.toStdString();
+        EXPECT_TRUE(exceedsSizeLimit(asDouble, exact + 1)) << text.toStdString();
+    }
 }
 
 TEST(SizeLimit, MegabyteFigureTwoDecimalsHalvesToEvenShortest)

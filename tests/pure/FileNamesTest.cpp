@@ -1,5 +1,7 @@
 #include "naming/FileNames.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -95,7 +97,6 @@ TEST(FileNames, MakeFileNameBuildsTheStoredNames)
          u"Night & Day 12 WIP.png"_s},
         {"original keeps every character", u"http://f/x/a%20b~c (1).png"_s, u"ignored"_s, 0,
          u"a%20b~c (1).png"_s},
-        {"original of an address ending in /", u"http://f/x/"_s, u"T"_s, 0, QString()},
         {"only removed characters", Address, u"???"_s, 1, u".png"_s},
         {"only removed characters, author", Address, u"???"_s, 2, u"mossfern - .png"_s},
         {"no extension still gets the dot", u"http://f/x.y/nightday"_s, u"Night"_s, 1, u"Night."_s},
@@ -130,13 +131,55 @@ TEST(FileNames, ControlAndHighCharactersInOneForwardPass)
         {"31 goes", abc + codes({31}) + abc, abc + abc + ".png"},
         {"0 and 255 go", codes({0}) + abc + codes({255}), abc + ".png"},
         {"tab is not trimmed but removed", u" \tHi "_s, u"Hi.png"_s},
-        // The bound is the length before the pass: the last shifted character
-        // falls beyond it and stays.
-        {"two controls at the start", codes({1, 2}), codes({2}) + ".png"},
+        // The pass skips shifted characters, but no control character survives.
+        {"two controls at the start", codes({1, 2}), u".png"_s},
+        {"NUL shifted into place", codes({1, 0}) + "x" + codes({0}), u"x.png"_s},
         {"shifted character removed at a later position", codes({1, 2}) + "a" + codes({2}),
          u"a.png"_s},
         {"three different highs", codes({200, 201, 202}), codes({201}) + ".png"},
     };
     for (const auto &row : rows)
         EXPECT_EQ(MakeFileName(Address, row.title, 1, User), row.out) << row.what;
+}
+
+TEST(FileNames, EveryNameCanBeStored)
+{
+    const QString bare = u"http://f/x/nightday"_s;
+    const QString long300 = QString(300, u'a');
+    const struct
+    {
+        const char *what;
+        QString full, title;
+        int mode;
+        QString user, out; // out "" when only checked for being storable
+    } rows[] = {
+        {"dot falls back to the address", bare, u"???"_s, 1, User, u"nightday"_s},
+        {"dot dot falls back to the address", bare, u"."_s, 1, User, u"nightday"_s},
+        {"address name is filtered", u"http://f/x/"_s + codes({1}) + "n", u"?"_s, 1, User, u"n"_s},
+        {"user name adds no folder", Address, u"Pic"_s, 2, u"../x"_s, u"..x - Pic.png"_s},
+        {"user name loses controls", Address, u"Pic"_s, 2, "a\\b\r\nc", u"abc - Pic.png"_s},
+        {"fits exactly", Address, QString(251, u'a'), 1, User, QString(251, u'a') + ".png"},
+        {"original ending in /", u"http://f/x/"_s, u"T"_s, 0, User, QString()},
+        {"original dot dot", u"http://f/x/.."_s, u"T"_s, 0, User, QString()},
+        {"too long", Address, long300, 1, User, QString()},
+        {"too long in two-byte characters", Address, QString(200, QChar(169)), 1, User, QString()},
+        {"too long extension", u"http://f/x/a."_s + long300, u"T"_s, 1, User, QString()},
+    };
+    for (const auto &row : rows) {
+        const QString name = MakeFileName(row.full, row.title, row.mode, row.user);
+        EXPECT_EQ(name, MakeFileName(row.full, row.title, row.mode, row.user)) << row.what;
+        if (!row.out.isEmpty()) {
+            EXPECT_EQ(name, row.out) << row.what;
+        }
+        EXPECT_LE(QFile::encodeName(name).size(), 255) << row.what;
+        EXPECT_FALSE(name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') ||
+                     name.contains(QChar::ReplacementCharacter))
+            << row.what;
+    }
+    // Shortened names keep their extension and stay apart when only their ends differ.
+    const QString cut = MakeFileName(Address, long300, 1, User);
+    EXPECT_TRUE(cut.startsWith(QString(200, u'a')) && cut.endsWith(u".png"_s)) << cut.toStdString();
+    EXPECT_NE(cut, MakeFileName(Address, long300 + u'b', 1, User));
+    EXPECT_NE(MakeFileName(u"http://f/x/"_s, {}, 0, User),
+              MakeFileName(u"http://f/y/"_s, {}, 0, User));
 }

@@ -1,4 +1,5 @@
 #include "listing/ListingRequest.h"
+#include "listing/RequestText.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,11 @@ TEST(ListingRequest, RequestsMatchByteForByte)
          "Cookie: b= x;y ; a=a=b; folder=outbox"},
         {"gallery", "Some One%20", 3, "", "", "GET /gallery/Some One%20/3 HTTP/1.1",
          "Cookie: b=; a=; folder=outbox"},
+        // Except line breaks and other control characters, which would start new lines.
+        {"gallery", "some\r\none", 1, "12\r\n345\n",
+         "\x01"
+         "ab\x7f",
+         "GET /gallery/someone/1 HTTP/1.1", "Cookie: b=12345; a=ab; folder=outbox"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.requestLine);
@@ -45,5 +51,23 @@ TEST(ListingRequest, RequestsMatchByteForByte)
         fields.cookieA = QString::fromLatin1(c.cookieA);
         EXPECT_EQ(listingRequest(fields), QString::fromLatin1(c.requestLine) + u"\r\n"_s + headers +
                                               QString::fromLatin1(c.cookieLine) + u"\r\n\r\n"_s);
+    }
+}
+
+TEST(RequestText, ControlCharactersAreFoundAndDropped)
+{
+    const struct
+    {
+        QString in, clean;
+    } rows[] = {
+        {u"abc; d=e"_s, u"abc; d=e"_s},
+        {u"abc\r\n"_s, u"abc"_s},
+        {u"a\tb\x1f\x7f\u00e9"_s, u"ab\u00e9"_s},
+        {u"\0"_s, QString()},
+        {QString(), QString()},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(withoutControlCharacters(row.in), row.clean) << row.in.toStdString();
+        EXPECT_EQ(holdsControlCharacter(row.in), row.in != row.clean) << row.in.toStdString();
     }
 }

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the tests with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/ and runs them. Any sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B build-asan "${generator[@]}" -DCMAKE_BUILD_TYPE=Debug -DVORPALINE_BUILD_TESTS=ON \
+  -DCMAKE_CXX_FLAGS="$flags -O1" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+
+# Only the test programs: the application and the demo are not needed here.
+mapfile -t tests < <(find tests -maxdepth 1 -name '*Test.cpp' -printf '%f\n' | sed 's/\.cpp$//' | sort)
+cmake --build build-asan --target "${tests[@]}" -j"$(nproc)"
+
+# Qt keeps some memory until exit on purpose; leaks are not what this run looks for.
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+cd build-asan
+ctest --output-on-failure -j"$(nproc)" --timeout 900
