@@ -19,7 +19,7 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
 {
     connect(&m_session.log(), &EventLog::lineAdded, this,
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
-    connect(&m_session.jobs(), &JobRunner::jobEnded, this, [this] { finish(outcome()); });
+    connect(&m_session.jobs(), &JobRunner::jobEnded, this, [this] { finish(); });
     connect(&m_session.listing(), &ListingClient::userMissing, this,
             [this] { m_userMissing = true; });
     // The window would wait for the next click; here nothing more can happen.
@@ -36,8 +36,10 @@ void HeadlessRun::startSync()
     m_session.Sync();
 }
 
-int HeadlessRun::outcome() const
+int HeadlessRun::exitStatus() const
 {
+    if (m_forcedStatus >= 0)
+        return m_forcedStatus;
     // DownloadErrors stays set from the first folder with errors to the end of the job.
     const bool failed =
         m_userMissing || m_prompts.errorReports() > 0 || m_session.state().DownloadErrors;
@@ -65,12 +67,12 @@ void HeadlessRun::cleanUp()
     QFile::remove(m_session.downloader().temporaryFilePath());
 }
 
-void HeadlessRun::finish(int exitStatus)
+void HeadlessRun::finish(int forcedStatus)
 {
     if (m_finished)
         return;
     m_finished = true;
-    m_exitStatus = exitStatus;
+    m_forcedStatus = forcedStatus;
     m_output.finish();
-    emit finished(exitStatus);
+    emit finished();
 }

@@ -31,19 +31,20 @@ public:
     void cleanUp();
 
     bool isFinished() const { return m_finished; }
-    int exitStatus() const { return m_exitStatus; }
+    // Read once the run has finished and the event that finished it is over:
+    // the job may report a missing user after it has announced its end.
+    int exitStatus() const;
 
 signals:
-    void finished(int exitStatus);
+    void finished();
 
 private:
-    void finish(int exitStatus);
-    int outcome() const;
+    void finish(int forcedStatus = -1);
 
     Session &m_session;
     HeadlessPrompts &m_prompts;
     ConsoleOutput &m_output;
     bool m_userMissing = false;
     bool m_finished = false;
-    int m_exitStatus = Succeeded;
+    int m_forcedStatus = -1; // interrupted or given up, whatever the job reported
 };

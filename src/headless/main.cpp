@@ -152,7 +152,7 @@ int main(int argc, char *argv[])
     }
 
     HeadlessRun run(session, prompts, output);
-    QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::exit,
+    QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     SignalPipe stopSignals({SIGINT, SIGTERM});
     QObject::connect(&stopSignals, &SignalPipe::signalReceived, &run, &HeadlessRun::interrupt);
@@ -161,7 +161,7 @@ int main(int argc, char *argv[])
         run.startSync();
     else
         run.startGet();
-    const int status = app.exec();
+    app.exec();
     run.cleanUp();
-    return status;
+    return run.exitStatus();
 }
