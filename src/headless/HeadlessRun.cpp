@@ -22,8 +22,6 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
     connect(&m_session.jobs(), &JobRunner::jobEnded, this, [this] { finish(); });
     connect(&m_session.listing(), &ListingClient::userMissing, this,
             [this] { m_userMissing = true; });
-    // The window would wait for the next click; here nothing more can happen.
-    connect(&m_session.listing(), &ListingClient::listingGivenUp, this, [this] { finish(Failed); });
 }
 
 void HeadlessRun::startGet()

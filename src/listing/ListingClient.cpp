@@ -148,7 +148,6 @@ void ListingClient::retryPage()
                             QStringLiteral(": the connection was lost ") +
                             QString::number(m_retries + 1) +
                             QStringLiteral(" times before the page was complete."));
-        emit listingGivenUp();
         return;
     }
     ++m_retries;
@@ -173,7 +172,6 @@ void ListingClient::onError(int number)
     else
         m_errors.RaiseError(QStringLiteral("Error ") + QString::number(number) +
                             QStringLiteral(" raised by sock1."));
-    emit listingGivenUp();
 }
 
 void ListingClient::readPage(PageKind kind)

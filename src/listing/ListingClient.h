@@ -37,8 +37,6 @@ signals:
     void folderFinished();
     // The site does not know the user.
     void userMissing();
-    // The folder's listing was given up after an error report: the job stops here.
-    void listingGivenUp();
 
 private:
     void onConnect();
