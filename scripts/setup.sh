@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs whatever is missing to build Vorpaline on Debian 12, then configures
 # and builds it in ./build. Quiet when there is nothing to install.
+#   scripts/setup.sh [TARGET...]     (default: everything, tests included)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +23,8 @@ fi
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -j"$(nproc)" -- --no-print-directory >/dev/null
+targets=()
+for target in "$@"; do
+    targets+=(--target "$target")
+done
+cmake --build build -j"$(nproc)" "${targets[@]}" -- --no-print-directory >/dev/null

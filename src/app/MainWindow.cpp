@@ -33,11 +33,17 @@ bool ticked(const QCheckBox *box)
 } // namespace
 
 MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
-    : QWidget(parent), m_env(std::move(environment))
+    : QMainWindow(parent), m_env(std::move(environment))
 {
     setObjectName(QStringLiteral("Form1"));
     Q_ASSERT(m_env.prompts);
-    buildControls(this, this, m_env.site.webHost);
+    auto *contents = new QWidget(this);
+    contents->setObjectName(QStringLiteral("Form1Contents"));
+    setCentralWidget(contents);
+    buildControls(contents, this, m_env.site.webHost);
+    // The controls sized their container; the window takes that size.
+    resize(contents->size());
+    setFocusProxy(contents);
 
     m_session = std::make_unique<Session>(m_env, *this, *this);
     ListView1->setLog(m_session->log());
@@ -95,7 +101,7 @@ void MainWindow::startUp()
         Txt_Path->setText(QDir::toNativeSeparators(m_env.programFolder));
     if (Txt_Favpath->text().isEmpty())
         Txt_Favpath->setText(QDir::toNativeSeparators(m_env.programFolder) + QDir::separator() +
-                             QStringLiteral("favorites"));
+                             FolderNames::Favorites);
     if (state().Delay < 5)
         state().Delay = 10;
     Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
@@ -154,11 +160,12 @@ void MainWindow::LoadSettings()
         m_env.prompts->firstStartNotice(firstStartNoticeText());
         return;
     case SettingsStatus::Incompatible:
-        RaiseError(
-            QStringLiteral("Settings file vorpl.dat might be incompatible with this version."));
+        RaiseError(QStringLiteral("Settings file ") + SettingsFileName +
+                   QStringLiteral(" might be incompatible with this version."));
         return;
     case SettingsStatus::Unreadable:
-        RaiseError(QStringLiteral("Settings file vorpl.dat could not be read: %1").arg(read.error));
+        RaiseError(QStringLiteral("Settings file ") + SettingsFileName +
+                   QStringLiteral(" could not be read: ") + read.error);
         return;
     case SettingsStatus::Loaded:
         applyStoredSettings(read.values);
@@ -185,12 +192,12 @@ void MainWindow::applyStoredSettings(const StoredSettings &values)
     }
     if (values.delay)
         state().Delay = int16_t(*values.delay);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < TypeCount; ++i)
         if (values.types[size_t(i)])
             Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
                                                                        : Qt::Unchecked);
-    const std::array<QCheckBox *, 3> ratingBoxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
-    for (size_t i = 0; i < 3; ++i)
+    const std::array<QCheckBox *, RatingCount> ratingBoxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    for (size_t i = 0; i < ratingBoxes.size(); ++i)
         if (values.ratings[i])
             ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
     if (values.commonFavs)
@@ -218,7 +225,7 @@ SettingsSnapshot MainWindow::snapshotSettings() const
         if (!state().Users[size_t(slot)].Name.isEmpty())
             snapshot.users.append(state().Users[size_t(slot)]);
     snapshot.delay = Hscr_Delay->value();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < TypeCount; ++i)
         snapshot.types[size_t(i)] = typeWanted(i);
     snapshot.ratings = {ticked(Chk_Getgeneral) ? 1 : 0, ticked(Chk_Getmature) ? 1 : 0,
                         ticked(Chk_Getadult) ? 1 : 0};
@@ -295,7 +302,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         else if (watched == Label11)
             placeSizeBox();
     }
-    return QWidget::eventFilter(watched, event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // JobSettings
@@ -369,8 +376,8 @@ bool MainWindow::typeWanted(int entry) const
 
 bool MainWindow::ratingWanted(int rating) const
 {
-    const std::array<QCheckBox *, 3> boxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
-    return rating >= 0 && rating < 3 && ticked(boxes[size_t(rating)]);
+    const std::array<QCheckBox *, RatingCount> boxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    return rating >= 0 && rating < RatingCount && ticked(boxes[size_t(rating)]);
 }
 
 bool MainWindow::urlFix() const

@@ -4,7 +4,7 @@
 #include "app/MainWindowControls.h"
 #include "job/JobSettings.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 #include <memory>
 
@@ -18,8 +18,9 @@ struct StoredSettings;
 
 // The program's one window (Form1): it builds the controls, holds every
 // setting in its control, runs the start-up and the unload, and hands the
-// clicks of Get and Sync to the engine it owns.
-class MainWindow final : public QWidget,
+// clicks of Get and Sync to the engine it owns. A QMainWindow, so that
+// assistive tools list it as a top-level window.
+class MainWindow final : public QMainWindow,
                          private MainWindowControls,
                          public JobSettings,
                          public JobDisplay

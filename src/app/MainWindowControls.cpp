@@ -67,9 +67,13 @@ QPushButton *button(const QString &name, const QString &caption, QWidget *parent
     return named(new QPushButton(caption, parent), name, caption);
 }
 
+// A label's accessible name is the text it shows, whenever that changes; one
+// that describes an input names it through its buddy.
 QLabel *label(const QString &name, const QString &caption, QWidget *parent)
 {
-    return named(new QLabel(caption, parent), name, caption);
+    auto *text = new QLabel(caption, parent);
+    text->setObjectName(name);
+    return text;
 }
 
 QLineEdit *textBox(const QString &name, const QString &accessible, QWidget *parent)
@@ -202,14 +206,12 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         bar->setPalette(palette);
     }
     Lbl_Status = label(QStringLiteral("Lbl_Status"), QString(), Shape3);
-    Lbl_Status->setAccessibleName(QStringLiteral("Status"));
     QFont bold = Lbl_Status->font();
     bold.setBold(true);
     Lbl_Status->setFont(bold);
     Lbl_Status->setAttribute(Qt::WA_TranslucentBackground);
     Lbl_Status->setBuddy(ListView1); // so that "&&" shows as one "&"
     Label12 = label(QStringLiteral("Label12"), QStringLiteral("Speed: 0Kb/s"), Shape3);
-    Label12->setAccessibleName(QStringLiteral("Speed"));
     Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label12->setAttribute(Qt::WA_TranslucentBackground);
     Shape3->installEventFilter(resizeWatcher);

@@ -113,7 +113,8 @@ void Downloader::pauseTick()
         return;
     // The delay and the no-wait mode are read afresh on every tick: the slider
     // or the user list may change them during the pause.
-    const double elapsed = clockSeconds() - m_state.LastFileEnd;
+    const double secondMs = std::max(1, m_timeouts.pauseSecondMs);
+    const double elapsed = (clockSeconds() - m_state.LastFileEnd) * 1000.0 / secondMs;
     const bool over = elapsed > double(m_state.Delay) || m_state.NoWait;
     // Shown at least once; the tick that ends a running pause leaves the last
     // count up rather than showing 0.
@@ -128,7 +129,7 @@ void Downloader::pauseTick()
         return;
     }
     // Wake at the next tick, or just after the pause runs out if that is sooner.
-    const double leftMs = (double(m_state.Delay) - elapsed) * 1000.0;
+    const double leftMs = (double(m_state.Delay) - elapsed) * secondMs;
     const int interval =
         int(std::min<double>(std::max(1, m_timeouts.pauseTickMs), std::ceil(leftMs) + 1.0));
     m_pauseTimer.start(std::max(1, interval));
@@ -168,10 +169,7 @@ void Downloader::resetTransfer()
 void Downloader::connectForFile()
 {
     resetTransfer();
-    m_socket.close();
-    m_socket.setRemoteHost(m_site.fileHost);
-    m_socket.setRemotePort(80);
-    m_socket.connectToRemote();
+    m_socket.reconnect(m_site.fileHost, 80);
 }
 
 void Downloader::abort()
@@ -310,7 +308,6 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
         if (header.statusCode == 429 || header.statusCode == 503) {
             // The host asks us to come back later: a failed attempt, after the pause.
             m_log.AddEvent(line, LogRed);
-            m_state.LastFileEnd = clockSeconds();
             failedAttempt(QString(), line);
         } else {
             refuse(line);
@@ -469,6 +466,9 @@ void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
         Retrieve();
         return;
     }
+    // Politeness holds for retries too: the next request, of this file or of
+    // the one after a given-up file, waits the pause counted from the failure.
+    m_state.LastFileEnd = clockSeconds();
     ++m_failures;
     if (m_failures >= std::max(1, m_timeouts.fileAttempts)) {
         m_log.AddEvent(QStringLiteral("Could not retrieve ") + FName(currentEntry().Url) +

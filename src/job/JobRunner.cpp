@@ -24,6 +24,7 @@ JobRunner::JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prom
     connect(&m_listing, &ListingClient::folderListed, &m_downloader, &Downloader::Retrieve);
     connect(&m_listing, &ListingClient::folderFinished, this, &JobRunner::ProcessNextFolder);
     connect(&m_listing, &ListingClient::userMissing, this, &JobRunner::onUserMissing);
+    connect(&m_listing, &ListingClient::pageGivenUp, this, &JobRunner::onPageGivenUp);
     connect(&m_downloader, &Downloader::queueFinished, this, &JobRunner::ProcessNextFolder);
 }
 
@@ -135,6 +136,16 @@ void JobRunner::onUserMissing()
     m_state.PageNumber = 0;
     m_state.CurrentFolder = Gallery;
     ProcessNextUser();
+}
+
+void JobRunner::onPageGivenUp()
+{
+    // One lost page ends its folder, not the job. What the folder's earlier
+    // pages found is still fetched; otherwise the next folder or user starts.
+    if (m_state.QueueCount > 0)
+        m_listing.endListingEarly();
+    else
+        ProcessNextFolder();
 }
 
 void JobRunner::ProcessNextUser()

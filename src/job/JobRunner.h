@@ -34,6 +34,7 @@ signals:
 
 private:
     void onUserMissing();
+    void onPageGivenUp();
     void supersedeRunningJob();
     void startFolder(const QString &folder);
 

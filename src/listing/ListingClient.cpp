@@ -14,11 +14,21 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
 constexpr int16_t CountLimit = std::numeric_limits<int16_t>::max();
+
+QString socketErrorReport(int number)
+{
+    if (number == SocketError::TimedOut)
+        return QStringLiteral("Could not open connection on sock1.\r\n"
+                              "Check if GS is up, and your firewall settings before sending a "
+                              "bug report.");
+    return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" raised by sock1.");
+}
 
 } // namespace
 
@@ -31,10 +41,11 @@ ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay 
     connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
     connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
-    connect(&m_socket, &TcpClientSocket::errorOccurred, this,
-            [this](int number, const QString &) { onError(number); });
+    connect(&m_socket, &TcpClientSocket::errorOccurred, this, &ListingClient::onError);
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ListingClient::requestPage);
 }
 
 void ListingClient::GetURLs()
@@ -57,21 +68,27 @@ void ListingClient::GetURLs()
 void ListingClient::abort()
 {
     stopWaiting();
+    m_retryTimer.stop();
+    ++m_generation;
     m_retries = 0;
     m_socket.close();
     m_gatherer.reset();
+}
+
+void ListingClient::endListingEarly()
+{
+    endFolder(m_state.PageNumber - 1);
 }
 
 void ListingClient::requestPage()
 {
     m_display.setStatusCaption(QStringLiteral("Listing files..."));
     m_stallTimer.stop();
-    m_socket.close();
+    m_retryTimer.stop();
+    ++m_generation;
     m_receiving = true;
     m_connected = false;
-    m_socket.setRemoteHost(m_site.pageHost);
-    m_socket.setRemotePort(80);
-    m_socket.connectToRemote();
+    m_socket.reconnect(m_site.pageHost, 80);
 }
 
 void ListingClient::stopWaiting()
@@ -103,7 +120,7 @@ void ListingClient::onDataArrival()
         m_log.AddEvent(QStringLiteral("Disconnected in list socket DataArrival."), LogRed);
         m_socket.close();
         if (m_receiving)
-            retryPage();
+            retryPage(QString());
         return;
     }
     const QString piece = m_socket.getData();
@@ -124,7 +141,7 @@ void ListingClient::onClose()
         return;
     // The page ended early: its submissions must not be lost.
     m_socket.close();
-    retryPage();
+    retryPage(QString());
 }
 
 void ListingClient::onStalled()
@@ -133,45 +150,72 @@ void ListingClient::onStalled()
         return;
     m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
     m_socket.close();
-    retryPage();
+    retryPage(QString());
 }
 
-void ListingClient::retryPage()
+void ListingClient::retryPage(const QString &reason, const QString &report)
 {
-    m_stallTimer.stop();
+    stopWaiting();
+    m_socket.close();
     if (m_retries >= m_timeouts.listRetries) {
-        m_receiving = false;
-        m_socket.close();
-        m_errors.RaiseError(QStringLiteral("Could not list page ") +
-                            QString::number(m_state.PageNumber) + QStringLiteral(" of ") +
-                            m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
-                            QStringLiteral(": the connection was lost ") +
-                            QString::number(m_retries + 1) +
-                            QStringLiteral(" times before the page was complete."));
+        giveUpPage(reason.isEmpty() ? QStringLiteral("the connection was lost ") +
+                                          QString::number(m_retries + 1) +
+                                          QStringLiteral(" times before the page was complete")
+                                    : reason,
+                   report);
         return;
     }
     ++m_retries;
-    requestPage();
+    // A short wait, so that a page host in trouble is not asked again at once;
+    // the retries are few, so a page is given up within a few seconds.
+    m_retryTimer.start(std::max(0, m_timeouts.listRetryMs));
 }
 
-void ListingClient::onError(int number)
+void ListingClient::giveUpPage(const QString &reason, const QString &report)
 {
-    if (m_receiving && m_connected) {
+    stopWaiting();
+    m_retryTimer.stop();
+    m_socket.close();
+    m_log.AddEvent(QStringLiteral("Could not list page ") + QString::number(m_state.PageNumber) +
+                       QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                       m_state.CurrentFolder + QStringLiteral(": ") + reason,
+                   LogRed);
+    m_state.DownloadErrors = true;
+    // The next step is queued before the report opens: the report is modal but
+    // lets events through, so the job goes on while it waits for a person, and
+    // the report still describes the page that failed.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation == m_generation)
+            emit pageGivenUp();
+    });
+    if (!report.isEmpty())
+        m_errors.RaiseError(report);
+}
+
+void ListingClient::onError(int number, const QString &description)
+{
+    if (!m_receiving) {
+        // No page is waited for: nothing of the job depends on this connection.
+        m_errors.RaiseError(socketErrorReport(number));
+        return;
+    }
+    if (m_connected) {
         // The connection broke while the page was arriving: a lost page, not a
         // site that cannot be reached.
         m_log.AddEvent(QStringLiteral("List socket disconnected."), LogRed);
-        m_socket.close();
-        retryPage();
+        retryPage(QString());
         return;
     }
-    stopWaiting();
-    if (number == SocketError::TimedOut)
-        m_errors.RaiseError(QStringLiteral("Could not open connection on sock1.\r\n"
-                                           "Check if GS is up, and your firewall settings "
-                                           "before sending a bug report."));
-    else
-        m_errors.RaiseError(QStringLiteral("Error ") + QString::number(number) +
-                            QStringLiteral(" raised by sock1."));
+    const QString reason =
+        QStringLiteral("error ") + QString::number(number) + QStringLiteral(": ") + description;
+    if (number == SocketError::TimedOut) {
+        // A connection attempt has already waited long: asking again would only
+        // hold the job up further.
+        giveUpPage(reason, socketErrorReport(number));
+        return;
+    }
+    retryPage(reason, socketErrorReport(number));
 }
 
 void ListingClient::readPage(PageKind kind)

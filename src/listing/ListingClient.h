@@ -29,6 +29,8 @@ public:
     void GetURLs();
     // Drops the connection and forgets the page in progress (a new job starts).
     void abort();
+    // Ends the folder's listing before the current page, with what is queued so far.
+    void endListingEarly();
 
 signals:
     // The folder's submissions are queued and its download folder is ready.
@@ -37,18 +39,24 @@ signals:
     void folderFinished();
     // The site does not know the user.
     void userMissing();
+    // A page could not be listed, even after its retries; it is logged and
+    // counted as an error of the folder.
+    void pageGivenUp();
 
 private:
     void onConnect();
     void onDataArrival();
     void onClose();
-    void onError(int number);
+    void onError(int number, const QString &description);
     void onStalled();
 
     // Connects for the page PageNumber names (a new page or the same one again).
     void requestPage();
-    // The page was lost before its end: ask for it again, or give up.
-    void retryPage();
+    // The page was lost before its end, or its connection failed: ask for it
+    // again after a short wait, or give up. report: the error report to raise
+    // if the page is given up, if any.
+    void retryPage(const QString &reason, const QString &report = QString());
+    void giveUpPage(const QString &reason, const QString &report);
     void stopWaiting();
     void readPage(PageKind kind);
     void readSubmissions();
@@ -67,6 +75,10 @@ private:
 
     PageGatherer m_gatherer;
     QTimer m_stallTimer;
+    QTimer m_retryTimer;
+    // Changes with every page asked for and every abort, so that a step queued
+    // for a given-up page is dropped once anything else has happened.
+    quint64 m_generation = 0;
     bool m_receiving = false; // a page has been asked for and its end has not arrived
     bool m_connected = false; // the current page's connection was made
     int m_retries = 0;        // times the current page has been asked for again

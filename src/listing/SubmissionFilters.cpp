@@ -16,9 +16,9 @@ struct TypeRule
     SkipReason reason;
 };
 
-const std::array<TypeRule, 4> &typeRules()
+const std::array<TypeRule, TypeCount> &typeRules()
 {
-    static const std::array<TypeRule, 4> rules{{
+    static const std::array<TypeRule, TypeCount> rules{{
         {{QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".gif")},
          SkipReason::NoGfx},
         {{QStringLiteral(".doc"), QStringLiteral(".txt"), QStringLiteral(".rtf")},
@@ -35,9 +35,9 @@ struct RatingRule
     SkipReason reason;
 };
 
-const std::array<RatingRule, 3> &ratingRules()
+const std::array<RatingRule, RatingCount> &ratingRules()
 {
-    static const std::array<RatingRule, 3> rules{{
+    static const std::array<RatingRule, RatingCount> rules{{
         {QStringLiteral("icon-image general"), SkipReason::NoGeneral},
         {QStringLiteral("icon-image mature"), SkipReason::NoMature},
         {QStringLiteral("icon-image adult"), SkipReason::NoAdult},
@@ -85,13 +85,15 @@ QString rewriteAddress(const QString &linkUrl, const QString &currentUser,
     url.replace(QStringLiteral(".."), QStringLiteral("."));
 
     // In a gallery the file name carries its owner's name after the number.
+    // The site writes names in lower case in file addresses, whatever the case
+    // of the name the user listed.
     if (currentFolder == QLatin1String("gallery")) {
         const QString name = FName(url);
-        if (!name.isEmpty() && !name.contains(currentUser)) {
+        if (!name.isEmpty() && !name.contains(currentUser, Qt::CaseInsensitive)) {
             QString marked = name;
             const qsizetype dot = marked.indexOf(u'.');
             if (dot >= 0) {
-                marked.replace(dot, 1, u'.' + currentUser + u'.');
+                marked.replace(dot, 1, u'.' + currentUser.toLower() + u'.');
                 url.replace(name, marked);
             }
         }
@@ -115,9 +117,9 @@ QString rewriteAddress(const QString &linkUrl, const QString &currentUser,
 FilterChoices readFilterChoices(const JobSettings &settings)
 {
     FilterChoices choices;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < TypeCount; ++i)
         choices.types[size_t(i)] = settings.typeWanted(i);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < RatingCount; ++i)
         choices.ratings[size_t(i)] = settings.ratingWanted(i);
     return choices;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "job/FolderNames.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -33,8 +35,8 @@ enum class SkipReason
 // The type and rating choices of the window, read for one submission.
 struct FilterChoices
 {
-    std::array<bool, 4> types{true, true, true, true}; // GFX, Text, Music, Flash
-    std::array<bool, 3> ratings{true, true, true};     // general, mature, adult
+    std::array<bool, TypeCount> types{true, true, true, true}; // GFX, Text, Music, Flash
+    std::array<bool, RatingCount> ratings{true, true, true};   // general, mature, adult
 };
 
 FilterChoices readFilterChoices(const JobSettings &settings);

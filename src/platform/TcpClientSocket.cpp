@@ -38,6 +38,14 @@ void TcpClientSocket::close()
     m_state = StateClosed;
 }
 
+void TcpClientSocket::reconnect(const QString &host, int32_t port)
+{
+    close();
+    setRemoteHost(host);
+    setRemotePort(port);
+    connectToRemote();
+}
+
 void TcpClientSocket::connectToRemote()
 {
     close();

@@ -65,6 +65,8 @@ public:
     void close();
     // Starts connecting to RemoteHost:RemotePort; the outcome arrives as an event.
     void connectToRemote();
+    // Drops any connection, then connects to host:port afresh.
+    void reconnect(const QString &host, int32_t port);
     // Queues the text for sending, one byte per character. Ignored unless connected.
     void sendData(const QString &text);
     void sendBytes(const QByteArray &bytes);
@@ -102,5 +104,5 @@ private:
     qint64 m_bytesTaken = 0;     // bytes of this connection already moved out by getData
     qint64 m_announcedTotal = 0; // bytes of this connection covered by a DataArrival so far
     bool m_announcing = false;   // a DataArrival of this connection is being handled
-    bool m_peerClosed = false;   // the peer closed while it was
+    bool m_peerClosed = false;   // the peer closed while a DataArrival was being handled
 };

@@ -16,8 +16,8 @@ struct StoredSettings
     std::optional<int> nameMode, folderMode;   // 0 to 2
     QList<UserEntry> users;                    // in file order, at most MaxUsers
     std::optional<int> delay;                  // 5 to 60 or below 5 (start-up raises it to 10)
-    std::array<std::optional<bool>, 4> types;  // GFX, Text, Music, Flash
-    std::array<std::optional<int>, 3> ratings; // general, mature, adult box states
+    std::array<std::optional<bool>, TypeCount> types;  // GFX, Text, Music, Flash
+    std::array<std::optional<int>, RatingCount> ratings; // general, mature, adult box states
     std::optional<int> commonFavs, shutdown, urlFix; // box states
     std::optional<QString> maxSize;                  // already reduced to its leading number
     std::optional<QString> savePath, favPath;
@@ -47,8 +47,8 @@ struct SettingsSnapshot
     int folderMode = -1;
     QList<UserEntry> users; // non-empty slots, in slot order
     int delay = 10;
-    std::array<bool, 4> types{true, true, true, true};
-    std::array<int, 3> ratings{1, 1, 1};
+    std::array<bool, TypeCount> types{true, true, true, true};
+    std::array<int, RatingCount> ratings{1, 1, 1};
     int commonFavs = 1;
     int shutdown = 0;
     QString maxSize = QStringLiteral("0");

@@ -19,10 +19,7 @@ UpdateChecker::UpdateChecker(EventLog &log, ErrorReporter &errors, TcpClientSock
 void UpdateChecker::UpdCheck()
 {
     m_log.AddEvent(QStringLiteral("Checking for update..."), LogBlack);
-    m_socket.close();
-    m_socket.setRemoteHost(m_site.updateHost);
-    m_socket.setRemotePort(80);
-    m_socket.connectToRemote();
+    m_socket.reconnect(m_site.updateHost, 80);
 }
 
 void UpdateChecker::onConnected()

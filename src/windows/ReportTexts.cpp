@@ -1,6 +1,7 @@
 #include "windows/ReportTexts.h"
 
 #include "job/JobState.h"
+#include "settings/SettingsFile.h"
 
 QString errorReportText(const JobState &state)
 {
@@ -26,8 +27,8 @@ QString firstStartNoticeText()
     return QStringLiteral(
                "It seems like it's the first time you're starting this version of Vorpl.") +
            crlf + crlf +
-           QStringLiteral("Be aware that the configuration file \"vorpl.dat\" may contain your "
-                          "unencrypted login data to GS.") +
+           QStringLiteral("Be aware that the configuration file \"") + SettingsFileName +
+           QStringLiteral("\" may contain your unencrypted login data to GS.") +
            crlf +
            QStringLiteral(
                "If this file was accidentaly copied or made available to someone, please "
