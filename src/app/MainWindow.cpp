@@ -1,8 +1,11 @@
 #include "app/MainWindow.h"
 
+#include "job/JobRunner.h"
 #include "job/JobState.h"
+#include "job/RunLock.h"
 #include "job/Session.h"
 #include "log/EventLog.h"
+#include "log/LogColors.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserList.h"
 #include "windows/ErrorReporter.h"
@@ -68,8 +71,17 @@ QString MainWindow::settingsFilePath() const
 
 void MainWindow::wireControls()
 {
-    connect(Cmd_Get, &QPushButton::clicked, this, [this] { m_session->Get(); });
-    connect(Cmd_Sync, &QPushButton::clicked, this, [this] { m_session->Sync(); });
+    // A run without a window may be using the temporary file of this folder.
+    m_runLock = std::make_unique<RunLock>(m_env.programFolder);
+    const auto locked = [this](void (Session::*start)()) {
+        if (m_runLock->tryAcquire())
+            (m_session.get()->*start)();
+        else
+            AddEvent(m_runLock->refusal(), LogRed);
+    };
+    connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
+    connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
+    connect(&m_session->jobs(), &JobRunner::jobEnded, this, [this] { m_runLock->release(); });
     connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
     connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
     connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);

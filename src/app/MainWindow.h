@@ -9,6 +9,7 @@
 #include <memory>
 
 class EventLog;
+class RunLock;
 class Session;
 class UserList;
 struct JobState;
@@ -100,6 +101,8 @@ private:
     double m_fileProgress = 0;
     double m_queueProgress = 0;
 
+    // Held from a Get or Sync until its job ends, or until the window closes.
+    std::unique_ptr<RunLock> m_runLock;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<UserList> m_userList;
 };

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "job/JobSettings.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <cstdio>
+
+// Where a run without a window shows its log: every line on standard output,
+// error reports and notices on standard error. On a terminal, green and red
+// lines are coloured and the status caption is one line that keeps being
+// rewritten below the log; otherwise only the plain lines are written, so
+// that a journal or a file gets exactly the window's log.
+class ConsoleOutput final : public JobDisplay
+{
+    Q_DISABLE_COPY_MOVE(ConsoleOutput)
+
+public:
+    ConsoleOutput(FILE *out, FILE *err);
+
+    void logLine(const QString &text, int32_t color);
+    // Error reports and notices: each line of the text, CR LF or LF separated.
+    void notice(const QString &text);
+    // Removes the status line from the terminal (the run ends).
+    void finish();
+
+    // JobDisplay: only the status caption is shown.
+    void setStatusCaption(const QString &text) override;
+    void setSpeedCaption(const QString &) override {}
+    void setFileProgress(double) override {}
+    void setQueueProgress(double) override {}
+    void setWindowCaption(const QString &) override {}
+    bool windowStateNotNormal() const override { return false; }
+
+private:
+    void clearStatus();
+    void drawStatus();
+    int terminalWidth() const;
+
+    FILE *m_out;
+    FILE *m_err;
+    bool m_terminal;
+    bool m_colors;
+    QString m_status;
+    bool m_statusShown = false;
+};

@@ -1,0 +1,76 @@
+#include "headless/HeadlessRun.h"
+
+#include "download/Downloader.h"
+#include "headless/ConsoleOutput.h"
+#include "headless/HeadlessPrompts.h"
+#include "job/JobRunner.h"
+#include "job/JobState.h"
+#include "job/Session.h"
+#include "listing/ListingClient.h"
+#include "log/EventLog.h"
+
+#include <QFile>
+
+#include <csignal>
+
+HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutput &output,
+                         QObject *parent)
+    : QObject(parent), m_session(session), m_prompts(prompts), m_output(output)
+{
+    connect(&m_session.log(), &EventLog::lineAdded, this,
+            [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
+    connect(&m_session.jobs(), &JobRunner::jobEnded, this, [this] { finish(); });
+    connect(&m_session.listing(), &ListingClient::userMissing, this,
+            [this] { m_userMissing = true; });
+}
+
+void HeadlessRun::startGet()
+{
+    m_session.Get();
+}
+
+void HeadlessRun::startSync()
+{
+    m_session.Sync();
+}
+
+int HeadlessRun::exitStatus() const
+{
+    if (m_forcedStatus >= 0)
+        return m_forcedStatus;
+    // DownloadErrors stays set from the first folder with errors to the end of the job.
+    const bool failed =
+        m_userMissing || m_prompts.errorReports() > 0 || m_session.state().DownloadErrors;
+    return failed ? Failed : Succeeded;
+}
+
+void HeadlessRun::interrupt(int signalNumber)
+{
+    if (m_finished)
+        return;
+    m_session.listing().abort();
+    m_session.downloader().abort();
+    cleanUp();
+    const char *name = signalNumber == SIGINT    ? "SIGINT"
+                       : signalNumber == SIGTERM ? "SIGTERM"
+                                                 : "a signal";
+    m_output.notice(QStringLiteral("Stopped by %1; the file in progress was not kept.")
+                        .arg(QString::fromLatin1(name)));
+    finish(128 + signalNumber);
+}
+
+void HeadlessRun::cleanUp()
+{
+    m_session.closeOpenFiles();
+    QFile::remove(m_session.downloader().temporaryFilePath());
+}
+
+void HeadlessRun::finish(int forcedStatus)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_forcedStatus = forcedStatus;
+    m_output.finish();
+    emit finished();
+}

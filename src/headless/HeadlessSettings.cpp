@@ -1,0 +1,59 @@
+#include "headless/HeadlessSettings.h"
+
+#include "job/JobState.h"
+#include "job/PlainJobSettings.h"
+#include "settings/SettingsFile.h"
+
+#include <QDir>
+
+void applyStoredSettings(const StoredSettings &values, PlainJobSettings &settings, JobState &state)
+{
+    settings.types = {true, true, true, true};
+    if (values.cookieA)
+        settings.cookieAText = *values.cookieA;
+    if (values.cookieB)
+        settings.cookieBText = *values.cookieB;
+    if (values.nameMode)
+        settings.naming = *values.nameMode;
+    if (values.folderMode)
+        settings.folderLayout = *values.folderMode;
+    state.UserCount = 0;
+    // Slot MaxUsers stays free: every loop over the table looks one slot past UserCount.
+    for (const UserEntry &user : values.users) {
+        if (state.UserCount >= MaxUsers)
+            break;
+        state.Users[size_t(state.UserCount)] = user;
+        ++state.UserCount;
+    }
+    if (values.delay)
+        state.Delay = int16_t(*values.delay);
+    for (size_t i = 0; i < settings.types.size(); ++i)
+        if (values.types[i])
+            settings.types[i] = *values.types[i];
+    for (size_t i = 0; i < settings.ratings.size(); ++i)
+        if (values.ratings[i])
+            settings.ratings[i] = *values.ratings[i] == 1;
+    if (values.commonFavs)
+        settings.allFavsTogether = *values.commonFavs == 1;
+    settings.shutdown = false;
+    if (values.urlFix)
+        settings.fixUrls = *values.urlFix == 1;
+    if (values.maxSize)
+        settings.maxSize = *values.maxSize;
+    if (values.savePath)
+        settings.savePath = *values.savePath;
+    if (values.favPath)
+        settings.favPath = *values.favPath;
+}
+
+void applyStartUpDefaults(const QString &programFolder, PlainJobSettings &settings, JobState &state)
+{
+    if (settings.savePath.isEmpty())
+        settings.savePath = QDir::toNativeSeparators(programFolder);
+    if (settings.favPath.isEmpty())
+        settings.favPath = QDir::toNativeSeparators(programFolder) + QDir::separator() +
+                           QStringLiteral("favorites");
+    if (state.Delay < 5)
+        state.Delay = 10;
+    state.NoWait = false;
+}

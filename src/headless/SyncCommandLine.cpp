@@ -1,0 +1,92 @@
+#include "headless/SyncCommandLine.h"
+
+#include <QCommandLineParser>
+
+bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Downloads without a window what the Sync all button of Vorpaline downloads: every\n"
+        "user of the settings file, with the settings of that file. The log goes to\n"
+        "standard output, error reports to standard error.\n"
+        "\n"
+        "The temporary file downloading.dat and the lock vorpl.lock lie beside the\n"
+        "settings file; only one run (or window) at a time works in that folder.\n"
+        "\n"
+        "Exit status: 0 every folder was retrieved (or had nothing to download);\n"
+        "1 a folder ended with errors, a user does not exist, or an error was reported;\n"
+        "2 nothing was run: a usage error, a settings file that cannot be read, or\n"
+        "another run holding the folder; 130 / 143 stopped by SIGINT / SIGTERM."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version information."));
+    const QCommandLineOption get(QStringLiteral("get"),
+                                 QStringLiteral("Gets one user's folders instead of the Sync."),
+                                 QStringLiteral("user"));
+    const QCommandLineOption scraps(QStringLiteral("scraps"),
+                                    QStringLiteral("With --get: the scraps too."));
+    const QCommandLineOption favorites(QStringLiteral("favorites"),
+                                       QStringLiteral("With --get: the favorites too."));
+    const QCommandLineOption noGallery(QStringLiteral("no-gallery"),
+                                       QStringLiteral("With --get: not the gallery."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Reads this settings file instead of vorpl.dat beside the program; its "
+                       "folder then takes the place of the program's folder."),
+        QStringLiteral("file"));
+    parser.addOptions({help, version, get, scraps, favorites, noGallery, settings});
+    m_helpText = parser.helpText();
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(help)) {
+        options->command = SyncOptions::Command::Help;
+        return true;
+    }
+    if (parser.isSet(version)) {
+        options->command = SyncOptions::Command::Version;
+        return true;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error =
+            QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+    const QStringList files = parser.values(settings);
+    if (files.size() > 1 || (files.size() == 1 && files.first().isEmpty())) {
+        *error = QStringLiteral("--settings takes one file name.");
+        return false;
+    }
+    options->settingsFile = files.value(0);
+
+    const bool folderOptions =
+        parser.isSet(scraps) || parser.isSet(favorites) || parser.isSet(noGallery);
+    if (!parser.isSet(get)) {
+        if (folderOptions) {
+            *error = QStringLiteral("--scraps, --favorites and --no-gallery go with --get; a "
+                                    "Sync takes each user's folders from the settings file.");
+            return false;
+        }
+        options->command = SyncOptions::Command::Sync;
+        return true;
+    }
+    const QStringList users = parser.values(get);
+    if (users.size() > 1 || users.first().isEmpty()) {
+        *error = QStringLiteral("--get takes one user name.");
+        return false;
+    }
+    options->command = SyncOptions::Command::Get;
+    options->user = users.first();
+    options->gallery = !parser.isSet(noGallery);
+    options->scraps = parser.isSet(scraps);
+    options->favorites = parser.isSet(favorites);
+    if (!options->gallery && !options->scraps && !options->favorites) {
+        *error = QStringLiteral("--no-gallery leaves nothing to get without --scraps or "
+                                "--favorites.");
+        return false;
+    }
+    return true;
+}

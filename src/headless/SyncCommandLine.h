@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for.
+struct SyncOptions
+{
+    enum class Command
+    {
+        Sync,
+        Get,
+        Help,
+        Version
+    };
+    Command command = Command::Sync;
+    QString user; // Get: as typed; the job lower-cases it
+    bool gallery = true, scraps = false, favorites = false;
+    QString settingsFile; // empty: vorpl.dat beside the program
+};
+
+// Reads the arguments; on a usage error returns false with the reason.
+class SyncCommandLine final
+{
+    Q_DISABLE_COPY_MOVE(SyncCommandLine)
+
+public:
+    SyncCommandLine() = default;
+
+    bool parse(const QStringList &arguments, SyncOptions *options, QString *error);
+    QString helpText() const { return m_helpText; }
+
+private:
+    QString m_helpText;
+};

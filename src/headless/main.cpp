@@ -1,0 +1,167 @@
+// vorpaline-sync: the Sync all (or a Get) of the window, without a window, for
+// timers and scripts. It reads the settings file and never writes it.
+
+#include "BuildConfig.h"
+#include "app/AppEnvironment.h"
+#include "headless/ConsoleOutput.h"
+#include "headless/HeadlessPrompts.h"
+#include "headless/HeadlessRun.h"
+#include "headless/HeadlessSettings.h"
+#include "headless/HostOverrides.h"
+#include "headless/SignalPipe.h"
+#include "headless/SyncCommandLine.h"
+#include "job/JobState.h"
+#include "job/PlainJobSettings.h"
+#include "job/RunLock.h"
+#include "job/Session.h"
+#include "settings/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+constexpr int CannotRun = 2;
+
+int refuse(ConsoleOutput &output, const QString &text)
+{
+    output.notice(QCoreApplication::applicationName() + QStringLiteral(": ") + text);
+    return CannotRun;
+}
+
+bool tableIsEmpty(const JobState &state)
+{
+    for (const UserEntry &user : state.Users)
+        if (!user.Name.isEmpty())
+            return false;
+    return true;
+}
+
+// Missing and empty files start a Get from the defaults, as the window's first
+// start does; a Sync has no users then, and a file named on the command line
+// must be there.
+bool settingsUsable(const SettingsRead &read, const QString &path, bool named, bool sync,
+                    QString *reason)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (read.status) {
+    case SettingsStatus::Loaded:
+        return true;
+    case SettingsStatus::Missing:
+        if (!sync && !named)
+            return true;
+        *reason = QStringLiteral("settings file %1 does not exist%2.")
+                      .arg(file, sync ? QStringLiteral(": a Sync needs its user list") : QString());
+        return false;
+    case SettingsStatus::Empty:
+        if (!sync)
+            return true;
+        *reason =
+            QStringLiteral("settings file %1 is empty: there are no users to sync.").arg(file);
+        return false;
+    case SettingsStatus::Incompatible:
+        *reason = QStringLiteral("settings file %1 might be incompatible with this version: its "
+                                 "first line is not 130.")
+                      .arg(file);
+        return false;
+    case SettingsStatus::Unreadable:
+        *reason = QStringLiteral("cannot read settings file %1: %2").arg(file, read.error);
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORPALINE_VERSION));
+    ConsoleOutput output(stdout, stderr);
+
+    SyncCommandLine commandLine;
+    SyncOptions options;
+    QString error;
+    if (!commandLine.parse(QCoreApplication::arguments(), &options, &error))
+        return refuse(
+            output,
+            error + QStringLiteral("\nTry '%1 --help'.").arg(QCoreApplication::applicationName()));
+    if (options.command == SyncOptions::Command::Help) {
+        std::fputs(commandLine.helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (options.command == SyncOptions::Command::Version) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()), VORPALINE_VERSION);
+        return 0;
+    }
+
+    EndpointResolver resolver = resolveUnchanged;
+    if (qEnvironmentVariableIsSet(HostOverrides::VariableName)) {
+        const auto overrides =
+            HostOverrides::parse(qEnvironmentVariable(HostOverrides::VariableName), &error);
+        if (!overrides)
+            return refuse(output, error);
+        resolver = overrides->resolver();
+    }
+
+    // A settings file named on the command line brings its folder along: the
+    // default download folder, the temporary file and the lock lie beside it.
+    const bool named = !options.settingsFile.isEmpty();
+    const QString settingsPath =
+        named ? QFileInfo(options.settingsFile).absoluteFilePath()
+              : QDir(QCoreApplication::applicationDirPath()).filePath(SettingsFileName);
+    const QString programFolder = QFileInfo(settingsPath).absolutePath();
+    const bool sync = options.command == SyncOptions::Command::Sync;
+
+    const SettingsRead read = loadSettingsFile(settingsPath);
+    if (!settingsUsable(read, settingsPath, named, sync, &error))
+        return refuse(output, error);
+
+    RunLock lock(programFolder);
+    if (!lock.tryAcquire())
+        return refuse(output, lock.refusal());
+
+    HeadlessPrompts prompts(output);
+    AppEnvironment environment;
+    environment.site = SiteConfig::builtIn();
+    environment.resolver = resolver;
+    environment.programFolder = programFolder;
+    environment.prompts = &prompts;
+    // Never powers the machine off: the shutdown box is ignored.
+    environment.shutdown = [] {};
+
+    PlainJobSettings settings;
+    Session session(environment, settings, output);
+    if (read.status == SettingsStatus::Loaded)
+        applyStoredSettings(read.values, settings, session.state());
+    applyStartUpDefaults(programFolder, settings, session.state());
+    settings.uniqueUser = options.user;
+    settings.getGallery = options.gallery;
+    settings.getScraps = options.scraps;
+    settings.getFavs = options.favorites;
+
+    if (sync && tableIsEmpty(session.state())) {
+        output.notice(
+            QStringLiteral("%1: settings file %2 lists no users: nothing to sync.")
+                .arg(QCoreApplication::applicationName(), QDir::toNativeSeparators(settingsPath)));
+        return 0;
+    }
+
+    HeadlessRun run(session, prompts, output);
+    QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    SignalPipe stopSignals({SIGINT, SIGTERM});
+    QObject::connect(&stopSignals, &SignalPipe::signalReceived, &run, &HeadlessRun::interrupt);
+
+    if (sync)
+        run.startSync();
+    else
+        run.startGet();
+    app.exec();
+    run.cleanUp();
+    return run.exitStatus();
+}
