@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "job/JobRunner.h"
 #include "job/JobState.h"
 #include "job/RunLock.h"
 #include "job/Session.h"
@@ -81,7 +80,7 @@ void MainWindow::wireControls()
     };
     connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
     connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
-    connect(&m_session->jobs(), &JobRunner::jobEnded, this, [this] { m_runLock->release(); });
+    connect(m_session.get(), &Session::jobEnded, this, [this] { m_runLock->release(); });
     connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
     connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
     connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);

@@ -3,7 +3,6 @@
 #include "download/Downloader.h"
 #include "headless/ConsoleOutput.h"
 #include "headless/HeadlessPrompts.h"
-#include "job/JobRunner.h"
 #include "job/JobState.h"
 #include "job/Session.h"
 #include "listing/ListingClient.h"
@@ -19,7 +18,7 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
 {
     connect(&m_session.log(), &EventLog::lineAdded, this,
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
-    connect(&m_session.jobs(), &JobRunner::jobEnded, this, [this] { finish(); });
+    connect(&m_session, &Session::jobEnded, this, [this] { finish(); });
     connect(&m_session.listing(), &ListingClient::userMissing, this,
             [this] { m_userMissing = true; });
 }

@@ -27,6 +27,7 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
                                      m_env.site, m_env.timeouts, m_env.programFolder);
     m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
                                          *m_downloader, m_env.shutdown);
+    connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
 }
 

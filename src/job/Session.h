@@ -47,6 +47,10 @@ public:
     ListingClient &listing() { return *m_listing; }
     Downloader &downloader() { return *m_downloader; }
 
+signals:
+    // The running Get or Sync came to its end.
+    void jobEnded();
+
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name) const;
 
