@@ -73,9 +73,12 @@ void MainWindow::wireControls()
     // A run without a window may be using the temporary file of this folder.
     m_runLock = std::make_unique<RunLock>(m_env.programFolder);
     const auto locked = [this](void (Session::*start)()) {
-        if (m_runLock->tryAcquire())
+        if (m_runLock->tryAcquire()) {
             (m_session.get()->*start)();
-        else
+            // A click that started nothing (no name, no folder, no users) keeps no lock.
+            if (!m_session->isJobRunning())
+                m_runLock->release();
+        } else
             AddEvent(m_runLock->refusal(), LogRed);
     };
     connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });

@@ -123,14 +123,14 @@ void JobRunner::ProcessNextFolder()
         return;
     }
     // The Get is over; its last line is the folder's own summary.
-    emit jobEnded();
+    endJob();
 }
 
 void JobRunner::onUserMissing()
 {
     // A Get ends with the missing user; a Sync goes on with the next one.
     if (!m_state.Synching) {
-        emit jobEnded();
+        endJob();
         return;
     }
     m_state.PageNumber = 0;
@@ -159,7 +159,7 @@ void JobRunner::ProcessNextUser()
                 if (m_shutdown)
                     m_shutdown();
             }
-            emit jobEnded();
+            endJob();
             return;
         }
         const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
@@ -178,8 +178,15 @@ void JobRunner::supersedeRunningJob()
     m_downloader.abort();
 }
 
+void JobRunner::endJob()
+{
+    m_running = false;
+    emit jobEnded();
+}
+
 void JobRunner::startFolder(const QString &folder)
 {
+    m_running = true;
     m_state.CurrentFolder = folder;
     m_log.AddEvent(QStringLiteral("Listing ") + m_state.CurrentUser + QStringLiteral("'s ") +
                        folder + QStringLiteral("..."),

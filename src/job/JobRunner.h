@@ -27,6 +27,8 @@ public:
     void Sync(); // click of "Sync all"
     void ProcessNextFolder();
     void ProcessNextUser();
+    // A Get or Sync has started and not yet ended.
+    bool isRunning() const { return m_running; }
 
 signals:
     // The job came to its end: the Get's last folder, or "Synching done.".
@@ -37,6 +39,7 @@ private:
     void onPageGivenUp();
     void supersedeRunningJob();
     void startFolder(const QString &folder);
+    void endJob();
 
     JobState &m_state;
     JobSettings &m_settings;
@@ -45,4 +48,5 @@ private:
     ListingClient &m_listing;
     Downloader &m_downloader;
     ShutdownRequest m_shutdown;
+    bool m_running = false;
 };

@@ -57,6 +57,11 @@ void Session::Sync()
     m_jobs->Sync();
 }
 
+bool Session::isJobRunning() const
+{
+    return m_jobs->isRunning();
+}
+
 void Session::checkForUpdate()
 {
     m_update->UpdCheck();

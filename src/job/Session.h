@@ -33,6 +33,7 @@ public:
 
     void Get();
     void Sync();
+    bool isJobRunning() const;
     // Logs "Checking for update..." and asks the update host.
     void checkForUpdate();
     // The delay or the no-wait mode changed: a running pause looks again.
