@@ -176,6 +176,7 @@ void JobRunner::supersedeRunningJob()
     // Nothing of an earlier job may run once a new one has started.
     m_listing.abort();
     m_downloader.abort();
+    m_running = false;
 }
 
 void JobRunner::endJob()
