@@ -37,20 +37,6 @@ QStringList filesIn(const QString &folder)
 
 } // namespace
 
-TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
-{
-    const QString host = u"files.test.invalid"_s;
-    EXPECT_EQ(fileRequestPath(u"http://files.test.invalid/art/a/1.a.b.png"_s, host),
-              u"/art/a/1.a.b.png"_s);
-    // Only the count matters, not the characters.
-    EXPECT_EQ(fileRequestPath(u"http://xxxxxxxxxxxxxxxxxx/p"_s, host), u"/p"_s);
-    EXPECT_EQ(fileRequestPath(u"http://short"_s, host), QString());
-
-    EXPECT_EQ(
-        fileRequestText(u"/art/a/1.png"_s, u"files.example"_s),
-        u"GET /art/a/1.png HTTP/1.0\r\nHost: files.example\r\nConnection: Keep-Alive\r\n\r\n"_s);
-}
-
 TEST(ReplyHeader, ParsesStatusSizeAndLength)
 {
     // "code|reason|size|header length" of a complete header.
@@ -93,15 +79,6 @@ TEST(ReplyHeader, ParsesStatusSizeAndLength)
             << cut;
 }
 
-TEST(ReplyHeader, SizeTextInsideAChunk)
-{
-    EXPECT_EQ(contentLengthInChunk("xx Content-Length: 99\r\nyy"), 99);
-    EXPECT_EQ(contentLengthInChunk("Content-Length:12"), 12);                // no CR before the end
-    EXPECT_EQ(contentLengthInChunk("content-length: 99\r\n"), std::nullopt); // exact case
-    EXPECT_EQ(contentLengthInChunk("Content-Length: lots\r\n"), std::nullopt);
-    EXPECT_EQ(contentLengthInChunk("nothing here"), std::nullopt);
-}
-
 TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
 {
     const QList<std::pair<QString, double>> numbers = {
@@ -142,55 +119,6 @@ TEST(SizeLimit, MegabyteFigureTwoDecimalsHalvesToEvenShortest)
     for (const auto &[bytes, figure] : cases)
         EXPECT_EQ(megabyteFigure(bytes), figure) << bytes;
     EXPECT_EQ(megabyteFigure(3670016, u','), u"3,5"_s);
-}
-
-TEST(DownloadTexts, LinesAndCaptions)
-{
-    const QList<std::pair<QString, const char *>> texts = {
-        {retrievingLine("x.png", 2, 12), "Retrieving x.png (3/12)..."},
-        // A name holding a placeholder is taken as it is.
-        {retrievingLine("%1%2.png", 0, 1), "Retrieving %1%2.png (1/1)..."},
-        {queueCaption("bob", "gallery", 25, false), "Vorpaline 1.38b: bob's gallery (25%)"},
-        {queueCaption("bob", "gallery", 25, true), "bob's gallery (25%)"},
-        {folderDoneCaption("bob", "scraps", false), "Vorpaline 1.38b: bob's scraps done OK"},
-        {folderDoneCaption("bob", "favorites", true),
-         "Vorpaline 1.38b: bob's favorites done with errors"},
-        {folderDoneLine(1, false), "Succesfully retrieved 1 submissions."},
-        {folderDoneLine(7, true), "Retrieved only 7 submissions, see the log for errors."},
-        {sizeLimitLine(3670016), "Filesize (3.5) exceeds rule. Skipping."},
-        {fileProgressCaption(12, "Tom & Jerry", 99999), "12% of \"Tom && Jerry\" (97 KB)"},
-        {overLongText(100, 150, "Tom & Jerry"),
-         "Received more data than expected:\r\nRight size: 100. Got: 150\r\n"
-         "Tom & Jerry will certainly be screwed."},
-        {speedCaption(1048576, 4.0), "Speed: 256Kb/s"},
-        {speedCaption(1000, 0.0), "Speed: 976Kb/s"}, // no division by zero
-        {speedCaption(1000, -3.0), "Speed: 976Kb/s"},
-        {bytesDownloadedCaption(123456), "123456 bytes downloaded."},
-        {refusalLine(503, "Service Unavailable", "/a/b.png"),
-         "GS said 503 service unavailable on /a/b.png"},
-        {refusalLine(418, QString(), "/p"), "GS said 418 on /p"},
-        // Whole seconds left, counted up.
-        {waitingCaption(10, 2.4), "Waiting a bit (8s)"},
-        {waitingCaption(10, 0.0), "Waiting a bit (11s)"},
-        {waitingCaption(10, 9.99), "Waiting a bit (1s)"},
-        {waitingCaption(10, 10.0), "Waiting a bit (1s)"},
-        {waitingCaption(10, 10.5), "Waiting a bit (0s)"},
-        {waitingCaption(5, 7.2), "Waiting a bit (-2s)"},
-    };
-    for (const auto &[text, expected] : texts)
-        EXPECT_EQ(text, QString::fromUtf8(expected));
-}
-
-TEST(DownloadTexts, Percentages)
-{
-    const QList<std::tuple<int, int, int>> queue = {{2, 12, 25}, {0, 1, 100}, {0, 3, 33},
-                                                    {1, 3, 66},  {2, 3, 100}, {0, 0, 0}};
-    for (const auto &[index, count, percent] : queue)
-        EXPECT_EQ(queuePercent(index, count), percent) << index << "/" << count;
-    const QList<std::tuple<qint64, qint64, int>> file = {
-        {50, 200, 25}, {199, 200, 99}, {10, -1, 0}, {10, 0, 0}, {300, 200, 100}};
-    for (const auto &[done, size, percent] : file)
-        EXPECT_EQ(filePercent(done, size), percent) << done << "/" << size;
 }
 
 TEST(FileStore, ReplacesWholeOrLeavesTheOldFileAndNoLeftovers)
