@@ -114,32 +114,6 @@ protected:
 
 } // namespace
 
-// Data sent before the peer closed arrives first, while State still reads
-// connected; data left unread is announced once and still readable at the close.
-TEST_F(TcpClientSocketTest, DataSentBeforeThePeerClosedArrivesFirst)
-{
-    for (const bool readOnArrival : {true, false}) {
-        SCOPED_TRACE(readOnArrival);
-        Server server;
-        const QByteArray reply = readOnArrival ? "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(100000, 'x')
-                                               : QByteArray("tail");
-        server.onAccept = Server::sendAndClose(reply);
-        ports[GoodHost] = server.port();
-        socket->disconnect();
-        Recorder recorder(*socket);
-        recorder.readOnArrival = readOnArrival;
-        recorder.onClosed = [&] { recorder.received += socket->getBytes(); };
-
-        connectTo(GoodHost);
-        ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
-        EXPECT_EQ(recorder.received, reply);
-        EXPECT_EQ(recorder.events.last(), u"close 8"_s);
-        EXPECT_EQ(recorder.events.count(u"data 7"_s), recorder.events.size() - 2);
-        EXPECT_TRUE(readOnArrival || recorder.events.size() == 3);
-        EXPECT_EQ(socket->state(), TcpClientSocket::StateClosing);
-    }
-}
-
 TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
 {
     Recorder recorder(*socket);

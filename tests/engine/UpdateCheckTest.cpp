@@ -64,19 +64,6 @@ TEST(UpdateCheck, EachReplyGivesOneVerdictLine)
     }
 }
 
-TEST(UpdateCheck, TwoPiecesGiveTwoVerdicts)
-{
-    UpdateFixture f;
-    f.host.setPaced(true);
-    f.host.setReply({QByteArray("HTTP/1.0 200 OK\r\n\r\n13"), QByteArray("9")});
-    f.check();
-    ASSERT_TRUE(waitUntil([&] { return f.engine.log().lineCount() >= 2; }));
-    EXPECT_EQ(f.engine.colouredLines(), (QStringList{Checking, NoUpdates})); // "\n13"
-    ASSERT_TRUE(f.host.sendNextPiece());
-    ASSERT_TRUE(waitUntil([&] { return f.engine.log().lineCount() >= 3; }));
-    EXPECT_EQ(f.engine.colouredLines(), (QStringList{Checking, NoUpdates, newVersion("9")}));
-}
-
 // Not found and timed out stay in the log; any other failure opens the report.
 TEST(UpdateCheck, FailuresLogOrReportOnce)
 {

@@ -49,57 +49,6 @@ struct SaveRoot
 
 } // namespace
 
-TEST(DownloadFolders, PlanFollowsLayoutAndCommonFavorites)
-{
-    const struct
-    {
-        const char *save;
-        bool common;
-        int layout;
-        const char *folder;
-        QString planned;    // "" when nothing can be planned
-        QStringList levels; // below "/D/Art/"
-    } rows[] = {
-        {"/D/Art", true, 0, "scraps", "mossfern/scraps", {"mossfern", "mossfern/scraps"}},
-        {"/D/Art", true, 1, "scraps", "mossfern-scraps", {"mossfern-scraps"}},
-        {"/D/Art", true, 2, "scraps", "", {""}},
-        // Common favorites ignore the layout, whichever it is.
-        {"/D/Art", true, 0, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", true, -1, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", false, 0, "favorites", "mossfern/favorites", {"mossfern", "mossfern/favorites"}},
-        {"/D/Art", true, 1, "Favorites", "mossfern-Favorites", {"mossfern-Favorites"}},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(QStringLiteral("%1 %2 %3")
-                         .arg(row.layout)
-                         .arg(row.common)
-                         .arg(row.folder)
-                         .toStdString());
-        const FolderPlan plan =
-            planDownloadFolder(request(QString::fromLatin1(row.save), u"/D/Art/favorites"_s,
-                                       row.common, row.layout, QString::fromLatin1(row.folder)));
-        QStringList levels;
-        for (const QString &level : row.levels)
-            levels.append("/D/Art/" + level);
-        EXPECT_EQ(plan.folder, "/D/Art/" + row.planned);
-        EXPECT_EQ(plan.levels, levels);
-        EXPECT_EQ(plan.savePath, u"/D/Art/"_s);
-        EXPECT_EQ(plan.favPath, u"/D/Art/favorites/"_s);
-    }
-    const FolderPlan none =
-        planDownloadFolder(request(u"/D/Art"_s, u"/D/Art/favorites"_s, true, -1, u"gallery"_s));
-    EXPECT_EQ(none.folder, QString());
-    EXPECT_TRUE(none.levels.isEmpty());
-
-    // Both texts get exactly one final separator.
-    for (const auto &[in, out] : {std::pair{"/D/Art/", "/D/Art/"}, {"", "/"}, {"Art", "Art/"}}) {
-        const FolderPlan plan = planDownloadFolder(
-            request(QString::fromLatin1(in), QString::fromLatin1(in), true, 1, u"gallery"_s));
-        EXPECT_EQ(plan.savePath, QString::fromLatin1(out)) << in;
-        EXPECT_EQ(plan.favPath, QString::fromLatin1(out)) << in;
-    }
-}
-
 // Nothing is created above or beside what was asked for, and a user name of
 // ".." cannot lead creation out of the save folder.
 TEST(DownloadFolders, FailedCreationIsReportedAndCreatesNoParents)

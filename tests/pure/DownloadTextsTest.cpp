@@ -37,48 +37,6 @@ QStringList filesIn(const QString &folder)
 
 } // namespace
 
-TEST(ReplyHeader, ParsesStatusSizeAndLength)
-{
-    // "code|reason|size|header length" of a complete header.
-    const auto summary = [](const ReplyHeader &h) -> QString {
-        switch (h.status) {
-        case ReplyHeader::Status::Incomplete:
-            return u"incomplete"_s;
-        case ReplyHeader::Status::Malformed:
-            return u"malformed"_s;
-        default:
-            return u"%1|%2|%3|%4"_s.arg(h.statusCode)
-                .arg(h.reason, h.contentLength ? QString::number(*h.contentLength) : u"-"_s)
-                .arg(h.headerLength);
-        }
-    };
-    const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Length: 1234\r\nX: y\r\n\r\nBODY";
-    const QList<std::pair<QByteArray, QString>> cases = {
-        {ok, u"200|OK|1234|%1"_s.arg(ok.indexOf("BODY"))},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 12", "incomplete"}, // no blank line yet
-        {"HT", "incomplete"},
-        {"", "incomplete"},
-        {"HTTP/1.0 200 OK\r\n\r\n", "200|OK|-|19"},
-        {"HTTP/1.0 200 OK\r\ncontent-length:  7 \r\n\r\n", "200|OK|7|40"}, // any case
-        {"HTTP/1.0 200 OK\r\nContent-Length: 7x\r\n\r\n", "200|OK|-|39"},
-        {"HTTP/1.1 404 Not Found\r\n\r\n", "404|Not Found|-|26"},
-        {"HTTP/1.1 503\r\n\r\n", "503||-|16"},
-        {"<html>hello</html>\r\n\r\n", "malformed"},
-        {"HTTP/1.1 OK\r\n\r\n", "malformed"},
-        {"HTTP/1.1 200 OK\r\n" + QByteArray(MaxReplyHeaderBytes, 'x'), "malformed"}, // endless
-    };
-    for (const auto &[data, expected] : cases)
-        EXPECT_EQ(summary(parseReplyHeader(data)), expected) << data.left(60).toStdString();
-
-    // Split anywhere, the header stays incomplete until the blank line.
-    const QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
-    const qsizetype blank = reply.indexOf("\r\n\r\n") + 4;
-    for (qsizetype cut = 0; cut < reply.size(); ++cut)
-        EXPECT_EQ(summary(parseReplyHeader(reply.left(cut))),
-                  cut < blank ? u"incomplete"_s : u"200|OK|5|%1"_s.arg(blank))
-            << cut;
-}
-
 TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
 {
     const QList<std::pair<QString, double>> numbers = {
@@ -101,24 +59,6 @@ TEST(SizeLimit, LeadingNumberAndTheLimitItSets)
     for (const auto &[limit, bytes, exceeds] : sizes)
         EXPECT_EQ(exceedsSizeLimit(sizeLimitBytes(limit), bytes), exceeds)
             << limit.toStdString() << " " << bytes;
-}
-
-TEST(SizeLimit, MegabyteFigureTwoDecimalsHalvesToEvenShortest)
-{
-    const QList<std::pair<qint64, QString>> cases = {
-        {3670016, "3.5"}, // 3.5 MB
-        {1048576, "1"},   // whole megabytes have no decimals
-        {0, "0"},
-        {1048576 + 10486, "1.01"}, // 1.0100002
-        {1048576 + 5243, "1.01"},  // 1.0050001: just above the half
-        {131072, "0.12"},          // 0.125 exactly: half goes to the even 0.12
-        {393216, "0.38"},          // 0.375 exactly: half goes to the even 0.38
-        {5242880 + 5242, "5"},     // 5.004999: rounds down
-        {2147483647, "2048"},
-    };
-    for (const auto &[bytes, figure] : cases)
-        EXPECT_EQ(megabyteFigure(bytes), figure) << bytes;
-    EXPECT_EQ(megabyteFigure(3670016, u','), u"3,5"_s);
 }
 
 TEST(FileStore, ReplacesWholeOrLeavesTheOldFileAndNoLeftovers)

@@ -83,31 +83,7 @@ const QStringList AliceFile =
           u"getgeneral=1|getmature=1|commonfavs=1|getadult=0|shutdown=0|maxsize=0|"
           u"savepath=D:\\Art|favpath=D:\\Art\\favorites|urlfix=0"_s);
 
-constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-QFileDevice::Permissions permissions(const QString &path)
-{
-    const auto any = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                     QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    return QFile::permissions(path) & any;
-}
-
 } // namespace
-
-TEST(SettingsText, WritesTheOneUserExampleByteForByte)
-{
-    EXPECT_EQ(settingsText(aliceSnapshot()), crlfLines(AliceFile));
-
-    // With no option selected the index lines are left out.
-    SettingsSnapshot snapshot = aliceSnapshot();
-    snapshot.nameMode = -1;
-    snapshot.folderMode = -1;
-    QStringList expected = AliceFile;
-    expected.removeAll(u"namemode=1"_s);
-    expected.removeAll(u"foldermode=1"_s);
-    EXPECT_EQ(settingsText(snapshot), crlfLines(expected));
-}
 
 TEST(SettingsText, ValuesCannotBreakIntoLinesOfTheirOwn)
 {
@@ -121,32 +97,6 @@ TEST(SettingsText, ValuesCannotBreakIntoLinesOfTheirOwn)
     ASSERT_EQ(read.values.users.size(), 1);
     EXPECT_EQ(read.values.users[0].Name, u"eveusername=mallory"_s);
     EXPECT_EQ(read.values.shutdown, 0);
-}
-
-TEST(SettingsText, FlagLinesGoToTheUserNamedAboveThem)
-{
-    const auto rows = [](const SettingsRead &read) {
-        QStringList texts;
-        for (const UserEntry &user : read.values.users)
-            texts << QString::fromLatin1(user.Scraps ? "[S" : "[ ") + (user.Favs ? "F]" : " ]") +
-                         user.Name;
-        return texts;
-    };
-    // Keys ignore letter case but not blanks.
-    SettingsRead read = readLines(
-        lines(u"130|USERNAME=Bob|GetScraps=True|CookieA=secret|cookieb =ignored|username =carl"_s));
-    EXPECT_EQ(rows(read), QStringList{"[S ]Bob"});
-    EXPECT_EQ(read.values.cookieA, u"secret"_s);
-    EXPECT_FALSE(read.values.cookieB);
-    // An empty name is skipped: the flags after it still belong to b.
-    read = readLines(
-        lines(u"130|username=a|getfavs=True|username=b|getscraps=True|username=|getfavs=True"_s));
-    EXPECT_EQ(rows(read), (QStringList{"[ F]a", "[SF]b"}));
-    // Other line ends.
-    read = readSettingsText("130\nusername=a\rgetfavs=True\r\ndelay=20");
-    EXPECT_EQ(read.status, SettingsStatus::Loaded);
-    EXPECT_EQ(rows(read), QStringList{"[ F]a"});
-    EXPECT_EQ(read.values.delay, 20);
 }
 
 TEST(SettingsText, StopsAtTheTableEndAndKeepsSurplusFlagsAway)
@@ -163,31 +113,6 @@ TEST(SettingsText, StopsAtTheTableEndAndKeepsSurplusFlagsAway)
     EXPECT_EQ(read.values.users.last().Name, u"user1023"_s);
     for (const UserEntry &user : read.values.users)
         ASSERT_FALSE(user.Scraps || user.Favs) << user.Name.toStdString();
-}
-
-TEST(SettingsFile, IsWrittenForItsOwnerOnly)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(SettingsFileName);
-    QString error;
-    ASSERT_TRUE(saveSettingsFile(path, "130\r\n", &error)) << error.toStdString();
-    EXPECT_EQ(permissions(path), OwnerOnly);
-
-    // An existing file that others could read is replaced by an owner-only one.
-    QFile::setPermissions(path, OwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    ASSERT_TRUE(saveSettingsFile(path, crlfLines(AliceFile), &error)) << error.toStdString();
-    EXPECT_EQ(permissions(path), OwnerOnly);
-    EXPECT_EQ(fileBytes(path), crlfLines(AliceFile));
-
-    QFile::setPermissions(path, OwnerOnly | QFileDevice::ReadOther);
-    ASSERT_TRUE(clearSettingsFile(path, &error)) << error.toStdString();
-    EXPECT_EQ(QFileInfo(path).size(), 0);
-    EXPECT_EQ(permissions(path), OwnerOnly);
-
-    const QString fresh = dir.filePath(u"other.dat"_s);
-    ASSERT_TRUE(clearSettingsFile(fresh, &error));
-    EXPECT_TRUE(QFileInfo::exists(fresh));
-    EXPECT_EQ(permissions(fresh), OwnerOnly);
 }
 
 TEST(SettingsFile, FailedSaveReportsAndKeepsTheOldFile)

@@ -66,7 +66,7 @@ TEST(Settings, TheWindowSavesItsControlsByteForByteOnlyForItsOwner)
     EXPECT_EQ(readFile(again.settingsFilePath()), AliceFile);
 }
 
-TEST(Settings, UnreadableOrUnwritableSettingsAreReportedAndTheProgramGoesOn)
+TEST(Settings, AFailedSaveIsReportedAndTheProgramGoesOn)
 {
     TestWindow test;
     test.writeSettings(AliceFile);
@@ -88,8 +88,10 @@ TEST(Settings, UnreadableOrUnwritableSettingsAreReportedAndTheProgramGoesOn)
     EXPECT_EQ(readFile(window.settingsFilePath()), before);
     window.unload(); // still working: the next save has the new user
     EXPECT_TRUE(readFile(window.settingsFilePath()).contains("username=carol\r\n"));
+}
 
-    // A settings file that cannot be read is reported.
+TEST(Settings, AnUnreadableFileIsReported)
+{
     TestWindow unreadable;
     unreadable.writeSettings(AliceFile);
     QFile::setPermissions(unreadable.path(SettingsFileName), QFileDevice::WriteOwner);
