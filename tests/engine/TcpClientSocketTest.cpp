@@ -1,18 +1,12 @@
 #include "platform/TcpClientSocket.h"
 #include "TestWaits.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <functional>
 #include <memory>
@@ -22,7 +16,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString GoodHost = u"good.test.invalid"_s;
-const QString OtherHost = u"other.test.invalid"_s;
 const QString MissingHost = u"missing.test.invalid"_s;
 
 // A loopback server; onAccept runs for each new connection.
@@ -45,11 +38,6 @@ public:
     }
     quint16 port() const { return server.serverPort(); }
 
-    static void echo(QTcpSocket *peer)
-    {
-        QObject::connect(peer, &QTcpSocket::readyRead, peer,
-                         [peer] { peer->write(peer->readAll()); });
-    }
     static std::function<void(QTcpSocket *)> sendAndClose(const QByteArray &bytes)
     {
         return [bytes](QTcpSocket *peer) {
@@ -124,135 +112,7 @@ protected:
     }
 };
 
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
 } // namespace
-
-TEST_F(TcpClientSocketTest, EveryByteIsOneCharacterBothWays)
-{
-    Server server;
-    server.onAccept = Server::echo;
-    ports[GoodHost] = server.port();
-    Recorder recorder(*socket);
-    QString all;
-    for (int code = 0; code < 256; ++code)
-        all += QChar(code);
-    recorder.onConnected = [&] { socket->sendData(all); };
-
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return recorder.received.size() >= 256; }));
-    EXPECT_EQ(recorder.events.first(), u"connect 7"_s);
-    EXPECT_EQ(QString::fromLatin1(recorder.received), all);
-}
-
-// Data sent before the peer closed arrives first, while State still reads
-// connected; data left unread is announced once and still readable at the close.
-TEST_F(TcpClientSocketTest, DataSentBeforeThePeerClosedArrivesFirst)
-{
-    for (const bool readOnArrival : {true, false}) {
-        SCOPED_TRACE(readOnArrival);
-        Server server;
-        const QByteArray reply = readOnArrival ? "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(100000, 'x')
-                                               : QByteArray("tail");
-        server.onAccept = Server::sendAndClose(reply);
-        ports[GoodHost] = server.port();
-        socket->disconnect();
-        Recorder recorder(*socket);
-        recorder.readOnArrival = readOnArrival;
-        recorder.onClosed = [&] { recorder.received += socket->getBytes(); };
-
-        connectTo(GoodHost);
-        ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
-        EXPECT_EQ(recorder.received, reply);
-        EXPECT_EQ(recorder.events.last(), u"close 8"_s);
-        EXPECT_EQ(recorder.events.count(u"data 7"_s), recorder.events.size() - 2);
-        EXPECT_TRUE(readOnArrival || recorder.events.size() == 3);
-        EXPECT_EQ(socket->state(), TcpClientSocket::StateClosing);
-    }
-}
-
-TEST_F(TcpClientSocketTest, FailuresCarryTheirWinsockNumbers)
-{
-    ports[GoodHost] = closedPort();
-    struct Case
-    {
-        QString host;
-        int number;
-    };
-    const Case cases[] = {{GoodHost, SocketError::Refused},
-                          {MissingHost, SocketError::HostNotFound}};
-    for (const Case &c : cases) {
-        Recorder recorder(*socket);
-        connectTo(c.host);
-        ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); })) << c.host.toStdString();
-        EXPECT_EQ(recorder.events, QStringList{u"error %1"_s.arg(c.number)});
-        EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
-        socket->disconnect();
-    }
-}
-
-// A listening socket whose accept queue is full drops further handshakes, so
-// a connection attempt to it stays pending: the component's own time-out ends it.
-TEST_F(TcpClientSocketTest, ConnectionThatNeverCompletesTimesOut)
-{
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
-    const quint16 port = ntohs(address.sin_port);
-
-    std::vector<std::unique_ptr<QTcpSocket>> fillers;
-    bool full = false;
-    while (!full && fillers.size() < 8) {
-        fillers.push_back(std::make_unique<QTcpSocket>());
-        fillers.back()->connectToHost(QHostAddress::LocalHost, port);
-        full = !fillers.back()->waitForConnected(1500);
-    }
-    if (!full) {
-        ::close(listener);
-        GTEST_SKIP() << "this system completes handshakes beyond the accept queue";
-    }
-
-    ports[GoodHost] = port;
-    socket->setConnectTimeout(300);
-    Recorder recorder(*socket);
-    QElapsedTimer timer;
-    timer.start();
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
-    EXPECT_EQ(recorder.events, QStringList{u"error 10060"_s});
-    EXPECT_GE(timer.elapsed(), 250);
-    EXPECT_EQ(socket->state(), TcpClientSocket::StateError);
-    fillers.clear();
-    ::close(listener);
-}
-
-TEST_F(TcpClientSocketTest, TheConnectTimeOutDoesNotTouchAnOpenConnection)
-{
-    Server server;
-    ports[GoodHost] = server.port();
-    socket->setConnectTimeout(100);
-    Recorder recorder(*socket);
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
-    bool later = false;
-    QTimer::singleShot(400, [&later] { later = true; });
-    ASSERT_TRUE(waitUntil([&] { return later; }));
-    EXPECT_EQ(recorder.events, QStringList{u"connect 7"_s});
-    EXPECT_EQ(socket->state(), TcpClientSocket::StateConnected);
-}
 
 TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
 {
@@ -287,58 +147,6 @@ TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
     socket->close();
     drainPostedEvents();
     EXPECT_TRUE(recorder.events.isEmpty());
-}
-
-TEST_F(TcpClientSocketTest, HandlersMayReconnectFromInsideEveryEvent)
-{
-    Server first;
-    first.onAccept = Server::sendAndClose("first");
-    Server second;
-    second.onAccept = Server::sendAndClose("second");
-    ports[GoodHost] = first.port();
-    ports[OtherHost] = second.port();
-    Recorder recorder(*socket);
-
-    // From DataArrival: the first connection's close must not follow.
-    bool switched = false;
-    recorder.onData = [&] {
-        if (!switched) {
-            switched = true;
-            connectTo(OtherHost);
-        }
-    };
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
-    drainPostedEvents();
-    EXPECT_EQ(recorder.received, QByteArray("firstsecond"));
-    EXPECT_EQ(recorder.events,
-              (QStringList{"connect 7", "data 7", "connect 7", "data 7", "close 8"}));
-
-    // From Close: a fresh connection, three times over.
-    recorder.events.clear();
-    recorder.received.clear();
-    recorder.onData = nullptr;
-    int closes = 0;
-    recorder.onClosed = [&] {
-        if (++closes < 3)
-            connectTo(GoodHost);
-    };
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return closes == 3; }));
-    drainPostedEvents();
-    EXPECT_EQ(recorder.received, QByteArray("firstfirstfirst"));
-    EXPECT_EQ(recorder.events.count(u"connect 7"_s), 3);
-    EXPECT_EQ(recorder.events.count(u"close 8"_s), 3);
-
-    // From Error: a refused connection followed by a good one.
-    recorder.events.clear();
-    recorder.received.clear();
-    recorder.onClosed = nullptr;
-    ports[MissingHost] = closedPort();
-    recorder.onError = [&](int) { connectTo(GoodHost); };
-    connectTo(MissingHost);
-    ASSERT_TRUE(waitUntil([&] { return recorder.closed(); }));
-    EXPECT_EQ(recorder.events, (QStringList{"error 10061", "connect 7", "data 7", "close 8"}));
 }
 
 // The file side pumps events inside its data handler (the pause between

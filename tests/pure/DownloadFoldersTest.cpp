@@ -1,13 +1,10 @@
 #include "naming/DownloadFolders.h"
-#include "TestWindow.h"
+#include "job/PlainJobSettings.h"
 #include "naming/UserNames.h"
 #include "platform/FileSystem.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,100 +49,6 @@ struct SaveRoot
 };
 
 } // namespace
-
-TEST(DownloadFolders, PlanFollowsLayoutAndCommonFavorites)
-{
-    const struct
-    {
-        const char *save;
-        bool common;
-        int layout;
-        const char *folder;
-        QString planned;    // "" when nothing can be planned
-        QStringList levels; // below "/D/Art/"
-    } rows[] = {
-        {"/D/Art", true, 0, "scraps", "mossfern/scraps", {"mossfern", "mossfern/scraps"}},
-        {"/D/Art", true, 1, "scraps", "mossfern-scraps", {"mossfern-scraps"}},
-        {"/D/Art", true, 2, "scraps", "", {""}},
-        // Common favorites ignore the layout, whichever it is.
-        {"/D/Art", true, 0, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", true, 1, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", true, 2, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", true, -1, "favorites", "favorites/", {"favorites/"}},
-        {"/D/Art", true, 1, "gallery", "mossfern-gallery", {"mossfern-gallery"}},
-        {"/D/Art", false, 1, "favorites", "mossfern-favorites", {"mossfern-favorites"}},
-        {"/D/Art", false, 0, "favorites", "mossfern/favorites", {"mossfern", "mossfern/favorites"}},
-        {"/D/Art/", true, 1, "gallery", "mossfern-gallery", {"mossfern-gallery"}},
-        {"/D/Art", true, 1, "Favorites", "mossfern-Favorites", {"mossfern-Favorites"}},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(QStringLiteral("%1 %2 %3")
-                         .arg(row.layout)
-                         .arg(row.common)
-                         .arg(row.folder)
-                         .toStdString());
-        const FolderPlan plan =
-            planDownloadFolder(request(QString::fromLatin1(row.save), u"/D/Art/favorites"_s,
-                                       row.common, row.layout, QString::fromLatin1(row.folder)));
-        QStringList levels;
-        for (const QString &level : row.levels)
-            levels.append("/D/Art/" + level);
-        EXPECT_EQ(plan.folder, "/D/Art/" + row.planned);
-        EXPECT_EQ(plan.levels, levels);
-        EXPECT_EQ(plan.savePath, u"/D/Art/"_s);
-        EXPECT_EQ(plan.favPath, u"/D/Art/favorites/"_s);
-    }
-    const FolderPlan none =
-        planDownloadFolder(request(u"/D/Art"_s, u"/D/Art/favorites"_s, true, -1, u"gallery"_s));
-    EXPECT_EQ(none.folder, QString());
-    EXPECT_TRUE(none.levels.isEmpty());
-
-    // Both texts get exactly one final separator.
-    for (const auto &[in, out] : {std::pair{"/D/Art/", "/D/Art/"}, {"", "/"}, {"Art", "Art/"}}) {
-        const FolderPlan plan = planDownloadFolder(
-            request(QString::fromLatin1(in), QString::fromLatin1(in), true, 1, u"gallery"_s));
-        EXPECT_EQ(plan.savePath, QString::fromLatin1(out)) << in;
-        EXPECT_EQ(plan.favPath, QString::fromLatin1(out)) << in;
-    }
-}
-
-TEST(DownloadFolders, CreatesOnlyWhatIsMissingAndOnlyWhenAsked)
-{
-    const struct
-    {
-        bool common;
-        int layout;
-        const char *folder;
-        QStringList created; // relative to the temporary folder
-    } rows[] = {
-        {false, 0, "scraps", {"save", "save/mossfern", "save/mossfern/scraps"}},
-        {false, 1, "scraps", {"save", "save/mossfern-scraps"}},
-        {false, 2, "scraps", {"save"}},
-        {true, 0, "favorites", {"favs", "save"}},
-        {false, 1, "favorites", {"save", "save/mossfern-favorites"}},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(QStringLiteral("%1 %2").arg(row.layout).arg(row.folder).toStdString());
-        SaveRoot root;
-        const FolderPlan plan =
-            planDownloadFolder(request(root.path(u"save"_s), root.path(u"favs"_s), row.common,
-                                       row.layout, QString::fromLatin1(row.folder)));
-        EXPECT_EQ(root.folders(), QStringList{u"save"_s}); // planning creates nothing
-        QString error = u"stale"_s;
-        EXPECT_TRUE(createDownloadFolder(plan, &error));
-        EXPECT_TRUE(error.isEmpty());
-        EXPECT_TRUE(FileSystem::FolderExists(plan.folder));
-        EXPECT_EQ(root.folders(), row.created);
-        // A second call finds everything in place.
-        EXPECT_TRUE(createDownloadFolder(plan, &error));
-        // Callers always join with a separator, also after a final one.
-        const QString joined = plan.folder + QDir::separator() + u"pic.png"_s;
-        QFile file(joined);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        EXPECT_TRUE(FileSystem::FileExists(joined));
-    }
-}
 
 // Nothing is created above or beside what was asked for, and a user name of
 // ".." cannot lead creation out of the save folder.
@@ -223,21 +126,15 @@ TEST(DownloadFolders, UnsafeUserNamesGetNoFolder)
     EXPECT_EQ(root.folders(), (QStringList{u"outside-scraps"_s, u"save"_s, u"save/a"_s}));
 }
 
-TEST(DownloadFolders, MakeDLFolderUsesTheWindowSettings)
+TEST(DownloadFolders, MakeDLFolderUsesTheSettingsAndWritesTheFoldersBack)
 {
-    TestWindow test;
-    MainWindow &window = test.open();
-    auto *path = window.findChild<QLineEdit *>(u"Txt_Path"_s);
-    auto *favPath = window.findChild<QLineEdit *>(u"Txt_Favpath"_s);
-    ASSERT_TRUE(path && favPath);
-    window.findChild<QCheckBox *>(u"Chk_Commonfavs"_s)->setChecked(true);
-    window.findChild<QAbstractButton *>(u"Option2_0"_s)->setChecked(true);
-
+    PlainJobSettings settings;
+    settings.folderLayout = 0;
     QTemporaryDir temp;
     const QString favs = temp.filePath(u"favs"_s);
-    path->setText(temp.path());
-    favPath->setText(favs);
-    JobState &state = window.state();
+    settings.savePath = temp.path();
+    settings.favPath = favs;
+    JobState state;
     state.CurrentUser = u"mossfern"_s;
     state.CurrentFolder = u"gallery"_s;
 
@@ -245,21 +142,21 @@ TEST(DownloadFolders, MakeDLFolderUsesTheWindowSettings)
     const QString expected = temp.path() + u"/mossfern/gallery"_s;
     for (const bool create : {false, true}) {
         QString error = u"stale"_s;
-        EXPECT_EQ(MakeDLFolder(window, state, create, &error), expected);
+        EXPECT_EQ(MakeDLFolder(settings, state, create, &error), expected);
         EXPECT_TRUE(error.isEmpty());
         EXPECT_EQ(FileSystem::FolderExists(expected), create);
-        EXPECT_EQ(path->text(), temp.path() + u'/');
-        EXPECT_EQ(favPath->text(), favs + u'/');
+        EXPECT_EQ(settings.savePath, temp.path() + u'/');
+        EXPECT_EQ(settings.favPath, favs + u'/');
     }
     QString error;
     state.CurrentFolder = u"favorites"_s;
-    EXPECT_EQ(MakeDLFolder(window, state, true, &error), favs + u'/');
+    EXPECT_EQ(MakeDLFolder(settings, state, true, &error), favs + u'/');
     EXPECT_TRUE(FileSystem::FolderExists(favs));
 
     // A failed creation returns the path and says why.
-    path->setText(temp.filePath(u"missing/deeper"_s));
+    settings.savePath = temp.filePath(u"missing/deeper"_s);
     state.CurrentFolder = u"scraps"_s;
-    EXPECT_EQ(MakeDLFolder(window, state, true, &error),
+    EXPECT_EQ(MakeDLFolder(settings, state, true, &error),
               temp.filePath(u"missing/deeper/mossfern/scraps"_s));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(FileSystem::FolderExists(temp.filePath(u"missing"_s)));

@@ -52,34 +52,6 @@ Walked walk(const QString &text)
 
 } // namespace
 
-TEST(PageGatherer, PhrasesDecideInOrderOverTheWholePage)
-{
-    struct Case
-    {
-        QString body;
-        PageKind kind;
-    };
-    const std::vector<Case> cases = {
-        {entry(1, "/a/1.png", "general", "Plain"), PageKind::Submissions},
-        {u"There are no submissions to list"_s, PageKind::FolderEnd},
-        {u"The user could not be found."_s, PageKind::UserMissing},
-        // Both phrases: the missing user wins.
-        {u"no submissions to list, not be found"_s, PageKind::UserMissing},
-        // Inside a submission's name on a full page.
-        {entry(1, "/a/1.png", "general", "I have no submissions to list"), PageKind::FolderEnd},
-        {entry(1, "/a/1.png", "general", "Lost, and will not be found"), PageKind::UserMissing},
-        // Case matters.
-        {u"No Submissions To List / NOT BE FOUND"_s, PageKind::Submissions},
-        // Deep inside a long page.
-        {QString(100000, u'x') + u"no submissions to list"_s, PageKind::FolderEnd},
-    };
-    for (const Case &c : cases) {
-        PageGatherer gatherer;
-        QString buffer;
-        EXPECT_EQ(gatherer.add(buffer, page(c.body).toLatin1()), c.kind) << c.body.toStdString();
-    }
-}
-
 TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
 {
     const QByteArray text = page(entry(1, "/a/1.png", "general", "One")).toLatin1();
@@ -151,34 +123,6 @@ TEST(PageGatherer, StartsAgainAfterReset)
     EXPECT_EQ(firstPage, u"xx not be found Page generated in 1s"_s);
 }
 
-TEST(LinkWalker, CutsAddressRatingStretchAndName)
-{
-    const struct
-    {
-        const char *thumb, *rating, *name;
-    } rows[] = {{"/art/a/1.pic.200.thumbnail.png", "general", "First &amp; one"},
-                {"/art/b/2.tale.txt.png", "adult", "Second"},
-                {"/art/c/3.x.mp3.png", "mature", ""}};
-    QString body;
-    int id = 0;
-    for (const auto &row : rows)
-        body += entry(++id, QString::fromLatin1(row.thumb), QString::fromLatin1(row.rating),
-                      QString::fromLatin1(row.name));
-    const Walked result = walk(page(body));
-    ASSERT_EQ(result.links.size(), 3u);
-    EXPECT_EQ(result.malformed, 0);
-    EXPECT_EQ(result.steps.back(), LinkWalker::Step::Done);
-    for (size_t i = 0; i < 3; ++i) {
-        const PageLink &link = result.links[i];
-        EXPECT_EQ(link.address, "http://files.example" + QString::fromLatin1(rows[i].thumb));
-        EXPECT_EQ(link.nameMarkup, QString::fromLatin1(rows[i].name));
-        EXPECT_TRUE(link.ratingStretch.startsWith(Host));
-        EXPECT_TRUE(
-            link.ratingStretch.contains(u"icon-image "_s + QString::fromLatin1(rows[i].rating)));
-        EXPECT_FALSE(link.ratingStretch.contains(u"&nbsp;"));
-    }
-}
-
 TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
 {
     const QString good1 = entry(1, "/a/1.png", "general", "One");
@@ -206,23 +150,4 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
         EXPECT_EQ(result.links[1].address, u"http://files.example/a/3.png"_s) << c.what;
         EXPECT_EQ(result.steps[1], LinkWalker::Step::Malformed) << c.what;
     }
-}
-
-TEST(LinkWalker, LastEntryLackingMarkersAndPagesWithoutEntries)
-{
-    // The last entry is cut off before its name: skipped, never a negative length.
-    const QString cut =
-        u"<a href=\"/view/9/\"><img src=\"http://"_s + Host + u"/a/9.png\" /></a>"_s;
-    Walked result = walk(page(entry(1, "/a/1.png", "general", "One") + cut));
-    EXPECT_EQ(result.links.size(), 1u);
-    EXPECT_EQ(result.malformed, 1);
-
-    result = walk(page(u"<p>nothing here</p>"_s));
-    EXPECT_TRUE(result.links.empty());
-    EXPECT_EQ(result.steps, std::vector<LinkWalker::Step>{LinkWalker::Step::Done});
-
-    // Walking an empty text or one that ends right after the entry marker.
-    EXPECT_EQ(walk(QString()).steps.size(), 1u);
-    result = walk(u"href=\"/view/"_s);
-    EXPECT_EQ(result.malformed, 1);
 }

@@ -28,8 +28,7 @@ public:
     QStringList folders;   // taken in order for the folder chooser; default ""
     std::function<void(const Shown &)> onErrorReport; // runs while the report is "open"
 
-    Answer message(Icon icon, const QString &title, const QString &text,
-                   bool yesNo) override
+    Answer message(Icon icon, const QString &title, const QString &text, bool yesNo) override
     {
         shown.append({QStringLiteral("message"), icon, title, text, {}, yesNo});
         if (!yesNo)

@@ -1,68 +1,48 @@
 #pragma once
 
-#include "ScriptedPrompts.h"
+#include "TestEngine.h"
 #include "app/MainWindow.h"
 
-#include <QHash>
-#include <QTemporaryDir>
+#include <QKeyEvent>
+#include <QListWidget>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
-// Host names the tests use; the resolver maps them onto loopback ports.
-namespace TestHosts {
-inline const QString Page = QStringLiteral("pages.test.invalid");
-inline const QString PageAlias = QStringLiteral("gallery.test.invalid");
-inline const QString File = QStringLiteral("files.test.invalid");
-inline const QString Update = QStringLiteral("update.test.invalid");
-inline const QString Web = QStringLiteral("www.vorpaline.test.invalid");
-inline const QString Support = QStringLiteral("support@vorpaline.test.invalid");
-} // namespace TestHosts
-
-// A main window in a temporary program folder, with scripted prompts, no
-// real shutdown and loopback endpoints. Hosts without a port are "not found".
-class TestWindow
+// The real main window in a temporary program folder (see TestEnvironment).
+struct TestWindow : TestEnvironment
 {
-public:
-    QTemporaryDir folder;
-    ScriptedPrompts prompts;
-    QHash<QString, quint16> ports; // host name -> loopback port
-    int shutdownRequests = 0;
-    Timeouts timeouts;
     std::unique_ptr<MainWindow> window;
 
-    static SiteConfig site()
-    {
-        return SiteConfig{TestHosts::Page,   TestHosts::PageAlias, TestHosts::File,
-                          TestHosts::Update, TestHosts::Web,       TestHosts::Support};
-    }
-
-    AppEnvironment environment()
-    {
-        AppEnvironment env;
-        env.site = site();
-        env.resolver = [this](const QString &host, quint16) {
-            const auto it = ports.constFind(host);
-            return it == ports.constEnd() ? Endpoint{QString(), 0}
-                                          : Endpoint{QStringLiteral("127.0.0.1"), *it};
-        };
-        env.programFolder = folder.path();
-        env.prompts = &prompts;
-        env.shutdown = [this] { ++shutdownRequests; };
-        env.timeouts = timeouts;
-        return env;
-    }
-
-    // Builds the window (which runs its start-up).
+    // Builds the window, which runs its start-up.
     MainWindow &open()
     {
         window = std::make_unique<MainWindow>(environment());
         return *window;
     }
-
-    QString path(const QString &relative) const { return folder.filePath(relative); }
+    // The settings file the next start reads.
+    void writeSettings(const QByteArray &bytes)
+    {
+        QFile file(path(QStringLiteral("vorpl.dat")));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(bytes);
+    }
+    QStringList colouredLines() const
+    {
+        QStringList result;
+        const EventLog &log = window->eventLog();
+        for (int i = 0; i < log.lineCount(); ++i)
+            result.append(coloured(log.lineColor(i), log.lineText(i)));
+        return result;
+    }
+    // The hidden word typed into the user list: no pause between files.
+    void typeNoWait()
+    {
+        auto *list = window->findChild<QListWidget *>(QStringLiteral("Lst_Names"));
+        for (const char c : QByteArray("skipnaps")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+            QCoreApplication::sendEvent(list, &press);
+        }
+    }
 };
 
 // A control of the window by its name; a missing one fails the test.

@@ -1,54 +1,58 @@
-#include "GalleryFileHost.h"
-#include "ListingTestSite.h"
-#include "log/LogColors.h"
+#include "TestWindow.h"
 
-#include <QDir>
-#include <QFile>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 
-#include <gtest/gtest.h>
+using namespace Qt::StringLiterals;
+using Fault = GalleryFileHost::Fault;
 
 namespace {
 
-// Get and Sync from the first click to the last saved file, against the
-// simulated page host and file host.
+// Get and Sync through the real window, from the click to the last saved
+// file, against the simulated site.
 class EndToEnd : public ::testing::Test
 {
 public:
-    ListingTestSite site;
-    std::unique_ptr<GalleryFileHost> files;
+    TestWindow test;
+    TestSite site;
+    MainWindow *window = nullptr;
+    int startLines = 0;
 
-    MainWindow &open()
+    // Opens the window on this settings file (none: a first start), without the pause.
+    void open(const QByteArray &settings = {})
     {
-        files = std::make_unique<GalleryFileHost>(site.content);
-        if (!files->listen())
-            throw std::runtime_error("file host cannot listen");
-        site.test.ports[TestHosts::File] = files->port();
-        site.test.timeouts.replyMs = 2000;
-        MainWindow &window = site.open();
-        window.state().NoWait = true; // the pause has tests of its own
-        return window;
+        site.listen(test);
+        test.timeouts.replyMs = 2000;
+        if (!settings.isEmpty())
+            test.writeSettings("130\r\nnamemode=1\r\nfoldermode=1\r\n" + settings);
+        window = &test.open();
+        test.typeNoWait();
+        waitUntil([&] { return window->eventLog().lineCount() >= 2; }, 3000); // the update check
+        startLines = window->eventLog().lineCount();
     }
-
-    QString saved(const QString &relative) const { return site.test.path(relative); }
-
-    static QByteArray read(const QString &path)
+    void get(const QString &user, bool gallery, bool favorites)
     {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        control<QLineEdit>(*window, "Txt_Uniuser")->setText(user);
+        control<QCheckBox>(*window, "Chk_Unigetgal")->setChecked(gallery);
+        control<QCheckBox>(*window, "Chk_Unigetscraps")->setChecked(false);
+        control<QCheckBox>(*window, "Chk_Unigetfavs")->setChecked(favorites);
+        control<QPushButton>(*window, "Cmd_Get")->click();
     }
-
-    const SimSubmission &submission(const QString &user, const QString &folder, int index)
+    bool waitForLine(const QString &line, int count = 1)
     {
-        return (*site.content.user(user)->folder(folder))[index];
+        return waitUntil([&] { return test.colouredLines().count(line) >= count; });
     }
-
     QString retrieving(const QString &user, const QString &folder, int index, int total)
     {
-        const QString path = submission(user, folder, index).filePath();
-        return QStringLiteral("Retrieving %1 (%2/%3)...")
-            .arg(path.mid(path.lastIndexOf(u'/') + 1))
-            .arg(index + 1)
-            .arg(total);
+        return black(u"Retrieving %1 (%2/%3)..."_s
+                         .arg(site.submission(user, folder, index).filePath().section(u'/', -1))
+                         .arg(index + 1)
+                         .arg(total));
+    }
+    QByteArray body(const QString &user, const QString &folder, int index)
+    {
+        return site.submission(user, folder, index).body;
     }
 };
 
@@ -56,99 +60,90 @@ public:
 
 TEST_F(EndToEnd, GetOfGalleryAndFavoritesSavesEveryFileInItsFolder)
 {
-    site.addUser(QStringLiteral("someone"), 5, 0, 2);
+    site.addUser(u"someone"_s, 5, 0, 2);
     open();
+    get(u"SomeOne"_s, true, true);
+    ASSERT_TRUE(waitForLine(green(u"Succesfully retrieved 2 submissions."_s)));
 
-    site.getFolders(QStringLiteral("SomeOne"), true, false, true);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Succesfully retrieved 2 submissions.")));
-
-    QStringList expected{QStringLiteral("Listing someone's gallery..."),
-                         QStringLiteral("Parsing page 1. Submissions found: 0"),
-                         QStringLiteral("Parsing page 2. Submissions found: 4"),
-                         QStringLiteral("Found 5 submissions on 2 page(s).")};
+    QStringList expected{black(u"Listing someone's gallery..."_s),
+                         black(u"Parsing page 1. Submissions found: 0"_s),
+                         black(u"Parsing page 2. Submissions found: 4"_s),
+                         black(u"Found 5 submissions on 2 page(s)."_s)};
     for (int i = 0; i < 5; ++i)
-        expected << retrieving(QStringLiteral("someone"), QStringLiteral("gallery"), i, 5)
-                 << QStringLiteral("Saved as Gallery piece %1.png").arg(i + 1);
-    expected << QStringLiteral("Succesfully retrieved 5 submissions.")
-             << QStringLiteral("Listing someone's favorites...")
-             << QStringLiteral("Parsing page 1. Submissions found: 0")
-             << QStringLiteral("Found 2 submissions on 1 page(s).");
+        expected << retrieving(u"someone"_s, u"gallery"_s, i, 5)
+                 << green(u"Saved as Gallery piece %1.png"_s.arg(i + 1));
+    expected << green(u"Succesfully retrieved 5 submissions."_s)
+             << black(u"Listing someone's favorites..."_s)
+             << black(u"Parsing page 1. Submissions found: 0"_s)
+             << black(u"Found 2 submissions on 1 page(s)."_s);
     for (int i = 0; i < 2; ++i)
-        expected << retrieving(QStringLiteral("someone"), QStringLiteral("favorites"), i, 2)
-                 << QStringLiteral("Saved as Favorite %1.gif").arg(i + 1);
-    expected << QStringLiteral("Succesfully retrieved 2 submissions.");
-    EXPECT_EQ(site.lines(), expected);
-
-    EXPECT_EQ(site.colorOf(QStringLiteral("Saved as Gallery piece 1.png")), LogGreen);
-    EXPECT_EQ(site.colorOf(QStringLiteral("Found 5 submissions on 2 page(s).")), LogBlack);
-    EXPECT_EQ(site.colorOf(QStringLiteral("Succesfully retrieved 5 submissions.")), LogGreen);
+        expected << retrieving(u"someone"_s, u"favorites"_s, i, 2)
+                 << green(u"Saved as Favorite %1.gif"_s.arg(i + 1));
+    expected << green(u"Succesfully retrieved 2 submissions."_s);
+    EXPECT_EQ(test.colouredLines().mid(startLines), expected);
+    EXPECT_EQ(window->windowTitle(), u"Vorpaline 1.38b: someone's favorites done OK"_s);
 
     // Gallery files under user-folder, favorites in the common folder, byte for byte.
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(read(saved(QStringLiteral("someone-gallery/Gallery piece %1.png").arg(i + 1))),
-                  submission(QStringLiteral("someone"), QStringLiteral("gallery"), i).body);
+        EXPECT_EQ(readFile(test.path(u"someone-gallery/Gallery piece %1.png"_s.arg(i + 1))),
+                  body(u"someone"_s, u"gallery"_s, i));
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(read(saved(QStringLiteral("favorites/Favorite %1.gif").arg(i + 1))),
-                  submission(QStringLiteral("someone"), QStringLiteral("favorites"), i).body);
-
+        EXPECT_EQ(readFile(test.path(u"favorites/Favorite %1.gif"_s.arg(i + 1))),
+                  body(u"someone"_s, u"favorites"_s, i));
     // Each file was asked for once, with the exact request.
-    ASSERT_EQ(files->requests().size(), 7);
-    EXPECT_EQ(files->requests().first(),
-              "GET " +
-                  submission(QStringLiteral("someone"), QStringLiteral("gallery"), 0)
-                      .filePath()
-                      .toLatin1() +
+    ASSERT_EQ(site.files->requests().size(), 7);
+    EXPECT_EQ(site.files->requests().first(),
+              "GET " + site.submission(u"someone"_s, u"gallery"_s, 0).filePath().toLatin1() +
                   " HTTP/1.0\r\nHost: " + TestHosts::File.toLatin1() +
                   "\r\nConnection: Keep-Alive\r\n\r\n");
-    EXPECT_TRUE(site.errorReports().isEmpty());
+    EXPECT_TRUE(test.errorReports().isEmpty());
 }
 
-TEST_F(EndToEnd, ARefusedFileInASyncMarksEveryLaterFolderAndTheNextGetStartsClean)
+// One file fails in each way the site can fail; the Sync goes on, every later
+// folder says it is incomplete, and a Get afterwards fetches what is missing.
+TEST_F(EndToEnd, ASyncThroughTheSitesFaults)
 {
-    site.addUser(QStringLiteral("alice"), 2, 0, 1);
-    site.addUser(QStringLiteral("bob"), 1);
-    site.addUser(QStringLiteral("carol"), 1);
-    MainWindow &window = open();
-    JobState &state = window.state();
-    state.Users[0] = UserEntry{QStringLiteral("alice"), false, true};
-    state.Users[2] = UserEntry{QStringLiteral("bob"), false, false};
-    state.Users[3] = UserEntry{QStringLiteral("carol"), false, false};
-    state.UserCount = 4;
-    files->setFault(submission(QStringLiteral("alice"), QStringLiteral("gallery"), 0).filePath(),
-                    GalleryFileHost::Fault::NotFound, 1);
+    const QList<std::pair<Fault, QString>> faults = {
+        {Fault::NotFound, "GS said 404 not found on "},
+        {Fault::Forbidden, "GS said 403 forbidden on "},
+        {Fault::BadRequest, "GS said 400 bad request on "},
+    };
+    site.addUser(u"alice"_s, int(faults.size()) + 1, 0, 1);
+    site.addUser(u"bob"_s, 1);
+    open("username=alice\r\ngetscraps=False\r\ngetfavs=True\r\n"
+         "username=bob\r\ngetscraps=False\r\ngetfavs=False\r\n");
+    for (int i = 0; i < faults.size(); ++i)
+        site.files->setFault(site.submission(u"alice"_s, u"gallery"_s, i).filePath(),
+                             faults[i].first, 1);
+    site.files->setFault(site.submission(u"alice"_s, u"favorites"_s, 0).filePath(),
+                         Fault::CloseMidBody, 1);
 
-    site.click(QStringLiteral("Cmd_Sync"));
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Synching done.")));
+    control<QPushButton>(*window, "Cmd_Sync")->click();
+    ASSERT_TRUE(waitForLine(green(u"Synching done."_s)));
+    const QStringList lines = test.colouredLines();
+    EXPECT_EQ(lines.first(), black(u"Listing alice's gallery..."_s)); // a Sync clears the log
+    for (int i = 0; i < faults.size(); ++i)
+        EXPECT_TRUE(lines.contains(
+            red(faults[i].second + site.submission(u"alice"_s, u"gallery"_s, i).filePath())));
+    EXPECT_TRUE(lines.contains(red(u"Data socket disconnected. Retry..."_s)));
+    const QString partial = u"Retrieved only %1 submissions, see the log for errors."_s;
+    EXPECT_EQ(lines.filter(u"Retrieved only"_s),
+              (QStringList{red(partial.arg(4)), red(partial.arg(1)), red(partial.arg(1))}));
+    EXPECT_FALSE(QFile::exists(test.path(u"alice-gallery/Gallery piece 1.png"_s)));
+    EXPECT_EQ(readFile(test.path(u"alice-gallery/Gallery piece 4.png"_s)),
+              body(u"alice"_s, u"gallery"_s, 3));
+    EXPECT_EQ(readFile(test.path(u"favorites/Favorite 1.gif"_s)),
+              body(u"alice"_s, u"favorites"_s, 0));
+    EXPECT_TRUE(QFile::exists(test.path(u"bob-gallery/Gallery piece 1.png"_s)));
+    EXPECT_EQ(test.shutdownRequests, 0);
 
-    const QString notFound =
-        QStringLiteral("GS said 404 not found on ") +
-        submission(QStringLiteral("alice"), QStringLiteral("gallery"), 0).filePath();
-    EXPECT_EQ(site.colorOf(notFound), LogRed);
-    const QStringList summaries = site.lines().filter(QStringLiteral("Retrieved only"));
-    EXPECT_EQ(
-        summaries,
-        (QStringList{QStringLiteral("Retrieved only 2 submissions, see the log for errors."),
-                     QStringLiteral("Retrieved only 1 submissions, see the log for errors."),
-                     QStringLiteral("Retrieved only 1 submissions, see the log for errors."),
-                     QStringLiteral("Retrieved only 1 submissions, see the log for errors.")}));
-    EXPECT_EQ(site.colorOf(summaries.first()), LogRed);
-    EXPECT_EQ(site.colorOf(QStringLiteral("Synching done.")), LogGreen);
-    EXPECT_FALSE(QFile::exists(saved(QStringLiteral("alice-gallery/Gallery piece 1.png"))));
-    EXPECT_EQ(read(saved(QStringLiteral("alice-gallery/Gallery piece 2.png"))),
-              submission(QStringLiteral("alice"), QStringLiteral("gallery"), 1).body);
-    EXPECT_TRUE(QFile::exists(saved(QStringLiteral("favorites/Favorite 1.gif"))));
-    EXPECT_TRUE(QFile::exists(saved(QStringLiteral("carol-gallery/Gallery piece 1.png"))));
-    EXPECT_EQ(site.test.shutdownRequests, 0);
-
-    // A Get keeps the log, clears the error mark and fetches what is missing.
-    const int linesBefore = site.log().lineCount();
-    site.getFolders(QStringLiteral("alice"), true, false, false);
-    ASSERT_TRUE(site.waitForLine(QStringLiteral("Succesfully retrieved 1 submissions.")));
-    EXPECT_FALSE(state.Synching);
-    EXPECT_EQ(site.log().lineText(0).isEmpty(), false);
-    EXPECT_GT(site.log().lineCount(), linesBefore);
-    EXPECT_EQ(site.colorOf(QStringLiteral("Skipping \"Gallery piece 2\": Already exists")),
-              LogGreen);
-    EXPECT_EQ(read(saved(QStringLiteral("alice-gallery/Gallery piece 1.png"))),
-              submission(QStringLiteral("alice"), QStringLiteral("gallery"), 0).body);
+    // A Get keeps the log, starts without the error mark and fetches what is missing.
+    const int before = window->eventLog().lineCount();
+    get(u"alice"_s, true, false);
+    ASSERT_TRUE(waitForLine(green(u"Succesfully retrieved 3 submissions."_s)));
+    EXPECT_EQ(test.colouredLines().mid(0, before), lines.mid(0, before));
+    EXPECT_TRUE(
+        test.colouredLines().contains(green(u"Skipping \"Gallery piece 4\": Already exists"_s)));
+    EXPECT_EQ(readFile(test.path(u"alice-gallery/Gallery piece 1.png"_s)),
+              body(u"alice"_s, u"gallery"_s, 0));
 }

@@ -1,0 +1,346 @@
+#include "TestEngine.h"
+
+#include "job/JobRunner.h"
+#include "listing/ListingClient.h"
+#include "listing/ListingRequest.h"
+#include "platform/TcpClientSocket.h"
+#include "windows/ErrorReporter.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString parsing(int page, int count)
+{
+    return u"Parsing page %1. Submissions found: %2"_s.arg(page).arg(count);
+}
+QStringList paths(const QString &folder, std::initializer_list<int> pages)
+{
+    QStringList result;
+    for (int page : pages)
+        result.append(u"/%1/someone/%2"_s.arg(folder).arg(page));
+    return result;
+}
+SimSubmission make(int id, const QString &title, const QString &ext = u"png"_s,
+                   const QString &rating = u"general"_s)
+{
+    return GalleryContent::make(id, u"someone"_s, u"s%1"_s.arg(id), ext, title, rating);
+}
+
+} // namespace
+
+// Whole replies and replies in one-byte pieces are each handled once.
+TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
+{
+    for (const auto &[pieceSize, submissions, pages] : {std::tuple{0, 10, 3}, {1, 5, 2}}) {
+        SCOPED_TRACE(pieceSize);
+        TestEngine engine;
+        engine.addUser(u"someone"_s, submissions);
+        engine.start();
+        engine.pages->setPieceSize(pieceSize);
+        QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
+        QList<QueuedSubmission> queued;
+        QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
+            if (!text.startsWith(u"Found "_s))
+                return;
+            EXPECT_EQ(engine.display.status, u"Listing files..."_s);
+            EXPECT_EQ(engine.state().QueueIndex, 0);
+            for (int i = 0; i < engine.state().QueueCount; ++i)
+                queued.append(engine.state().SubmissionQueue[size_t(i)]);
+        });
+        engine.state().NoWait = true;
+        engine.get(u"SomeOne"_s, true);
+        ASSERT_TRUE(listed.wait(60000));
+
+        const QString found = u"Found %1 submissions on %2 page(s)."_s.arg(submissions).arg(pages);
+        QStringList expected = {black(u"Listing someone's gallery..."_s)};
+        for (int page = 1; page <= pages; ++page)
+            expected.append(black(parsing(page, (page - 1) * 4)));
+        expected.append(black(found));
+        EXPECT_EQ(engine.colouredLines().mid(0, expected.size()), expected);
+        EXPECT_EQ(engine.pages->requestPaths(),
+                  paths(u"gallery"_s, pages == 3 ? std::initializer_list<int>{1, 2, 3, 4}
+                                                 : std::initializer_list<int>{1, 2, 3}));
+        // The thumbnail addresses became the files' own addresses, in page order.
+        ASSERT_EQ(queued.size(), submissions);
+        for (int i = 0; i < submissions; ++i) {
+            const SimSubmission &s = engine.submission(u"someone"_s, u"gallery"_s, i);
+            EXPECT_EQ(queued[i].Url, "http://" + TestHosts::File + s.filePath());
+            EXPECT_EQ(queued[i].Title, s.titleMarkup);
+        }
+        EXPECT_EQ(engine.state().DownloadFolder, QDir::toNativeSeparators(engine.folder.path()) +
+                                                     QDir::separator() + u"someone-gallery"_s);
+        EXPECT_TRUE(QFileInfo(engine.path(u"someone-gallery"_s)).isDir());
+    }
+}
+
+TEST(Listing, RequestsCarryTheCookiesOfTheMomentByteForByte)
+{
+    TestEngine engine;
+    engine.addUser(u"someone"_s, 6);
+    engine.start();
+    // A cookie typed while page 1 is on its way is used from page 2 on.
+    QObject::connect(engine.pages.get(), &GalleryPageHost::requestReceived, [&] {
+        engine.settings.cookieBText = u"b-value"_s;
+        engine.settings.cookieAText = u"a value"_s;
+    });
+    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
+    engine.get(u"someone"_s, true);
+    ASSERT_TRUE(listed.wait());
+
+    const QList<QByteArray> requests = engine.pages->requests();
+    ASSERT_EQ(requests.size(), 3);
+    ListingRequestFields fields{};
+    fields.folder = u"gallery"_s;
+    fields.user = u"someone"_s;
+    fields.hostAlias = TestHosts::PageAlias;
+    fields.page = 1;
+    EXPECT_EQ(requests[0], listingRequest(fields).toLatin1());
+    EXPECT_TRUE(requests[0].contains("\r\nHost: gallery.test.invalid\r\n")); // the alias
+    fields.cookieB = u"b-value"_s;
+    fields.cookieA = u"a value"_s;
+    for (fields.page = 2; fields.page <= 3; ++fields.page)
+        EXPECT_EQ(requests[fields.page - 1], listingRequest(fields).toLatin1()) << fields.page;
+}
+
+TEST(Listing, PhrasesInsideANameDecideThePageKind)
+{
+    TestEngine engine;
+    SimUser user;
+    user.name = u"someone"_s;
+    // The gallery's only page holds the folder-end phrase in a name.
+    user.gallery = {make(1, u"Plain"_s), make(2, u"I have no submissions to list"_s)};
+    // Scraps: page 1 is fine, page 2 names the missing-user phrase.
+    for (int i = 0; i < 4; ++i)
+        user.scraps.append(make(10 + i, u"Scrap %1"_s.arg(i)));
+    user.scraps.append(make(20, u"What will not be found"_s));
+    engine.content.addUser(user);
+    engine.start();
+    QSignalSpy missing(&engine.session->listing(), &ListingClient::userMissing);
+    engine.get(u"someone"_s, true, true);
+    ASSERT_TRUE(missing.wait());
+    EXPECT_EQ(engine.colouredLines(),
+              (QStringList{black(u"Listing someone's gallery..."_s),
+                           green(u"No submissions to download."_s),
+                           black(u"Listing someone's scraps..."_s), black(parsing(1, 0)),
+                           red(u"User someone doesn't exist"_s)}));
+    EXPECT_EQ(engine.pages->requestPaths(), paths(u"gallery"_s, {1}) + paths(u"scraps"_s, {1, 2}));
+}
+
+TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
+{
+    TestEngine engine;
+    SimUser user;
+    user.name = u"someone"_s;
+    user.gallery = {make(1, u"Picture"_s), make(2, u"Tale"_s, u"txt"_s, u"mature"_s),
+                    make(3, u"Song &amp; Dance"_s, u"mp3"_s),
+                    make(4, u"Anim"_s, u"swf"_s, u"adult"_s), make(5, u"More"_s, u"gif"_s)};
+    engine.content.addUser(user);
+    engine.start();
+    engine.settings.types[0] = false;
+    engine.settings.ratings = {true, false, false};
+    // Already on disk, where the download would put it ("Title only" naming).
+    ASSERT_TRUE(QDir(engine.folder.path()).mkdir(u"someone-gallery"_s));
+    QFile(engine.path(u"someone-gallery/Song & Dance.mp3"_s)).open(QIODevice::WriteOnly);
+    // GFX is wanted again from the submission after the first refusal on.
+    const auto again =
+        QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
+            if (text.endsWith(u": No GFX"_s))
+                engine.settings.types[0] = true;
+        });
+    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
+    engine.get(u"someone"_s, true);
+    ASSERT_TRUE(listed.wait());
+    EXPECT_EQ(engine.colouredLines().mid(2, 5),
+              (QStringList{black(u"Skipping \"Picture\": No GFX"_s),
+                           black(u"Skipping \"Tale\": No mature subs"_s),
+                           green(u"Skipping \"Song & Dance\": Already exists"_s),
+                           black(u"Skipping \"Anim\": No adult subs"_s), black(parsing(2, 0))}));
+    EXPECT_EQ(engine.state().QueueCount, 1);
+    EXPECT_EQ(engine.state().SubmissionQueue[0].Title, u"More"_s);
+
+    // Every submission filtered: the folder ends, and nothing is created for it.
+    QObject::disconnect(again);
+    engine.addUser(u"other"_s, 3);
+    engine.settings.types[0] = false;
+    QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
+    engine.get(u"other"_s, true);
+    ASSERT_TRUE(ended.wait());
+    EXPECT_TRUE(engine.lines().contains(u"Skipping \"Gallery piece 3\": No GFX"_s));
+    EXPECT_FALSE(QFileInfo::exists(engine.path(u"other-gallery"_s)));
+}
+
+// A page whose connection drops or stalls is fetched again, never skipped;
+// a page lost too often is given up with a red line.
+TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
+{
+    struct Case
+    {
+        bool stall;
+        int times;
+        QStringList requested;
+        QString line;
+    };
+    const Case cases[] = {
+        {false, 2, paths(u"gallery"_s, {1, 2, 2, 2, 3}), u"List socket disconnected."_s},
+        {true, 1, paths(u"gallery"_s, {1, 2, 2, 3}), u"List socket timed out."_s},
+        {false, 100, paths(u"gallery"_s, {1, 2, 2, 2, 2}), {}},
+        {true, 100, paths(u"gallery"_s, {1, 2, 2, 2, 2}), {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stall << c.times);
+        TestEngine engine;
+        engine.timeouts.listStallMs = 1000;
+        engine.addUser(u"someone"_s, 6);
+        engine.start();
+        const QString path = u"/gallery/someone/2"_s;
+        c.stall ? engine.pages->stallNext(c.times, path) : engine.pages->dropNext(c.times, path);
+        engine.get(u"someone"_s, true);
+        if (c.times < 100) {
+            ASSERT_TRUE(engine.waitForLine(u"Found 6 submissions on 2 page(s)."_s));
+            EXPECT_EQ(engine.colouredLines().count(red(c.line)), c.times);
+            EXPECT_EQ(engine.lines().count(parsing(2, 4)), 1);
+            EXPECT_TRUE(engine.errorReports().isEmpty());
+        } else {
+            const QString given = red(u"Could not list page 2 of someone's gallery: the connection "
+                                      u"was lost 4 times before the page was complete"_s);
+            ASSERT_TRUE(waitUntil([&] { return !engine.colouredLines().filter(given).isEmpty(); }));
+        }
+        EXPECT_EQ(engine.pages->requestPaths(), c.requested);
+    }
+}
+
+TEST(Listing, AMissingDownloadFolderParentIsReportedAndTheJobMovesOn)
+{
+    TestEngine engine;
+    engine.addUser(u"someone"_s, 2);
+    engine.start();
+    engine.settings.savePath = engine.path(u"not-there/deeper"_s);
+    engine.get(u"someone"_s, true, false, true);
+    ASSERT_TRUE(engine.waitForLine(u"No submissions to download."_s));
+    const QStringList reports = engine.errorReports();
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(
+        reports[0].startsWith(u"Could not create the download folder for someone's gallery: "_s))
+        << reports[0].toStdString();
+    EXPECT_TRUE(engine.lines().contains(u"Listing someone's favorites..."_s));
+    EXPECT_FALSE(QFileInfo::exists(engine.path(u"not-there"_s)));
+}
+
+TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFolder)
+{
+    TestEngine engine;
+    engine.addUser(u"someone"_s, 0);
+    engine.start();
+    const QString host = TestHosts::File;
+    const QString good = "<a href=\"/view/1/\"><img src=\"http://" + host +
+                         u"/art/someone/1.pic.200.thumbnail.png\" /></a><div><span "
+                         u"class=\"icon-image general\"></span>&nbsp;</div><div "
+                         u"class=\"info\"><span>Good</span></div>\n"_s;
+    const QString broken =
+        "<a href=\"/view/2/\"><img src=\"http://" + host + u"/art/someone/2.pic.png\"></a>\n"_s;
+    engine.pages->setRawReply(u"/gallery/someone/1"_s, ("HTTP/1.1 200 OK\r\n\r\n<html>" + broken +
+                                                        good + "Page generated in 0.1 s</html>")
+                                                           .toLatin1());
+    engine.pages->setRawReply(u"/gallery/someone/2"_s,
+                              "HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
+                              "maintenance</p>Page generated in 0.1 s");
+    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
+    engine.get(u"someone"_s, true);
+    ASSERT_TRUE(listed.wait());
+    EXPECT_EQ(
+        engine.colouredLines().mid(1, 5),
+        (QStringList{black(parsing(1, 0)), red(u"Skipping an unreadable entry on page 1."_s),
+                     black(parsing(2, 1)),
+                     red(u"Page 2 of someone's gallery lists nothing: the folder ends here."_s),
+                     black(u"Found 1 submissions on 1 page(s)."_s)}));
+    EXPECT_EQ(engine.state().SubmissionQueue[0].Url,
+              "http://" + host + u"/art/someone/1.someone.pic.png"_s);
+    EXPECT_EQ(engine.pages->requests().size(), 2);
+}
+
+// A folder that never ends is listed up to page 32767; a folder queues at
+// most 32767 submissions.
+TEST(Listing, CountsStopAtTheirSixteenBitLimits)
+{
+    struct Case
+    {
+        bool endless;
+        int16_t pageNumber, queueCount;
+        QString limit, found;
+        QStringList requested;
+    };
+    const Case cases[] = {
+        {true, 32765, 0, u"Page limit reached: someone's gallery is listed up to page 32767."_s,
+         u"Found 4 submissions on 32767 page(s)."_s, paths(u"gallery"_s, {32766, 32767})},
+        {false, 0, 32765,
+         u"Queue full at 32767 submissions: the rest of someone's gallery is not listed."_s,
+         u"Found 32767 submissions on 1 page(s)."_s, paths(u"gallery"_s, {1})},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.endless);
+        TestEngine engine;
+        engine.addUser(u"someone"_s, c.endless ? 2 : 8);
+        engine.start();
+        engine.pages->setEndless(c.endless);
+        JobState &state = engine.state();
+        state.CurrentUser = u"someone"_s;
+        state.CurrentFolder = u"gallery"_s;
+        state.PageNumber = c.pageNumber;
+        state.QueueCount = c.queueCount;
+        QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
+        engine.session->listing().GetURLs();
+        ASSERT_TRUE(listed.wait());
+        EXPECT_EQ(engine.pages->requestPaths(), c.requested);
+        EXPECT_EQ(engine.colouredLines().mid(engine.lines().indexOf(c.limit), 2),
+                  (QStringList{red(c.limit), black(c.found)}));
+        if (!c.endless) {
+            EXPECT_EQ(state.SubmissionQueue[32766].Title, u"Gallery piece 2"_s);
+        }
+    }
+}
+
+// A listing client on a socket of its own, so that socket events can be raised by hand.
+TEST(ListingSocketEvents, ErrorsAreReportedAndAnErrorWhileAPageArrivesFetchesItAgain)
+{
+    TestEngine engine;
+    engine.addUser(u"someone"_s, 2);
+    engine.listen(engine);
+    engine.settings.savePath = engine.folder.path();
+    JobState state;
+    EventLog log;
+    ErrorReporter errors{state, engine.prompts, TestHosts::Support};
+    TcpClientSocket socket{engine.environment().resolver};
+    ListingClient client{state,  engine.settings,           engine.display, log, errors,
+                         socket, engine.environment().site, Timeouts{}};
+
+    emit socket.errorOccurred(SocketError::TimedOut, u"Connection timed out"_s);
+    emit socket.errorOccurred(SocketError::HostNotFound, u"Host not found"_s);
+    EXPECT_EQ(engine.errorReports(),
+              (QStringList{u"Could not open connection on sock1.\r\nCheck if GS is up, and your "
+                           u"firewall settings before sending a bug report."_s,
+                           u"Error 11001 raised by sock1."_s}));
+
+    engine.pages->stallNext(1, u"/gallery/someone/1"_s);
+    state.CurrentUser = u"someone"_s;
+    state.CurrentFolder = u"gallery"_s;
+    client.GetURLs();
+    ASSERT_TRUE(waitUntil([&] { return engine.pages->requests().size() == 1; }));
+    emit socket.errorOccurred(SocketError::ConnectionReset, u"Connection reset"_s);
+    ASSERT_TRUE(waitUntil([&] { return engine.pages->requests().size() >= 2; }));
+    EXPECT_EQ(engine.pages->requestPaths().mid(0, 2), paths(u"gallery"_s, {1, 1}));
+    EXPECT_EQ(log.lineText(0), u"List socket disconnected."_s);
+    EXPECT_EQ(engine.errorReports().size(), 2);
+
+    // A close after the page's end only logs.
+    ASSERT_TRUE(
+        waitUntil([&] { return log.lineText(log.lineCount() - 1).startsWith(u"Found "_s); }));
+    const int before = log.lineCount();
+    const qsizetype requests = engine.pages->requests().size();
+    emit socket.closed();
+    EXPECT_EQ(log.lineText(before), u"List socket disconnected."_s);
+    drainPostedEvents();
+    EXPECT_EQ(engine.pages->requests().size(), requests);
+}

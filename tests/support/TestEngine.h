@@ -1,0 +1,194 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+#include "TestWaits.h"
+
+#include "GalleryContent.h"
+#include "GalleryFileHost.h"
+#include "GalleryPageHost.h"
+#include "app/AppEnvironment.h"
+#include "job/JobState.h"
+#include "job/PlainJobSettings.h"
+#include "job/Session.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <stdexcept>
+
+// Host names the tests use; the resolver maps them onto loopback ports.
+namespace TestHosts {
+inline const QString Page = QStringLiteral("pages.test.invalid");
+inline const QString PageAlias = QStringLiteral("gallery.test.invalid");
+inline const QString File = QStringLiteral("files.test.invalid");
+inline const QString Update = QStringLiteral("update.test.invalid");
+inline const QString Web = QStringLiteral("www.vorpaline.test.invalid");
+inline const QString Support = QStringLiteral("support@vorpaline.test.invalid");
+} // namespace TestHosts
+
+// Log lines are compared as "colour: text".
+inline QString coloured(int32_t color, const QString &text)
+{
+    return QString::fromLatin1(color == LogRed     ? "red: "
+                               : color == LogGreen ? "green: "
+                               : color == LogBlack ? "black: "
+                                                   : "other: ") +
+           text;
+}
+inline QString black(const QString &text)
+{
+    return coloured(LogBlack, text);
+}
+inline QString red(const QString &text)
+{
+    return coloured(LogRed, text);
+}
+inline QString green(const QString &text)
+{
+    return coloured(LogGreen, text);
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// What the program gets from outside: a temporary program folder, scripted
+// prompts, a counted shutdown and loopback endpoints (a host without a port
+// is "not found").
+struct TestEnvironment
+{
+    QTemporaryDir folder;
+    ScriptedPrompts prompts;
+    QHash<QString, quint16> ports;
+    int shutdownRequests = 0;
+    Timeouts timeouts;
+
+    AppEnvironment environment()
+    {
+        AppEnvironment env;
+        env.site = SiteConfig{TestHosts::Page,   TestHosts::PageAlias, TestHosts::File,
+                              TestHosts::Update, TestHosts::Web,       TestHosts::Support};
+        env.resolver = [this](const QString &host, quint16) {
+            const auto it = ports.constFind(host);
+            return it == ports.constEnd() ? Endpoint{QString(), 0}
+                                          : Endpoint{QStringLiteral("127.0.0.1"), *it};
+        };
+        env.programFolder = folder.path();
+        env.prompts = &prompts;
+        env.shutdown = [this] { ++shutdownRequests; };
+        env.timeouts = timeouts;
+        return env;
+    }
+    QString path(const QString &relative) const { return folder.filePath(relative); }
+    QStringList errorReports() const
+    {
+        QStringList result;
+        for (const auto &shown : prompts.ofKind(QStringLiteral("error")))
+            result.append(shown.title);
+        return result;
+    }
+};
+
+// The simulated gallery: its content, a page host and a file host on loopback.
+struct TestSite
+{
+    GalleryContent content;
+    std::unique_ptr<GalleryPageHost> pages;
+    std::unique_ptr<GalleryFileHost> files;
+    int nextId = 1000;
+
+    void listen(TestEnvironment &env)
+    {
+        pages = std::make_unique<GalleryPageHost>(content, TestHosts::File);
+        files = std::make_unique<GalleryFileHost>(content);
+        if (!pages->listen() || !files->listen())
+            throw std::runtime_error("the simulated site cannot listen");
+        env.ports[TestHosts::Page] = pages->port();
+        env.ports[TestHosts::File] = files->port();
+    }
+    // A user whose folders hold this many submissions each.
+    void addUser(const QString &name, int gallery, int scraps = 0, int favorites = 0)
+    {
+        SimUser user;
+        user.name = name;
+        const QString artist = name.toLower();
+        const auto make = [&](const QString &by, const char *slug, const char *ext, QString title) {
+            return GalleryContent::make(nextId++, by, QString::fromLatin1(slug),
+                                        QString::fromLatin1(ext), title);
+        };
+        for (int i = 1; i <= gallery; ++i)
+            user.gallery.append(
+                make(artist, "work", "png", QStringLiteral("Gallery piece %1").arg(i)));
+        for (int i = 1; i <= scraps; ++i)
+            user.scraps.append(make(artist, "scrap", "jpg", QStringLiteral("Scrap %1").arg(i)));
+        for (int i = 1; i <= favorites; ++i)
+            user.favorites.append(make(QStringLiteral("otherartist"), "fav", "gif",
+                                       QStringLiteral("Favorite %1").arg(i)));
+        content.addUser(user);
+    }
+    const SimSubmission &submission(const QString &user, const QString &folder, int index) const
+    {
+        return (*content.user(user)->folder(folder))[index];
+    }
+};
+
+// The engine without a window: a session on plain settings against the
+// simulated site. Files are saved under the program folder, as on a first start.
+struct TestEngine : TestEnvironment, TestSite
+{
+    PlainJobSettings settings;
+    PlainJobDisplay display;
+    std::unique_ptr<Session> session;
+
+    TestEngine() { timeouts.connectMs = 10000; }
+
+    Session &start()
+    {
+        if (!pages)
+            listen(*this);
+        settings.savePath = QDir::toNativeSeparators(folder.path());
+        settings.favPath = settings.savePath + QDir::separator() + FolderNames::Favorites;
+        session = std::make_unique<Session>(environment(), settings, display);
+        return *session;
+    }
+
+    JobState &state() { return session->state(); }
+    EventLog &log() { return session->log(); }
+
+    void get(const QString &user, bool gallery, bool scraps = false, bool favorites = false)
+    {
+        settings.uniqueUser = user;
+        settings.getGallery = gallery;
+        settings.getScraps = scraps;
+        settings.getFavs = favorites;
+        session->Get();
+    }
+
+    // Every log line as "colour: text"; plain texts for lines().
+    QStringList colouredLines()
+    {
+        QStringList result;
+        for (int i = 0; i < log().lineCount(); ++i)
+            result.append(coloured(log().lineColor(i), log().lineText(i)));
+        return result;
+    }
+    QStringList lines()
+    {
+        QStringList result;
+        for (int i = 0; i < log().lineCount(); ++i)
+            result.append(log().lineText(i));
+        return result;
+    }
+    bool waitForLine(const QString &text, int count = 1, int timeoutMs = 20000)
+    {
+        return waitUntil([&] { return lines().count(text) >= count; }, timeoutMs);
+    }
+};
