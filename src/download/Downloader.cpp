@@ -67,7 +67,7 @@ const QueuedSubmission &Downloader::currentEntry() const
     return m_state.SubmissionQueue[size_t(m_state.QueueIndex)];
 }
 
-std::optional<double> Downloader::sizeLimit() const
+std::optional<qint64> Downloader::sizeLimit() const
 {
     return sizeLimitBytes(m_settings.maxSizeText());
 }

@@ -80,7 +80,8 @@ private:
     bool currentEntryValid() const;
     bool dropIfStale();
     const QueuedSubmission &currentEntry() const;
-    std::optional<double> sizeLimit() const;
+    // In whole bytes, compared exactly: a file of exactly the limit passes.
+    std::optional<qint64> sizeLimit() const;
 
     JobState &m_state;
     JobSettings &m_settings;
