@@ -246,10 +246,17 @@ void Downloader::onClose()
 {
     if (dropIfStale())
         return;
-    // A reply without a size ends when the host closes.
-    if (m_headerDone && m_state.InBody && m_expected < 0) {
+    // A reply without a size ends when the host closes; one that brought
+    // nothing is a failed attempt, never an empty file.
+    if (m_headerDone && m_state.InBody && m_expected < 0 && m_written > 0) {
         m_state.FileSize = clampToInt32(m_written);
         TerminateFile();
+        return;
+    }
+    if (m_headerDone && m_state.InBody && m_expected < 0) {
+        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("empty reply"));
         return;
     }
     failedAttempt(QStringLiteral("Data socket disconnected. Retry..."),
@@ -319,6 +326,13 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
 
 void Downloader::beginFile(const QByteArray &firstBodyBytes)
 {
+    if (m_expected == 0) {
+        // An empty file would stand for the submission on every later Sync.
+        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("empty reply"));
+        return;
+    }
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
