@@ -333,6 +333,8 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
                       QStringLiteral("empty reply"));
         return;
     }
+    if (pastSizeLimit(firstBodyBytes.size()))
+        return;
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
@@ -372,6 +374,8 @@ void Downloader::handleBodyChunk(const QByteArray &chunk)
         skipForSize(*size);
         return;
     }
+    if (pastSizeLimit(m_written + chunk.size()))
+        return;
     if (!writeBody(chunk))
         return;
     showFileProgress();
@@ -456,6 +460,19 @@ void Downloader::skipForSize(qint64 size)
     // Not an error, and not a file that ended: the next one does not wait for it.
     advanceQueue();
     Retrieve();
+}
+
+bool Downloader::pastSizeLimit(qint64 received)
+{
+    if (m_expected >= 0 || !exceedsSizeLimit(sizeLimit(), received))
+        return false;
+    // Counted before the bytes are written, so that the disk never holds more
+    // than the limit; what was written so far goes with the transfer.
+    m_file.close();
+    QFile::remove(temporaryFilePath());
+    resetTransfer();
+    skipForSize(received);
+    return true;
 }
 
 void Downloader::overLong()
