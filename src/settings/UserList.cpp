@@ -1,6 +1,7 @@
 #include "settings/UserList.h"
 
 #include "job/JobState.h"
+#include "naming/UserNames.h"
 #include "windows/Prompts.h"
 #include "windows/ReportTexts.h"
 
@@ -134,6 +135,11 @@ void UserList::Add()
                               u'"' + name + QStringLiteral("\" is already in the userlist."));
             return;
         }
+    }
+    // The name becomes a folder and part of file names.
+    if (const QString problem = userNameProblem(name); !problem.isEmpty()) {
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName, problem);
+        return;
     }
     UserEntry &entry = m_state.Users[size_t(m_state.UserCount)];
     entry.Name = name;
