@@ -4,6 +4,7 @@
 #include "job/JobState.h"
 #include "job/RunLock.h"
 #include "job/Session.h"
+#include "listing/RequestText.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "settings/SettingsFile.h"
@@ -307,9 +308,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 // JobSettings
 
+// Texts that go into request lines: a pasted line break is never meant and
+// would end a header line early.
 QString MainWindow::uniqueUserText() const
 {
-    return Txt_Uniuser->text();
+    return withoutControlCharacters(Txt_Uniuser->text());
 }
 bool MainWindow::uniGetGallery() const
 {
@@ -333,11 +336,11 @@ void MainWindow::untickShutdown()
 }
 QString MainWindow::cookieA() const
 {
-    return Txt_CookieA->text();
+    return withoutControlCharacters(Txt_CookieA->text());
 }
 QString MainWindow::cookieB() const
 {
-    return Txt_CookieB->text();
+    return withoutControlCharacters(Txt_CookieB->text());
 }
 int MainWindow::nameMode() const
 {

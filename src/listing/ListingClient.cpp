@@ -293,9 +293,12 @@ bool ListingClient::acceptSubmission(const PageLink &link)
                                      m_settings.urlFix());
     m_state.LinkTitle = StripHTML(link.nameMarkup);
 
-    // Settings are read again for every submission.
+    // Settings are read again for every submission. An address that still holds
+    // a line break would put lines of the page's choosing into the file request.
     SkipReason reason =
-        typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
+        holdsControlCharacter(m_state.LinkUrl)
+            ? SkipReason::UnusableAddress
+            : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
         const QString folder = MakeDLFolder(m_settings, m_state, false);

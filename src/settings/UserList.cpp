@@ -1,6 +1,7 @@
 #include "settings/UserList.h"
 
 #include "job/JobState.h"
+#include "listing/RequestText.h"
 #include "naming/UserNames.h"
 #include "windows/Prompts.h"
 #include "windows/ReportTexts.h"
@@ -125,8 +126,9 @@ void UserList::Add()
                           QStringLiteral("User list is full (1024 entries)."));
         return;
     }
-    const QString name = m_prompts.input(QStringLiteral("Add new user"),
-                                         QStringLiteral("Enter username:"), QString());
+    // A pasted line break is never part of a name.
+    const QString name = withoutControlCharacters(m_prompts.input(
+        QStringLiteral("Add new user"), QStringLiteral("Enter username:"), QString()));
     // Slot UserCount is always free, so an empty answer (a cancel) ends here too.
     const int last = std::min<int>(m_state.UserCount, UserSlots - 1);
     for (int slot = 0; slot <= last; ++slot) {
