@@ -8,6 +8,7 @@
 #include "listing/SubmissionFilters.h"
 #include "naming/FileNames.h"
 
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -21,21 +22,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t pieceSeed = data[1];
     const QString page = latin1Text(data + 2, size - 2);
 
-    // Gathered in pieces, the page is the same page of the same kind as read whole.
+    // Gathered in pieces of bytes, the page is the same page of the same kind as
+    // read whole; until its end marker arrives the buffer is left alone.
+    const QByteArrayView bytes(data + 2, qsizetype(size - 2));
     QString buffer;
     PageGatherer gatherer;
     PageKind kind = PageKind::Incomplete;
     uint32_t state = pieceSeed + 1;
-    for (qsizetype at = 0; at < page.size();) {
+    for (qsizetype at = 0; at < bytes.size();) {
         state = state * 1103515245 + 12345;
-        const qsizetype length = 1 + (state >> 16) % 97;
-        kind = gatherer.add(buffer, QStringView(page).mid(at, length));
+        const qsizetype length = std::min<qsizetype>(1 + (state >> 16) % 97, bytes.size() - at);
+        kind = gatherer.add(buffer, bytes.sliced(at, length));
         at += length;
     }
-    FUZZ_CHECK(buffer == page, QString());
-    const PageKind whole =
-        page.contains(PageMarkers::PageEnd) ? completePageKind(page) : PageKind::Incomplete;
+    const PageKind whole = !bytes.contains(PageMarkers::PageEnd)      ? PageKind::Incomplete
+                           : bytes.contains(PageMarkers::UserMissing) ? PageKind::UserMissing
+                           : bytes.contains(PageMarkers::FolderEnd)   ? PageKind::FolderEnd
+                                                                      : PageKind::Submissions;
     FUZZ_CHECK(kind == whole, QString::number(int(kind)) + u" vs "_s + QString::number(int(whole)));
+    FUZZ_CHECK(buffer == (kind == PageKind::Incomplete ? QString() : page), QString());
 
     static const std::array<QString, 4> users = {
         QStringLiteral("someone"), QStringLiteral("QuillMere"), QString(), QStringLiteral("a.b")};

@@ -7,9 +7,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 targets=(PageReaderFuzzer ReplyHeaderFuzzer SettingsFileFuzzer NamingFuzzer)
-compiler="$(command -v clang++ || command -v clang++-14 || true)"
+
+# clang and its libFuzzer runtime, installed when missing as setup.sh does.
+packages=(cmake clang-14 libclang-rt-14-dev qt6-base-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [[ "$(id -u)" -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+compiler="$(command -v clang++-14 || command -v clang++ || true)"
 if [[ -z "$compiler" ]]; then
-  echo "fuzz.sh: clang++ is needed (apt-get install clang libclang-rt-dev)" >&2
+  echo "fuzz.sh: clang++ is needed (apt-get install clang-14 libclang-rt-14-dev)" >&2
   exit 1
 fi
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -111,6 +112,11 @@ private:
             m_replying = true; // the connection stays silent until the client drops it
             return;
         }
+        if (fault == Fault::CloseAtOnce) {
+            m_replying = true;
+            m_socket->disconnectFromHost();
+            return;
+        }
         if (fault == Fault::NotHttp) {
             m_replying = true;
             m_socket->write("SSH-2.0-OpenSSH_9.6\r\nProtocol mismatch.\r\n\r\n");
@@ -172,6 +178,15 @@ private:
             beginBody("200 OK", size, size + extra, false, false);
             return;
         }
+        case Fault::CloseMidHeader:
+            m_replying = true;
+            m_socket->write("HTTP/1.1 200 OK\r\nContent-Le");
+            m_socket->disconnectFromHost();
+            return;
+        case Fault::ClaimedLength:
+            m_claimedLength = m_host.m_claimedLength;
+            beginBody("200 OK", -1, size, true, false);
+            return;
         case Fault::CloseMidBody:
             beginBody("200 OK", size, size / 2, true, false);
             return;
@@ -192,7 +207,9 @@ private:
         m_replying = true;
         m_header = "HTTP/1.1 " + status + "\r\nServer: gallery-sim\r\n";
         m_header += "Content-Type: application/octet-stream\r\n";
-        if (contentLength >= 0)
+        if (!m_claimedLength.isEmpty())
+            m_header += "Content-Length: " + std::exchange(m_claimedLength, {}) + "\r\n";
+        else if (contentLength >= 0)
             m_header += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
         const bool keepOpen = m_keepAlive && !closeAfter && contentLength >= 0;
         m_header += keepOpen ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
@@ -282,6 +299,7 @@ private:
     bool m_wholeAtOnce = false;
     bool m_waiting = false;
     bool m_stallAfter = false;
+    QByteArray m_claimedLength;
     QByteArray m_header;
     BodySource m_body;
     qint64 m_offset = 0;

@@ -36,6 +36,9 @@ public:
         CloseMidBody,    // half the body, then the connection closes
         StallMidBody,    // half the body, then silence on an open connection
         NotHttp,         // a few lines that are no HTTP reply; the connection stays open
+        ClaimedLength,   // the Content-Length set by setClaimedLength, the real body, a close
+        CloseAtOnce,     // the request is read and the connection closes with no reply
+        CloseMidHeader,  // the first half of the header, then the connection closes
     };
 
     // Writes length bytes of the body starting at offset into out.
@@ -64,6 +67,8 @@ public:
     void setPieceSize(int bytes) { m_pieceSize = bytes; }
     void setPieceDelayMs(int milliseconds) { m_pieceDelayMs = milliseconds; }
     void setOverLongExtra(int bytes) { m_overLongExtra = bytes; }
+    // The Content-Length text as sent, unchecked ("-1", "3000000000", ...).
+    void setClaimedLength(const QByteArray &text) { m_claimedLength = text; }
 
     // A file whose body is made on the fly; the default source is generatedByte().
     void addGeneratedFile(const QString &path, qint64 size, BodySource source = {});
@@ -103,4 +108,5 @@ private:
     int m_pieceSize = 0;
     int m_pieceDelayMs = 0;
     int m_overLongExtra = 100;
+    QByteArray m_claimedLength;
 };

@@ -3,6 +3,7 @@
 #include "job/JobState.h"
 #include "job/RunLock.h"
 #include "job/Session.h"
+#include "listing/RequestText.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "settings/SettingsFile.h"
@@ -309,9 +310,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 // JobSettings
 
+// Texts that go into request lines: a pasted line break is never meant and
+// would end a header line early.
 QString MainWindow::uniqueUserText() const
 {
-    return Txt_Uniuser->text();
+    return withoutControlCharacters(Txt_Uniuser->text());
 }
 bool MainWindow::uniGetGallery() const
 {
@@ -335,11 +338,11 @@ void MainWindow::untickShutdown()
 }
 QString MainWindow::cookieA() const
 {
-    return Txt_CookieA->text();
+    return withoutControlCharacters(Txt_CookieA->text());
 }
 QString MainWindow::cookieB() const
 {
-    return Txt_CookieB->text();
+    return withoutControlCharacters(Txt_CookieB->text());
 }
 int MainWindow::nameMode() const
 {

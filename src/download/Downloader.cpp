@@ -67,7 +67,7 @@ const QueuedSubmission &Downloader::currentEntry() const
     return m_state.SubmissionQueue[size_t(m_state.QueueIndex)];
 }
 
-std::optional<double> Downloader::sizeLimit() const
+std::optional<qint64> Downloader::sizeLimit() const
 {
     return sizeLimitBytes(m_settings.maxSizeText());
 }
@@ -246,10 +246,17 @@ void Downloader::onClose()
 {
     if (dropIfStale())
         return;
-    // A reply without a size ends when the host closes.
-    if (m_headerDone && m_state.InBody && m_expected < 0) {
+    // A reply without a size ends when the host closes; one that brought
+    // nothing is a failed attempt, never an empty file.
+    if (m_headerDone && m_state.InBody && m_expected < 0 && m_written > 0) {
         m_state.FileSize = clampToInt32(m_written);
         TerminateFile();
+        return;
+    }
+    if (m_headerDone && m_state.InBody && m_expected < 0) {
+        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("empty reply"));
         return;
     }
     failedAttempt(QStringLiteral("Data socket disconnected. Retry..."),
@@ -319,6 +326,15 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
 
 void Downloader::beginFile(const QByteArray &firstBodyBytes)
 {
+    if (m_expected == 0) {
+        // An empty file would stand for the submission on every later Sync.
+        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("empty reply"));
+        return;
+    }
+    if (pastSizeLimit(firstBodyBytes.size()))
+        return;
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
@@ -358,6 +374,8 @@ void Downloader::handleBodyChunk(const QByteArray &chunk)
         skipForSize(*size);
         return;
     }
+    if (pastSizeLimit(m_written + chunk.size()))
+        return;
     if (!writeBody(chunk))
         return;
     showFileProgress();
@@ -442,6 +460,19 @@ void Downloader::skipForSize(qint64 size)
     // Not an error, and not a file that ended: the next one does not wait for it.
     advanceQueue();
     Retrieve();
+}
+
+bool Downloader::pastSizeLimit(qint64 received)
+{
+    if (m_expected >= 0 || !exceedsSizeLimit(sizeLimit(), received))
+        return false;
+    // Counted before the bytes are written, so that the disk never holds more
+    // than the limit; what was written so far goes with the transfer.
+    m_file.close();
+    QFile::remove(temporaryFilePath());
+    resetTransfer();
+    skipForSize(received);
+    return true;
 }
 
 void Downloader::overLong()

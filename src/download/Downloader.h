@@ -72,6 +72,8 @@ private:
     // Ways a file ends
     void refuse(const QString &line);
     void skipForSize(qint64 size);
+    // A reply without a usable size: true when the bytes so far pass the limit.
+    bool pastSizeLimit(qint64 received);
     void overLong();
     void failedAttempt(const QString &retryLine, const QString &reason);
     void storageFailed(const QString &line);
@@ -80,7 +82,8 @@ private:
     bool currentEntryValid() const;
     bool dropIfStale();
     const QueuedSubmission &currentEntry() const;
-    std::optional<double> sizeLimit() const;
+    // In whole bytes, compared exactly: a file of exactly the limit passes.
+    std::optional<qint64> sizeLimit() const;
 
     JobState &m_state;
     JobSettings &m_settings;

@@ -46,6 +46,11 @@ QString storedFilePath(const QString &folder, const QString &name)
 StoreOutcome storeFile(const QString &source, const QString &folder, const QString &name)
 {
     StoreOutcome outcome;
+    // Without a folder the name alone would land in the working directory.
+    if (folder.isEmpty()) {
+        outcome.error = QStringLiteral("no download folder");
+        return outcome;
+    }
     // A name of our own in the target folder: if this fails, the folder or the
     // disk is at fault, not the submission's name.
     QTemporaryFile staging(storedFilePath(folder, QStringLiteral(".vorpaline-XXXXXX.part")));

@@ -68,18 +68,6 @@ std::optional<qint64> sizeLimitBytes(const QString &text)
     return megabytes * BytesPerMegabyte + carry;
 }
 
-bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size)
-{
-    if (!limit || std::isnan(*limit))
-        return false;
-    // Beyond the range of sizes nothing can exceed it.
-    if (*limit >= 0x1p62)
-        return false;
-    if (*limit < 0)
-        return double(size) > *limit;
-    return size > qint64(std::floor(*limit));
-}
-
 QString megabyteFigure(qint64 bytes, QChar decimalPoint)
 {
     // Hundredths of a megabyte, rounded exactly on integers: bytes / 2^20 has no

@@ -23,10 +23,6 @@ inline bool exceedsSizeLimit(const std::optional<qint64> &limit, qint64 size)
     return limit && size > *limit;
 }
 
-// The same for a limit held as a floating-point number of bytes; a whole
-// number of bytes below 2^53 compares exactly.
-bool exceedsSizeLimit(const std::optional<double> &limit, qint64 size);
-
 // Bytes as megabytes, rounded to two decimals (halves to even), in shortest
 // form: 3670016 gives "3.5", 1048576 gives "1".
 QString megabyteFigure(qint64 bytes, QChar decimalPoint = u'.');

@@ -4,8 +4,10 @@
 #include "job/JobSettings.h"
 #include "job/JobState.h"
 #include "listing/ListingClient.h"
+#include "listing/RequestText.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
+#include "naming/UserNames.h"
 #include "windows/Prompts.h"
 #include "windows/ReportTexts.h"
 
@@ -37,9 +39,16 @@ void JobRunner::Get()
         return;
     }
 
+    // The name becomes a folder and part of file names: refused before anything changes.
+    const QString lowered = user.toLower();
+    if (const QString problem = userNameProblem(lowered); !problem.isEmpty()) {
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName, problem);
+        return;
+    }
+
     // The variables below belong to the running job too: it cannot go on once they change.
     supersedeRunningJob();
-    m_state.CurrentUser = user.toLower();
+    m_state.CurrentUser = lowered;
     m_state.Synching = false;
     m_state.DownloadErrors = false;
     m_state.PageNumber = 0;
@@ -79,14 +88,15 @@ void JobRunner::Sync()
     }
 
     supersedeRunningJob();
-    m_state.CurrentUserIndex = index;
     m_state.Synching = true;
     m_state.DownloadErrors = false;
     m_log.clear();
     m_state.PageNumber = 0;
     m_state.QueueCount = 0;
-    m_state.CurrentUser = m_state.Users[size_t(index)].Name;
-    startFolder(Gallery);
+    m_state.CurrentFolder = Gallery;
+    m_state.CurrentUserIndex = index;
+    if (!startUser())
+        ProcessNextUser();
 }
 
 void JobRunner::ProcessNextFolder()
@@ -162,13 +172,28 @@ void JobRunner::ProcessNextUser()
             endJob();
             return;
         }
-        const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
-        if (!user.Name.isEmpty()) {
-            m_state.CurrentUser = user.Name;
-            startFolder(Gallery);
+        if (startUser())
             return;
-        }
     }
+}
+
+bool JobRunner::startUser()
+{
+    const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
+    if (user.Name.isEmpty())
+        return false;
+    // A name from an old or edited settings file could lead files out of the
+    // download folders: that user is left out, the others go on.
+    if (const QString problem = userNameProblem(user.Name); !problem.isEmpty()) {
+        m_log.AddEvent(QStringLiteral("Skipping user \"") + withoutControlCharacters(user.Name) +
+                           QStringLiteral("\": ") + problem,
+                       LogRed);
+        m_state.DownloadErrors = true;
+        return false;
+    }
+    m_state.CurrentUser = user.Name;
+    startFolder(Gallery);
+    return true;
 }
 
 void JobRunner::supersedeRunningJob()

@@ -38,6 +38,9 @@ private:
     void onUserMissing();
     void onPageGivenUp();
     void supersedeRunningJob();
+    // Starts the Sync user at CurrentUserIndex; false for an empty slot or a
+    // name that cannot be used (logged).
+    bool startUser();
     void startFolder(const QString &folder);
     void endJob();
 

@@ -3,6 +3,7 @@
 #include "job/JobSettings.h"
 #include "job/JobState.h"
 #include "listing/ListingRequest.h"
+#include "listing/RequestText.h"
 #include "listing/SubmissionFilters.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
@@ -292,14 +293,19 @@ bool ListingClient::acceptSubmission(const PageLink &link)
                                      m_settings.urlFix());
     m_state.LinkTitle = StripHTML(link.nameMarkup);
 
-    // Settings are read again for every submission.
+    // Settings are read again for every submission. An address that still holds
+    // a line break would put lines of the page's choosing into the file request.
     SkipReason reason =
-        typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
+        holdsControlCharacter(m_state.LinkUrl)
+            ? SkipReason::UnusableAddress
+            : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
     if (reason == SkipReason::None) {
-        const QString path = MakeDLFolder(m_settings, m_state, false) + QDir::separator() +
-                             MakeFileName(m_state.LinkUrl, m_state.LinkTitle, m_settings.nameMode(),
-                                          m_state.CurrentUser);
-        if (FileSystem::FileExists(path))
+        // Without a folder there is nothing on disk to find; the folder's end says why.
+        const QString folder = MakeDLFolder(m_settings, m_state, false);
+        if (!folder.isEmpty() &&
+            FileSystem::FileExists(folder + QDir::separator() +
+                                   MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
+                                                m_settings.nameMode(), m_state.CurrentUser)))
             reason = SkipReason::AlreadyExists;
     }
     if (reason != SkipReason::None) {
@@ -331,6 +337,17 @@ void ListingClient::endFolder(int pagesListed)
     QString error;
     m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, true, &error);
     m_socket.close();
+    if (m_state.DownloadFolder.isEmpty()) {
+        // No folder could be planned (a user name that would leave the download
+        // folders, or no folder structure chosen): nothing is saved anywhere.
+        m_log.AddEvent(QStringLiteral("Cannot save ") +
+                           withoutControlCharacters(m_state.CurrentUser) + QStringLiteral("'s ") +
+                           m_state.CurrentFolder + QStringLiteral(": ") + error,
+                       LogRed);
+        m_state.DownloadErrors = true;
+        emit folderFinished();
+        return;
+    }
     if (!error.isEmpty()) {
         // Nothing of this folder can be saved; the job goes on with the next one.
         m_errors.RaiseError(QStringLiteral("Could not create the download folder for ") +

@@ -166,11 +166,16 @@ QString skipLine(const QString &title, SkipReason reason)
     case SkipReason::AlreadyExists:
         why = QStringLiteral("Already exists");
         break;
+    case SkipReason::UnusableAddress:
+        why = QStringLiteral("Its address holds a line break or control character");
+        break;
     }
     return QStringLiteral("Skipping \"") + title + QStringLiteral("\": ") + why;
 }
 
 int32_t skipColor(SkipReason reason)
 {
+    if (reason == SkipReason::UnusableAddress)
+        return LogRed;
     return reason == SkipReason::AlreadyExists ? LogGreen : LogBlack;
 }

@@ -30,6 +30,7 @@ enum class SkipReason
     NoMature,
     NoAdult,
     AlreadyExists,
+    UnusableAddress, // a control character is left in the address after the rewriting
 };
 
 // The type and rating choices of the window, read for one submission.
@@ -45,6 +46,7 @@ FilterChoices readFilterChoices(const JobSettings &settings);
 SkipReason typeOrRatingSkip(const QString &url, QStringView ratingStretch,
                             const FilterChoices &choices);
 
-// "Skipping \"name\": reason", and its colour (green for a file already on disk).
+// "Skipping \"name\": reason", and its colour (green for a file already on disk,
+// red for an address that cannot be requested).
 QString skipLine(const QString &title, SkipReason reason);
 int32_t skipColor(SkipReason reason);

@@ -1,6 +1,8 @@
 #include "settings/UserList.h"
 
 #include "job/JobState.h"
+#include "listing/RequestText.h"
+#include "naming/UserNames.h"
 #include "windows/Prompts.h"
 #include "windows/ReportTexts.h"
 
@@ -124,8 +126,9 @@ void UserList::Add()
                           QStringLiteral("User list is full (1024 entries)."));
         return;
     }
-    const QString name = m_prompts.input(QStringLiteral("Add new user"),
-                                         QStringLiteral("Enter username:"), QString());
+    // A pasted line break is never part of a name.
+    const QString name = withoutControlCharacters(m_prompts.input(
+        QStringLiteral("Add new user"), QStringLiteral("Enter username:"), QString()));
     // Slot UserCount is always free, so an empty answer (a cancel) ends here too.
     const int last = std::min<int>(m_state.UserCount, UserSlots - 1);
     for (int slot = 0; slot <= last; ++slot) {
@@ -134,6 +137,11 @@ void UserList::Add()
                               u'"' + name + QStringLiteral("\" is already in the userlist."));
             return;
         }
+    }
+    // The name becomes a folder and part of file names.
+    if (const QString problem = userNameProblem(name); !problem.isEmpty()) {
+        m_prompts.message(Prompts::Icon::Exclamation, ProductName, problem);
+        return;
     }
     UserEntry &entry = m_state.Users[size_t(m_state.UserCount)];
     entry.Name = name;
