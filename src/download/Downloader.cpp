@@ -15,6 +15,7 @@
 #include "windows/ErrorReporter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -421,9 +422,15 @@ void Downloader::TerminateFile()
     const QString source = temporaryFilePath();
     StoreOutcome outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
     if (outcome.result == StoreOutcome::Result::NameRefused && m_state.FileName != BadFileName) {
-        // Stored once under a name every file system takes.
+        // Stored once under a name every file system takes, but never over a
+        // file that an earlier refused name left there.
+        const QString refused = outcome.error;
         m_state.FileName = BadFileName;
-        outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
+        if (QFileInfo::exists(storedFilePath(m_state.DownloadFolder, BadFileName)))
+            outcome.error = refused + QStringLiteral(", and ") + BadFileName +
+                            QStringLiteral(" already holds another file");
+        else
+            outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
     }
     if (outcome.result != StoreOutcome::Result::Stored) {
         storageFailed(

@@ -120,7 +120,7 @@ public:
 TEST_F(DownloaderTest, QueueIsSavedFileByFileWithEveryLineAndRequestInOrder)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 1000);
-    const SimSubmission b = add(2, u"Tom & Jerry"_s, 0);
+    const SimSubmission b = add(2, u"Tom & Jerry"_s, 1);
     const SimSubmission c = add(3, u"Gamma"_s, 300000, u"txt"_s);
     host().setPieceSize(7000); // many chunks for the large one
     open();
@@ -430,9 +430,10 @@ TEST_F(DownloaderTest, PauseLooksAgainWhenItsSettingsChangeAndEndsWithAbort)
 
 TEST_F(DownloaderTest, StorageFailuresAndAFullDiskMoveOnWithoutLooping)
 {
-    const SimSubmission a = add(1, QString(300, u'x'), 100); // a name too long for any disk
+    const SimSubmission a = add(1, u"Alpha"_s, 100);
     const SimSubmission b = add(2, u"Beta"_s, 100), c = add(3, u"Gamma"_s, 100);
     open();
+    ASSERT_TRUE(QDir(folder).mkpath(u"Alpha.png/inside"_s)); // the name cannot be taken
 
     // Refused name: stored once as "Badfilename".
     queue({a, b});
@@ -441,12 +442,23 @@ TEST_F(DownloaderTest, StorageFailuresAndAFullDiskMoveOnWithoutLooping)
     EXPECT_EQ(readFile(saved("Badfilename")), a.body);
     EXPECT_FALSE(state().DownloadErrors);
 
-    // "Badfilename" refused as well: a red line and the next file.
-    QFile::remove(saved("Badfilename"));
-    ASSERT_TRUE(QDir(folder).mkpath(u"Badfilename/inside"_s));
-    queue({a, b});
-    ASSERT_TRUE(run());
-    EXPECT_EQ(countStarting(lines(), red("Could not save ")), 1);
+    // An earlier "Badfilename" is never replaced, nor is a folder of that name:
+    // a red line and the next file.
+    for (const bool asFolder : {false, true}) {
+        QFile::remove(saved("Beta.png"));
+        QFile::remove(saved("Badfilename"));
+        QFile earlier(saved("Badfilename"));
+        if (asFolder)
+            ASSERT_TRUE(QDir(folder).mkpath(u"Badfilename/inside"_s));
+        else
+            ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        queue({a, b});
+        ASSERT_TRUE(run());
+        EXPECT_EQ(countStarting(lines(), red("Could not save ")), 1);
+        if (!asFolder)
+            EXPECT_EQ(readFile(saved("Badfilename")), "earlier");
+    }
     EXPECT_TRUE(lines().contains(green("Saved as Beta.png")));
     EXPECT_EQ(lines().last(), partial(2));
 
@@ -462,7 +474,7 @@ TEST_F(DownloaderTest, StorageFailuresAndAFullDiskMoveOnWithoutLooping)
     queue({b, c});
     ASSERT_TRUE(run());
     EXPECT_EQ(countStarting(lines(), red("Could not write ")), 2);
-    EXPECT_EQ(host().requests().size(), 8); // each file asked for once
+    EXPECT_EQ(host().requests().size(), 10); // each file asked for once
 
     // A full disk: files of this process cannot grow beyond 64 KB.
     ASSERT_TRUE(QDir(engine.path(u"downloading.dat"_s)).removeRecursively());
