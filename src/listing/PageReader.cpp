@@ -36,11 +36,23 @@ bool containsBytes(QByteArrayView text, QByteArrayView marker)
 
 void PageGatherer::reset()
 {
-    // Both buffers keep their capacity: the pages of a folder are much alike in size.
-    m_reply.resize(0);
+    // The pages of a folder are much alike in size, so the buffers keep their
+    // capacity for the next page, but only up to a few megabytes: a single
+    // very large page must not hold its memory through the downloads after it.
+    if (m_reply.capacity() > KeptCapacityBytes)
+        m_reply = QByteArray();
+    else
+        m_reply.resize(0);
+    if (m_text.capacity() * qsizetype(sizeof(QChar)) > KeptCapacityBytes)
+        m_text = QString();
     m_complete = false;
     m_userMissing = false;
     m_folderEnd = false;
+}
+
+qsizetype PageGatherer::keptBytes() const
+{
+    return m_reply.capacity() + m_text.capacity() * qsizetype(sizeof(QChar));
 }
 
 bool PageGatherer::foundSince(QByteArrayView marker, qsizetype searched) const

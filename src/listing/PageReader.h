@@ -33,12 +33,15 @@ enum class PageKind
 // marker together with the marker's length - 1 bytes before it, so the reply is
 // scanned once however finely it arrives; the page becomes text only once the
 // marker has arrived. The buffers keep their capacity from one reply to the
-// next, so they stay as large as the largest page read.
+// next, up to KeptCapacityBytes each.
 class PageGatherer final
 {
     Q_DISABLE_COPY_MOVE(PageGatherer)
 
 public:
+    // The most capacity each buffer keeps from one reply to the next.
+    static constexpr qsizetype KeptCapacityBytes = 4 * 1024 * 1024;
+
     PageGatherer() = default;
 
     // A new reply starts.
@@ -50,6 +53,9 @@ public:
     // until then it is left alone.
     PageKind add(QString &pageBuffer, QByteArrayView piece);
     bool complete() const { return m_complete; }
+    // The capacity the buffers hold, in bytes; the text's may be shared with
+    // the caller's page buffer.
+    qsizetype keptBytes() const;
 
 private:
     bool foundSince(QByteArrayView marker, qsizetype searched) const;
