@@ -36,18 +36,19 @@ bool containsBytes(QByteArrayView text, QByteArrayView marker)
 
 void PageGatherer::reset()
 {
-    // The pages of a folder are much alike in size, so the buffers keep their
-    // capacity for the next page, but only up to a few megabytes: a single
-    // very large page must not hold its memory through the downloads after it.
-    if (m_reply.capacity() > KeptCapacityBytes)
-        m_reply = QByteArray();
-    else
-        m_reply.resize(0);
-    if (m_text.capacity() * qsizetype(sizeof(QChar)) > KeptCapacityBytes)
-        m_text = QString();
+    // Both buffers keep their capacity: the pages of a folder are much alike
+    // in size. release() lets it go once the folder is listed.
+    m_reply.resize(0);
     m_complete = false;
     m_userMissing = false;
     m_folderEnd = false;
+}
+
+void PageGatherer::release()
+{
+    reset();
+    m_reply = QByteArray();
+    m_text = QString();
 }
 
 qsizetype PageGatherer::keptBytes() const

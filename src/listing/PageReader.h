@@ -33,19 +33,18 @@ enum class PageKind
 // marker together with the marker's length - 1 bytes before it, so the reply is
 // scanned once however finely it arrives; the page becomes text only once the
 // marker has arrived. The buffers keep their capacity from one reply to the
-// next, up to KeptCapacityBytes each.
+// next, so they stay as large as the largest page read until release().
 class PageGatherer final
 {
     Q_DISABLE_COPY_MOVE(PageGatherer)
 
 public:
-    // The most capacity each buffer keeps from one reply to the next.
-    static constexpr qsizetype KeptCapacityBytes = 4 * 1024 * 1024;
-
     PageGatherer() = default;
 
     // A new reply starts.
     void reset();
+    // No more replies for a while (the folder is listed): lets the buffers go.
+    void release();
     // Gathers the piece and tells what the page is so far. The phrases count
     // anywhere in the reply, in the order of PageKind, so they decide the kind
     // even inside a submission's name. From the piece that completes the page
