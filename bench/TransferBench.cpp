@@ -18,6 +18,7 @@
 #include "job/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
+#include "log/EventLog.h"
 #include "platform/Clock.h"
 
 #include <QCoreApplication>
@@ -69,7 +70,9 @@ int fetch(quint16 port, const QString &path, qint64 size, const QString &folder)
     const QFileInfoList files = QDir(saved).entryInfoList(QDir::Files);
     if (!finished || session.state().DownloadErrors || files.size() != 1 ||
         files.first().size() != size) {
-        std::fprintf(stderr, "the download failed\n");
+        std::fprintf(stderr, "the download failed; the log:\n");
+        for (int i = 0; i < session.log().lineCount(); ++i)
+            std::fprintf(stderr, "  %s\n", qPrintable(session.log().lineText(i)));
         return 1;
     }
     std::printf("seconds=%.3f peak_kb=%ld start_kb=%ld saved=%s\n", seconds, peakResidentKb(),

@@ -48,7 +48,7 @@ rows="$work/rows.tsv"
 
 # --- Micro figures --------------------------------------------------------
 echo "Running the micro benchmarks..." >&2
-"$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+"$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
     --benchmark_out="$work/micro.json" --benchmark_out_format=json >"$work/micro.txt" 2>&1 ||
     { cat "$work/micro.txt" >&2; exit 1; }
 
