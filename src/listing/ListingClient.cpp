@@ -73,7 +73,7 @@ void ListingClient::abort()
     ++m_generation;
     m_retries = 0;
     m_socket.close();
-    m_gatherer.reset();
+    m_gatherer.release();
 }
 
 void ListingClient::endListingEarly()
@@ -323,6 +323,10 @@ bool ListingClient::acceptSubmission(const PageLink &link)
 void ListingClient::endFolder(int pagesListed)
 {
     stopWaiting();
+    // The folder's pages are read: their text would only take memory through
+    // the downloads that follow.
+    m_state.PageBuffer.clear();
+    m_gatherer.release();
     m_state.QueueIndex = 0;
     if (m_state.QueueCount < 1) {
         m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);

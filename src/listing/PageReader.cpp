@@ -36,11 +36,24 @@ bool containsBytes(QByteArrayView text, QByteArrayView marker)
 
 void PageGatherer::reset()
 {
-    // Both buffers keep their capacity: the pages of a folder are much alike in size.
+    // Both buffers keep their capacity: the pages of a folder are much alike
+    // in size. release() lets it go once the folder is listed.
     m_reply.resize(0);
     m_complete = false;
     m_userMissing = false;
     m_folderEnd = false;
+}
+
+void PageGatherer::release()
+{
+    reset();
+    m_reply = QByteArray();
+    m_text = QString();
+}
+
+qsizetype PageGatherer::keptBytes() const
+{
+    return m_reply.capacity() + m_text.capacity() * qsizetype(sizeof(QChar));
 }
 
 bool PageGatherer::foundSince(QByteArrayView marker, qsizetype searched) const

@@ -33,7 +33,7 @@ enum class PageKind
 // marker together with the marker's length - 1 bytes before it, so the reply is
 // scanned once however finely it arrives; the page becomes text only once the
 // marker has arrived. The buffers keep their capacity from one reply to the
-// next, so they stay as large as the largest page read.
+// next, so they stay as large as the largest page read until release().
 class PageGatherer final
 {
     Q_DISABLE_COPY_MOVE(PageGatherer)
@@ -43,6 +43,8 @@ public:
 
     // A new reply starts.
     void reset();
+    // No more replies for a while (the folder is listed): lets the buffers go.
+    void release();
     // Gathers the piece and tells what the page is so far. The phrases count
     // anywhere in the reply, in the order of PageKind, so they decide the kind
     // even inside a submission's name. From the piece that completes the page
@@ -50,6 +52,9 @@ public:
     // until then it is left alone.
     PageKind add(QString &pageBuffer, QByteArrayView piece);
     bool complete() const { return m_complete; }
+    // The capacity the buffers hold, in bytes; the text's may be shared with
+    // the caller's page buffer.
+    qsizetype keptBytes() const;
 
 private:
     bool foundSince(QByteArrayView marker, qsizetype searched) const;

@@ -2,6 +2,10 @@
 
 #include <QNetworkProxy>
 
+namespace {
+constexpr qint64 ReadBufferBytes = 256 * 1024;
+} // namespace
+
 TcpClientSocket::TcpClientSocket(EndpointResolver resolver, QObject *parent)
     : QObject(parent), m_resolver(std::move(resolver))
 {
@@ -65,6 +69,10 @@ void TcpClientSocket::connectToRemote()
     m_socket = new QTcpSocket(this);
     // The requests are written by hand for the site itself; never through a proxy.
     m_socket->setProxy(QNetworkProxy::NoProxy);
+    // Bytes are taken from the system in pieces of bounded size: a reader that
+    // falls behind (a slow disk, a busy machine) holds the sender back instead
+    // of gathering megabytes per read, whose freed blocks the allocator keeps.
+    m_socket->setReadBufferSize(ReadBufferBytes);
     connect(m_socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
