@@ -1,11 +1,8 @@
 #include "TestEngine.h"
 
 #include "download/Downloader.h"
-#include "job/JobRunner.h"
 #include "naming/UserNames.h"
 #include "windows/ReportTexts.h"
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using Fault = GalleryFileHost::Fault;
@@ -28,18 +25,12 @@ public:
     Downloader &downloader() { return engine.session->downloader(); }
     QString filePath() { return engine.submission(u"bob"_s, u"gallery"_s, 0).filePath(); }
     QString saved() { return engine.path(u"bob-gallery/Gallery piece 1.png"_s); }
-    // Runs a job to its end; the log lines it added.
-    QStringList run(const std::function<void()> &command)
-    {
-        const int first = engine.log().lineCount();
-        QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-        command();
-        EXPECT_TRUE(ended.size() > 0 || ended.wait(30000));
-        return engine.colouredLines().mid(first);
-    }
+    // A Get of bob's gallery to its end; the log lines it added.
     QStringList get()
     {
-        return run([this] { engine.get(u"bob"_s, true); });
+        const int first = engine.log().lineCount();
+        engine.run([this] { engine.get(u"bob"_s, true); });
+        return engine.colouredLines().mid(first);
     }
 };
 
@@ -116,7 +107,8 @@ TEST_F(Hardening, UserNamesThatLeaveTheDownloadFolders)
     state.Users[1].Name = u"bob"_s;
     state.Users[2].Name = u"a/b"_s;
     state.UserCount = 3;
-    const QStringList lines = run([this] { engine.session->Sync(); });
+    engine.run([this] { engine.session->Sync(); });
+    const QStringList lines = engine.colouredLines();
     EXPECT_EQ(lines.first(), red("Skipping user \"..\": " + userNameProblem(u".."_s)));
     EXPECT_TRUE(lines.contains(red("Skipping user \"a/b\": " + userNameProblem(u"a/b"_s))));
     EXPECT_EQ(lines.last(), green("Synching done."));
@@ -137,16 +129,18 @@ TEST_F(Hardening, AddressWithALineBreakIsSkipped)
     EXPECT_TRUE(engine.files->requests().isEmpty());
 }
 
-// A file where the folder should be: reported, nothing fetched, the file untouched.
+// A file where the folder should be: reported, nothing fetched, the file
+// untouched, and the job goes on with the next folder.
 TEST_F(Hardening, AFileWhereTheFolderShouldBe)
 {
-    QFile blocker(engine.path(u"bob-gallery"_s));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly) && blocker.write("mine") == 4);
-    blocker.close();
-    EXPECT_EQ(get().last(), black("Found 1 submissions on 1 page(s)."));
+    ASSERT_TRUE(writeFile(engine.path(u"bob-gallery"_s), "mine"));
+    engine.run([this] { engine.get(u"bob"_s, true, false, true); });
+    EXPECT_TRUE(engine.colouredLines().contains(black("Found 1 submissions on 1 page(s).")));
+    EXPECT_EQ(engine.lines().mid(engine.lines().indexOf(u"Listing bob's favorites..."_s)),
+              (QStringList{u"Listing bob's favorites..."_s, u"No submissions to download."_s}));
     ASSERT_EQ(engine.errorReports().size(), 1);
     EXPECT_TRUE(engine.errorReports()[0].startsWith(
         u"Could not create the download folder for bob's gallery: "_s));
     EXPECT_TRUE(engine.files->requests().isEmpty());
-    EXPECT_EQ(readFile(blocker.fileName()), "mine");
+    EXPECT_EQ(readFile(engine.path(u"bob-gallery"_s)), "mine");
 }

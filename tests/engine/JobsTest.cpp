@@ -1,10 +1,9 @@
 #include "TestEngine.h"
 
 #include "download/Downloader.h"
-#include "job/JobRunner.h"
 #include "windows/ReportTexts.h"
 
-#include <gtest/gtest.h>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -18,14 +17,6 @@ QStringList firstPages(const QStringList &folders)
     QStringList result;
     for (const QString &folder : folders)
         result.append("/" + folder + "/1");
-    return result;
-}
-QStringList listingLines(const QStringList &lines)
-{
-    QStringList result;
-    for (const QString &line : lines)
-        if (line.startsWith(u"Listing "_s))
-            result.append(line);
     return result;
 }
 QStringList listing(const QStringList &folders)
@@ -52,11 +43,9 @@ TEST(GetCommand, FolderOrderForEveryBoxCombinationAndTheEndOfTheJob)
         TestEngine engine;
         engine.addUser(u"someone"_s, 0);
         engine.start();
-        QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-        engine.get(u"someone"_s, gallery, scraps, favorites);
-        ASSERT_TRUE(ended.wait());
+        engine.run([&] { engine.get(u"someone"_s, gallery, scraps, favorites); });
         EXPECT_EQ(engine.pages->requestPaths(), firstPages(folders));
-        EXPECT_EQ(listingLines(engine.lines()), listing(folders));
+        EXPECT_EQ(engine.lines().filter(QRegularExpression(u"^Listing "_s)), listing(folders));
         EXPECT_EQ(engine.lines().last(), NothingToDo);
         EXPECT_EQ(engine.lines().count(NothingToDo), folders.size());
         EXPECT_TRUE(engine.prompts.shown.isEmpty());
@@ -83,9 +72,7 @@ TEST(GetCommand, InputIsCheckedAndBoxesAreReadWhenTheNextFolderIsChosen)
         if (text == u"Listing someone's scraps..."_s)
             engine.settings.getFavs = false;
     });
-    QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-    engine.get(u"SomeOne"_s, true, true, true);
-    ASSERT_TRUE(ended.wait());
+    engine.run([&] { engine.get(u"SomeOne"_s, true, true, true); });
     EXPECT_EQ(engine.pages->requestPaths(),
               firstPages({u"gallery/someone"_s, u"scraps/someone"_s}));
     EXPECT_EQ(engine.lines().first(), u"earlier line"_s); // a Get keeps the log
@@ -106,15 +93,13 @@ TEST(SyncCommand, WalksTheTableSkippingEmptySlotsAndMissingUsers)
     state.Users[1023] = UserEntry{u"gamma"_s, false, false};
     state.UserCount = 1024;
 
-    QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-    engine.session->Sync();
-    ASSERT_TRUE(ended.wait());
+    engine.run([&] { engine.session->Sync(); });
     const QStringList folders = {u"gallery/Alpha"_s,  u"scraps/Alpha"_s,  u"gallery/beta"_s,
                                  u"favorites/beta"_s, u"gallery/ghost"_s, u"gallery/gamma"_s};
     EXPECT_EQ(engine.pages->requestPaths(), firstPages(folders));
     const QStringList lines = engine.colouredLines();
     EXPECT_EQ(lines.first(), black(u"Listing Alpha's gallery..."_s)); // the log was cleared
-    EXPECT_EQ(listingLines(engine.lines()), listing(folders));
+    EXPECT_EQ(engine.lines().filter(QRegularExpression(u"^Listing "_s)), listing(folders));
     EXPECT_TRUE(lines.contains(red(u"User ghost doesn't exist"_s)));
     EXPECT_EQ(lines.last(), green(u"Synching done."_s));
     EXPECT_EQ(engine.shutdownRequests, 0);
@@ -137,16 +122,14 @@ TEST(SyncCommand, ShutdownIsAskedForAndRequestedOnlyWhenConfirmed)
         engine.state().Users[0] = UserEntry{u"solo"_s, false, false};
         engine.settings.shutdown = true;
         engine.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::No};
-        QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-        engine.session->Sync();
+        engine.run([&] { engine.session->Sync(); });
+        drainPostedEvents();
         const auto question = engine.prompts.ofKind(u"message"_s);
         ASSERT_EQ(question.size(), 1);
         EXPECT_EQ(question[0].text, u"Warning: Computer will shut down after synching is "
                                     u"done.\r\nStill want this ?"_s);
         EXPECT_TRUE(question[0].yesNo);
         EXPECT_EQ(engine.settings.shutdown, yes);
-        ASSERT_TRUE(ended.wait());
-        drainPostedEvents();
         QStringList ending = {green(u"Synching done."_s)};
         if (yes)
             ending.append(black(u"Everything is going down !"_s));
@@ -159,47 +142,40 @@ TEST(SyncCommand, ShutdownIsAskedForAndRequestedOnlyWhenConfirmed)
 // (on a hung page, or in the pause between files) would have run out as well.
 TEST(Jobs, ANewJobSupersedesTheRunningOne)
 {
-    enum Old
-    {
-        Get,
-        Sync,
-        Pause
-    };
-    for (const Old old : {Get, Sync, Pause}) {
-        SCOPED_TRACE(old);
+    for (const QString &old : {u"Get"_s, u"Sync"_s, u"Pause"_s}) {
+        const bool pause = old == u"Pause";
+        SCOPED_TRACE(old.toStdString());
         TestEngine engine;
         engine.timeouts.listStallMs = 2000;
-        engine.addUser(u"first"_s, old == Pause ? 2 : 0);
+        engine.addUser(u"first"_s, pause ? 2 : 0);
         engine.addUser(u"second"_s, 0);
         engine.start();
         engine.state().Users[0] = UserEntry{u"first"_s, true, true};
         engine.state().Delay = 1; // the pause after the first file is one second
-        if (old != Pause)
+        if (!pause)
             engine.pages->stallNext(1, u"/gallery/first/1"_s);
         engine.pages->stallNext(1, u"/gallery/second/1"_s);
-        if (old == Sync)
+        if (old == u"Sync")
             engine.session->Sync();
         else
-            engine.get(u"first"_s, true, old == Get, old == Get);
-        if (old == Pause)
+            engine.get(u"first"_s, true, old == u"Get", old == u"Get");
+        if (pause)
             ASSERT_TRUE(waitUntil([&] { return engine.session->downloader().isPausing(); }));
         else
             ASSERT_TRUE(waitUntil([&] { return engine.pages->requests().size() == 1; }));
 
-        QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-        engine.get(u"second"_s, true);
-        ASSERT_TRUE(ended.wait());
+        engine.run([&] { engine.get(u"second"_s, true); });
         const QStringList paths = engine.pages->requestPaths();
         EXPECT_EQ(paths.mid(paths.size() - 2),
                   (QStringList{u"/gallery/second/1"_s, u"/gallery/second/1"_s}));
-        EXPECT_EQ(paths.size(), old == Pause ? 4 : 3);
+        EXPECT_EQ(paths.size(), pause ? 4 : 3);
         const QStringList lines = engine.lines();
         EXPECT_EQ(lines.mid(lines.indexOf(u"Listing second's gallery..."_s)),
                   (QStringList{u"Listing second's gallery..."_s, u"List socket timed out."_s,
                                NothingToDo}));
         EXPECT_FALSE(engine.state().Synching);
         EXPECT_TRUE(engine.errorReports().isEmpty());
-        EXPECT_EQ(engine.files->requests().size(), old == Pause ? 1 : 0);
-        EXPECT_EQ(engine.files->connectionCount(), old == Pause ? 1 : 0);
+        EXPECT_EQ(engine.files->requests().size(), pause ? 1 : 0);
+        EXPECT_EQ(engine.files->connectionCount(), pause ? 1 : 0);
     }
 }

@@ -5,8 +5,7 @@
 #include "listing/ListingRequest.h"
 #include "platform/TcpClientSocket.h"
 #include "windows/ErrorReporter.h"
-
-#include <gtest/gtest.h>
+#include "windows/ReportTexts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -186,7 +185,6 @@ TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
     const Case cases[] = {
         {false, 2, paths(u"gallery"_s, {1, 2, 2, 2, 3}), u"List socket disconnected."_s},
         {true, 1, paths(u"gallery"_s, {1, 2, 2, 3}), u"List socket timed out."_s},
-        {false, 100, paths(u"gallery"_s, {1, 2, 2, 2, 2}), {}},
         {true, 100, paths(u"gallery"_s, {1, 2, 2, 2, 2}), {}},
     };
     for (const Case &c : cases) {
@@ -210,23 +208,6 @@ TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
         }
         EXPECT_EQ(engine.pages->requestPaths(), c.requested);
     }
-}
-
-TEST(Listing, AMissingDownloadFolderParentIsReportedAndTheJobMovesOn)
-{
-    TestEngine engine;
-    engine.addUser(u"someone"_s, 2);
-    engine.start();
-    engine.settings.savePath = engine.path(u"not-there/deeper"_s);
-    engine.get(u"someone"_s, true, false, true);
-    ASSERT_TRUE(engine.waitForLine(u"No submissions to download."_s));
-    const QStringList reports = engine.errorReports();
-    ASSERT_EQ(reports.size(), 1);
-    EXPECT_TRUE(
-        reports[0].startsWith(u"Could not create the download folder for someone's gallery: "_s))
-        << reports[0].toStdString();
-    EXPECT_TRUE(engine.lines().contains(u"Listing someone's favorites..."_s));
-    EXPECT_FALSE(QFileInfo::exists(engine.path(u"not-there"_s)));
 }
 
 TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFolder)
@@ -312,9 +293,9 @@ TEST(ListingSocketEvents, ErrorsAreReportedAndAnErrorWhileAPageArrivesFetchesItA
     JobState state;
     EventLog log;
     ErrorReporter errors{state, engine.prompts, TestHosts::Support};
-    TcpClientSocket socket{engine.environment().resolver};
-    ListingClient client{state,  engine.settings,           engine.display, log, errors,
-                         socket, engine.environment().site, Timeouts{}};
+    const AppEnvironment env = engine.environment();
+    TcpClientSocket socket{env.resolver};
+    ListingClient client{state, engine.settings, engine.display, log, errors, socket, env.site, {}};
 
     emit socket.errorOccurred(SocketError::TimedOut, u"Connection timed out"_s);
     emit socket.errorOccurred(SocketError::HostNotFound, u"Host not found"_s);
@@ -343,4 +324,38 @@ TEST(ListingSocketEvents, ErrorsAreReportedAndAnErrorWhileAPageArrivesFetchesItA
     EXPECT_EQ(log.lineText(before), u"List socket disconnected."_s);
     drainPostedEvents();
     EXPECT_EQ(engine.pages->requests().size(), requests);
+}
+
+// Socket handlers keep running while the report is open: a nested call only
+// replaces the text, and a later call opens a fresh report.
+TEST(RaiseError, ANestedCallOnlyReplacesTheTextAndALaterCallOpensAFreshReport)
+{
+    JobState state;
+    ScriptedPrompts prompts;
+    ErrorReporter errors(state, prompts, TestHosts::Support);
+    int opened = 0;
+    prompts.onErrorReport = [&](const ScriptedPrompts::Shown &) {
+        if (opened++ == 0) {
+            errors.RaiseError(u"second"_s);
+            EXPECT_EQ(state.ErrorText, u"second"_s);
+            EXPECT_TRUE(errors.isOpen());
+            errors.RaiseError(u"third"_s);
+        }
+    };
+    errors.RaiseError(u"first"_s);
+    EXPECT_FALSE(errors.isOpen());
+    EXPECT_EQ(state.ErrorText, u"third"_s);
+    auto shown = prompts.ofKind(u"error"_s);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, u"first"_s);
+    EXPECT_EQ(shown[0].detail, errorInvitationText(TestHosts::Support));
+
+    state.CurrentUser = u"alice"_s;
+    state.CurrentFolder = u"favorites"_s;
+    state.PageNumber = 2;
+    errors.RaiseError(u"Error 10053 raised by sock1."_s);
+    shown = prompts.ofKind(u"error"_s);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text, errorReportText(state));
+    EXPECT_TRUE(shown[1].text.contains(u"alice's favorites"_s));
 }

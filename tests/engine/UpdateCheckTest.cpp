@@ -3,8 +3,6 @@
 
 #include <QTcpServer>
 
-#include <gtest/gtest.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -67,36 +65,36 @@ TEST(UpdateCheck, EachReplyGivesOneVerdictLine)
 // Not found and timed out stay in the log; any other failure opens the report.
 TEST(UpdateCheck, FailuresLogOrReportOnce)
 {
+    quint16 closedPort = 0;
     {
-        UpdateFixture f; // the host closes without a reply: nothing more is logged
+        QTcpServer closed;
+        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+        closedPort = closed.serverPort();
+    }
+    struct Row
+    {
+        const char *what;
+        std::optional<quint16> port;
+        QStringList lines, reports;
+    };
+    const Row rows[] = {
+        {"the host closes without a reply", {}, {Checking}, {}},
+        {"not found", 0, {Checking, red(u"Could not check for updates"_s)}, {}},
+        {"refused", closedPort, {Checking}, {u"Error 10061 raised by sock3."_s}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        UpdateFixture f;
         f.host.setReply({});
-        f.check();
-        ASSERT_TRUE(waitUntil([&] { return f.host.requests().size() == 1; }));
+        f.check(row.port);
+        ASSERT_TRUE(waitUntil([&] {
+            return (row.port || f.host.requests().size() == 1) &&
+                   f.engine.colouredLines() == row.lines && f.engine.errorReports() == row.reports;
+        }));
         drainPostedEvents();
         drainPostedEvents();
-        EXPECT_EQ(f.engine.colouredLines(), QStringList{Checking});
-        EXPECT_TRUE(f.engine.errorReports().isEmpty());
-    }
-    {
-        UpdateFixture f;
-        f.check(0); // no port: not found
-        ASSERT_TRUE(waitUntil([&] { return f.engine.log().lineCount() >= 2; }));
-        EXPECT_EQ(f.engine.colouredLines(),
-                  (QStringList{Checking, red(u"Could not check for updates"_s)}));
-        EXPECT_TRUE(f.engine.errorReports().isEmpty());
-    }
-    {
-        quint16 port = 0;
-        {
-            QTcpServer closed;
-            ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-            port = closed.serverPort();
-        }
-        UpdateFixture f;
-        f.check(port);
-        ASSERT_TRUE(waitUntil([&] { return !f.engine.errorReports().isEmpty(); }));
-        EXPECT_EQ(f.engine.errorReports(), QStringList{u"Error 10061 raised by sock3."_s});
-        EXPECT_EQ(f.engine.state().ErrorText, u"Error 10061 raised by sock3."_s);
-        EXPECT_EQ(f.engine.colouredLines(), QStringList{Checking});
+        EXPECT_EQ(f.engine.colouredLines(), row.lines);
+        EXPECT_EQ(f.engine.errorReports(), row.reports);
+        EXPECT_EQ(f.engine.state().ErrorText, row.reports.value(0));
     }
 }

@@ -1,7 +1,5 @@
 #include "naming/DownloadFolders.h"
-#include "job/PlainJobSettings.h"
 #include "naming/UserNames.h"
-#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,40 +122,4 @@ TEST(DownloadFolders, UnsafeUserNamesGetNoFolder)
     EXPECT_EQ(planDownloadFolder(request(save, favs, true, 1, u"favorites"_s, u".."_s)).folder,
               favs + u'/');
     EXPECT_EQ(root.folders(), (QStringList{u"outside-scraps"_s, u"save"_s, u"save/a"_s}));
-}
-
-TEST(DownloadFolders, MakeDLFolderUsesTheSettingsAndWritesTheFoldersBack)
-{
-    PlainJobSettings settings;
-    settings.folderLayout = 0;
-    QTemporaryDir temp;
-    const QString favs = temp.filePath(u"favs"_s);
-    settings.savePath = temp.path();
-    settings.favPath = favs;
-    JobState state;
-    state.CurrentUser = u"mossfern"_s;
-    state.CurrentFolder = u"gallery"_s;
-
-    // Planned only, then created; the boxes get their final separator either way.
-    const QString expected = temp.path() + u"/mossfern/gallery"_s;
-    for (const bool create : {false, true}) {
-        QString error = u"stale"_s;
-        EXPECT_EQ(MakeDLFolder(settings, state, create, &error), expected);
-        EXPECT_TRUE(error.isEmpty());
-        EXPECT_EQ(FileSystem::FolderExists(expected), create);
-        EXPECT_EQ(settings.savePath, temp.path() + u'/');
-        EXPECT_EQ(settings.favPath, favs + u'/');
-    }
-    QString error;
-    state.CurrentFolder = u"favorites"_s;
-    EXPECT_EQ(MakeDLFolder(settings, state, true, &error), favs + u'/');
-    EXPECT_TRUE(FileSystem::FolderExists(favs));
-
-    // A failed creation returns the path and says why.
-    settings.savePath = temp.filePath(u"missing/deeper"_s);
-    state.CurrentFolder = u"scraps"_s;
-    EXPECT_EQ(MakeDLFolder(settings, state, true, &error),
-              temp.filePath(u"missing/deeper/mossfern/scraps"_s));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(FileSystem::FolderExists(temp.filePath(u"missing"_s)));
 }

@@ -1,4 +1,4 @@
-#include "TestWaits.h"
+#include "TestTools.h"
 
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
@@ -12,29 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
-
 } // namespace
 
 TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
@@ -137,8 +121,8 @@ TEST(FileStore, ReplacesWholeOrLeavesTheOldFileAndNoLeftovers)
         const StoreOutcome outcome = storeFile(from, folder, name);
         EXPECT_EQ(outcome.result, result) << outcome.error.toStdString();
         EXPECT_TRUE(result != R::Failed || !outcome.error.isEmpty());
-        EXPECT_EQ(readAll(target), result == R::Stored ? QByteArray("new body") : old);
+        EXPECT_EQ(readFile(target), result == R::Stored ? QByteArray("new body") : old);
         EXPECT_EQ(filesIn(dir.path()), (QStringList{"downloading.dat", "pic.png"}));
     }
-    EXPECT_EQ(readAll(source), QByteArray("new body")); // the temporary file stays
+    EXPECT_EQ(readFile(source), QByteArray("new body")); // the temporary file stays
 }

@@ -108,21 +108,6 @@ TEST(PageGatherer, SplitPhrasesAndLatin1Text)
     }
 }
 
-TEST(PageGatherer, StartsAgainAfterReset)
-{
-    PageGatherer gatherer;
-    QString buffer;
-    EXPECT_EQ(gatherer.add(buffer, "xx not be found Page generated in 1s"), PageKind::UserMissing);
-    const QString firstPage = buffer;
-    gatherer.reset();
-    buffer.clear();
-    EXPECT_EQ(gatherer.add(buffer, "Page gen"), PageKind::Incomplete);
-    EXPECT_TRUE(buffer.isEmpty());
-    EXPECT_EQ(gatherer.add(buffer, "erated in no submissions to list"), PageKind::FolderEnd);
-    EXPECT_EQ(buffer, u"Page generated in no submissions to list"_s);
-    EXPECT_EQ(firstPage, u"xx not be found Page generated in 1s"_s);
-}
-
 TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
 {
     const QString good1 = entry(1, "/a/1.png", "general", "One");

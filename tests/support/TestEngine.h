@@ -1,12 +1,13 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "TestWaits.h"
+#include "TestTools.h"
 
 #include "GalleryContent.h"
 #include "GalleryFileHost.h"
 #include "GalleryPageHost.h"
 #include "app/AppEnvironment.h"
+#include "job/JobRunner.h"
 #include "job/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
@@ -14,10 +15,11 @@
 #include "log/LogColors.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <stdexcept>
@@ -41,23 +43,16 @@ inline QString coloured(int32_t color, const QString &text)
                                                    : "other: ") +
            text;
 }
-inline QString black(const QString &text)
+inline const auto black = [](const QString &text) { return coloured(LogBlack, text); };
+inline const auto red = [](const QString &text) { return coloured(LogRed, text); };
+inline const auto green = [](const QString &text) { return coloured(LogGreen, text); };
+// Every line of a log, coloured or as plain text.
+inline QStringList logLines(const EventLog &log, bool withColour = true)
 {
-    return coloured(LogBlack, text);
-}
-inline QString red(const QString &text)
-{
-    return coloured(LogRed, text);
-}
-inline QString green(const QString &text)
-{
-    return coloured(LogGreen, text);
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    QStringList result;
+    for (int i = 0; i < log.lineCount(); ++i)
+        result.append(withColour ? coloured(log.lineColor(i), log.lineText(i)) : log.lineText(i));
+    return result;
 }
 
 // What the program gets from outside: a temporary program folder, scripted
@@ -88,6 +83,11 @@ struct TestEnvironment
         return env;
     }
     QString path(const QString &relative) const { return folder.filePath(relative); }
+    // The settings file the next start reads.
+    bool writeSettings(const QByteArray &bytes) const
+    {
+        return writeFile(path(QStringLiteral("vorpl.dat")), bytes);
+    }
     QStringList errorReports() const
     {
         QStringList result;
@@ -105,33 +105,31 @@ struct TestSite
     std::unique_ptr<GalleryFileHost> files;
     int nextId = 1000;
 
-    void listen(TestEnvironment &env)
+    void listen(TestEnvironment &env, const QString &fileHost = TestHosts::File)
     {
-        pages = std::make_unique<GalleryPageHost>(content, TestHosts::File);
+        pages = std::make_unique<GalleryPageHost>(content, fileHost);
         files = std::make_unique<GalleryFileHost>(content);
         if (!pages->listen() || !files->listen())
             throw std::runtime_error("the simulated site cannot listen");
         env.ports[TestHosts::Page] = pages->port();
         env.ports[TestHosts::File] = files->port();
     }
-    // A user whose folders hold this many submissions each.
+    // A user whose folders hold this many submissions each: "Gallery piece 1"
+    // (1000.name.work.png), "Scrap 1" (.jpg), "Favorite 1" (.gif, by another).
     void addUser(const QString &name, int gallery, int scraps = 0, int favorites = 0)
     {
         SimUser user;
         user.name = name;
-        const QString artist = name.toLower();
-        const auto make = [&](const QString &by, const char *slug, const char *ext, QString title) {
-            return GalleryContent::make(nextId++, by, QString::fromLatin1(slug),
-                                        QString::fromLatin1(ext), title);
+        const auto make = [&](QList<SimSubmission> &into, int count, QString by, const char *slug,
+                              const char *ext, const char *title) {
+            for (int i = 1; i <= count; ++i)
+                into.append(GalleryContent::make(nextId++, by, QString::fromLatin1(slug),
+                                                 QString::fromLatin1(ext),
+                                                 QString::fromLatin1(title).arg(i)));
         };
-        for (int i = 1; i <= gallery; ++i)
-            user.gallery.append(
-                make(artist, "work", "png", QStringLiteral("Gallery piece %1").arg(i)));
-        for (int i = 1; i <= scraps; ++i)
-            user.scraps.append(make(artist, "scrap", "jpg", QStringLiteral("Scrap %1").arg(i)));
-        for (int i = 1; i <= favorites; ++i)
-            user.favorites.append(make(QStringLiteral("otherartist"), "fav", "gif",
-                                       QStringLiteral("Favorite %1").arg(i)));
+        make(user.gallery, gallery, name.toLower(), "work", "png", "Gallery piece %1");
+        make(user.scraps, scraps, name.toLower(), "scrap", "jpg", "Scrap %1");
+        make(user.favorites, favorites, QStringLiteral("otherartist"), "fav", "gif", "Favorite %1");
         content.addUser(user);
     }
     const SimSubmission &submission(const QString &user, const QString &folder, int index) const
@@ -171,24 +169,22 @@ struct TestEngine : TestEnvironment, TestSite
         settings.getFavs = favorites;
         session->Get();
     }
+    // Runs a command to the end of its job.
+    void run(const std::function<void()> &command)
+    {
+        QSignalSpy ended(&session->jobs(), &JobRunner::jobEnded);
+        command();
+        EXPECT_TRUE(ended.size() > 0 || ended.wait(30000));
+    }
 
-    // Every log line as "colour: text"; plain texts for lines().
-    QStringList colouredLines()
-    {
-        QStringList result;
-        for (int i = 0; i < log().lineCount(); ++i)
-            result.append(coloured(log().lineColor(i), log().lineText(i)));
-        return result;
-    }
-    QStringList lines()
-    {
-        QStringList result;
-        for (int i = 0; i < log().lineCount(); ++i)
-            result.append(log().lineText(i));
-        return result;
-    }
+    QStringList colouredLines() { return logLines(log()); }
+    QStringList lines() { return logLines(log(), false); }
     bool waitForLine(const QString &text, int count = 1, int timeoutMs = 20000)
     {
         return waitUntil([&] { return lines().count(text) >= count; }, timeoutMs);
+    }
+    int savedIn(const QString &subfolder) const
+    {
+        return int(QDir(path(subfolder)).entryList(QDir::Files).size());
     }
 };

@@ -6,8 +6,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 
-#include <gtest/gtest.h>
-
 // The real main window in a temporary program folder (see TestEnvironment).
 struct TestWindow : TestEnvironment
 {
@@ -19,21 +17,7 @@ struct TestWindow : TestEnvironment
         window = std::make_unique<MainWindow>(environment());
         return *window;
     }
-    // The settings file the next start reads.
-    void writeSettings(const QByteArray &bytes)
-    {
-        QFile file(path(QStringLiteral("vorpl.dat")));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes);
-    }
-    QStringList colouredLines() const
-    {
-        QStringList result;
-        const EventLog &log = window->eventLog();
-        for (int i = 0; i < log.lineCount(); ++i)
-            result.append(coloured(log.lineColor(i), log.lineText(i)));
-        return result;
-    }
+    QStringList colouredLines() const { return logLines(window->eventLog()); }
     // The hidden word typed into the user list: no pause between files.
     void typeNoWait()
     {

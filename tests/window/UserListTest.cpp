@@ -1,5 +1,5 @@
 #include "ScriptedPrompts.h"
-#include "TestWaits.h"
+#include "TestTools.h"
 
 #include "job/JobState.h"
 #include "settings/UserList.h"

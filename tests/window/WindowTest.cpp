@@ -1,16 +1,17 @@
 #include "TestWindow.h"
 
+#include "naming/UserNames.h"
 #include "settings/SettingsFile.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +35,25 @@ bool rowShown(QTreeView *view, int row)
 {
     const QRect rect = view->visualRect(view->model()->index(row, 0));
     return rect.isValid() && view->viewport()->rect().contains(rect);
+}
+
+QString accessibleName(QWidget *widget)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name) : QStringLiteral("(no interface)");
+}
+
+// Every label is announced with the text it shows now ("&&" shows as "&").
+void expectLabelsReadAsShown(MainWindow &window)
+{
+    const auto labels = window.findChildren<QLabel *>();
+    ASSERT_FALSE(labels.isEmpty());
+    for (QLabel *label : labels) {
+        QString shown = label->text();
+        if (label->buddy())
+            shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
+        EXPECT_EQ(accessibleName(label), shown) << label->objectName().toStdString();
+    }
 }
 
 } // namespace
@@ -73,19 +93,15 @@ TEST(Settings, AFailedSaveIsReportedAndTheProgramGoesOn)
     MainWindow &window = test.open();
     addUser(test, u"bob"_s);
     const QByteArray before = readFile(window.settingsFilePath());
-    // Every write past a few bytes fails, even for root.
-    rlimit original{};
-    getrlimit(RLIMIT_FSIZE, &original);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = original;
-    small.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &small);
-    addUser(test, u"carol"_s);
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, handler);
+    const QStringList files = QDir(test.folder.path()).entryList(QDir::Files);
+    {
+        const FileSizeLimit full(16); // every write past a few bytes fails
+        addUser(test, u"carol"_s);
+    }
     ASSERT_EQ(test.errorReports().size(), 1);
     EXPECT_TRUE(test.errorReports()[0].startsWith(u"Could not save the settings"_s));
     EXPECT_EQ(readFile(window.settingsFilePath()), before);
+    EXPECT_EQ(QDir(test.folder.path()).entryList(QDir::Files), files); // no leftovers
     window.unload(); // still working: the next save has the new user
     EXPECT_TRUE(readFile(window.settingsFilePath()).contains("username=carol\r\n"));
 }
@@ -146,4 +162,60 @@ TEST(MainWindow, TheLogShowsTheNewestLine)
     EXPECT_TRUE(waitUntil([&] { return rowShown(view, added); }));
     EXPECT_EQ(view->model()->index(added, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
               QColor(0, 0x88, 0));
+}
+
+// Texts pasted with a line break reach no request line, and names that would
+// leave the download folders never reach the user list.
+TEST(HardeningWindow, PastedLineBreaksAndUnusableNames)
+{
+    TestWindow t;
+    MainWindow &window = t.open();
+    control<QLineEdit>(window, "Txt_CookieA")->setText(u"a1\r\n"_s);
+    control<QLineEdit>(window, "Txt_CookieB")->setText(u"b\t2\n"_s);
+    control<QLineEdit>(window, "Txt_Uniuser")->setText(u"bob\r\n"_s);
+    EXPECT_EQ(window.cookieA(), u"a1"_s);
+    EXPECT_EQ(window.cookieB(), u"b2"_s);
+    EXPECT_EQ(window.uniqueUserText(), u"bob"_s);
+
+    t.prompts.inputs = QStringList{u"../x"_s, u"carol\r\n"_s};
+    control<QPushButton>(window, "Cmd_Add")->click();
+    ASSERT_FALSE(t.prompts.shown.isEmpty());
+    EXPECT_EQ(t.prompts.shown.last().icon, Prompts::Icon::Exclamation);
+    EXPECT_EQ(t.prompts.shown.last().text, userNameProblem(u"../x"_s));
+    control<QPushButton>(window, "Cmd_Add")->click();
+    auto *names = control<QListWidget>(window, "Lst_Names");
+    ASSERT_EQ(names->count(), 1);
+    EXPECT_EQ(names->item(0)->text(), u"[  ]carol"_s);
+}
+
+TEST(AccessibleNames, LabelsAreReadAsTheyShowAndTheWindowIsATopLevelWindow)
+{
+    TestWindow test;
+    MainWindow &window = test.open();
+    window.show();
+
+    QAccessibleInterface *top = QAccessible::queryAccessibleInterface(&window);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->role(), QAccessible::Window);
+    EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
+    expectLabelsReadAsShown(window);
+
+    control<QScrollBar>(window, "Hscr_Delay")->setValue(37);
+    EXPECT_EQ(accessibleName(control<QLabel>(window, "Lbl_Delay")),
+              QStringLiteral("Waiting time: 37s"));
+    window.setStatusCaption(QStringLiteral("Waiting a bit (4s)"));
+    EXPECT_EQ(accessibleName(control<QLabel>(window, "Lbl_Status")),
+              QStringLiteral("Waiting a bit (4s)"));
+    window.setStatusCaption(QStringLiteral("12% of \"Cats && dogs\" (2 KB)"));
+    window.setSpeedCaption(QStringLiteral("Speed: 37Kb/s"));
+    EXPECT_EQ(accessibleName(control<QLabel>(window, "Lbl_Status")),
+              QStringLiteral("12% of \"Cats & dogs\" (2 KB)"));
+    EXPECT_EQ(accessibleName(control<QLabel>(window, "Label12")), QStringLiteral("Speed: 37Kb/s"));
+    expectLabelsReadAsShown(window);
+
+    // A label that describes an input still names it.
+    EXPECT_EQ(control<QLabel>(window, "Label1")->buddy(),
+              control<QLineEdit>(window, "Txt_Uniuser"));
+    EXPECT_EQ(accessibleName(control<QLineEdit>(window, "Txt_Uniuser")),
+              QStringLiteral("Username:"));
 }
