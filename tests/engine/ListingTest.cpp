@@ -1,11 +1,13 @@
 #include "TestEngine.h"
 
-#include "job/JobRunner.h"
 #include "listing/ListingClient.h"
-#include "listing/ListingRequest.h"
 #include "platform/TcpClientSocket.h"
 #include "windows/ErrorReporter.h"
 #include "windows/ReportTexts.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +23,13 @@ QStringList paths(const QString &folder, std::initializer_list<int> pages)
     for (int page : pages)
         result.append(u"/%1/someone/%2"_s.arg(folder).arg(page));
     return result;
+}
+// Runs the command until the listing hands a folder over.
+bool listed(TestEngine &engine, const std::function<void()> &command)
+{
+    QSignalSpy spy(&engine.session->listing(), &ListingClient::folderListed);
+    command();
+    return spy.wait(60000);
 }
 SimSubmission make(int id, const QString &title, const QString &ext = u"png"_s,
                    const QString &rating = u"general"_s)
@@ -39,7 +48,6 @@ TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
         engine.addUser(u"someone"_s, submissions);
         engine.start();
         engine.pages->setPieceSize(pieceSize);
-        QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
         QList<QueuedSubmission> queued;
         QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
             if (!text.startsWith(u"Found "_s))
@@ -50,8 +58,7 @@ TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
                 queued.append(engine.state().SubmissionQueue[size_t(i)]);
         });
         engine.state().NoWait = true;
-        engine.get(u"SomeOne"_s, true);
-        ASSERT_TRUE(listed.wait(60000));
+        ASSERT_TRUE(listed(engine, [&] { engine.get(u"SomeOne"_s, true); }));
 
         const QString found = u"Found %1 submissions on %2 page(s)."_s.arg(submissions).arg(pages);
         QStringList expected = {black(u"Listing someone's gallery..."_s)};
@@ -75,59 +82,6 @@ TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
     }
 }
 
-TEST(Listing, RequestsCarryTheCookiesOfTheMomentByteForByte)
-{
-    TestEngine engine;
-    engine.addUser(u"someone"_s, 6);
-    engine.start();
-    // A cookie typed while page 1 is on its way is used from page 2 on.
-    QObject::connect(engine.pages.get(), &GalleryPageHost::requestReceived, [&] {
-        engine.settings.cookieBText = u"b-value"_s;
-        engine.settings.cookieAText = u"a value"_s;
-    });
-    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
-    engine.get(u"someone"_s, true);
-    ASSERT_TRUE(listed.wait());
-
-    const QList<QByteArray> requests = engine.pages->requests();
-    ASSERT_EQ(requests.size(), 3);
-    ListingRequestFields fields{};
-    fields.folder = u"gallery"_s;
-    fields.user = u"someone"_s;
-    fields.hostAlias = TestHosts::PageAlias;
-    fields.page = 1;
-    EXPECT_EQ(requests[0], listingRequest(fields).toLatin1());
-    EXPECT_TRUE(requests[0].contains("\r\nHost: gallery.test.invalid\r\n")); // the alias
-    fields.cookieB = u"b-value"_s;
-    fields.cookieA = u"a value"_s;
-    for (fields.page = 2; fields.page <= 3; ++fields.page)
-        EXPECT_EQ(requests[fields.page - 1], listingRequest(fields).toLatin1()) << fields.page;
-}
-
-TEST(Listing, PhrasesInsideANameDecideThePageKind)
-{
-    TestEngine engine;
-    SimUser user;
-    user.name = u"someone"_s;
-    // The gallery's only page holds the folder-end phrase in a name.
-    user.gallery = {make(1, u"Plain"_s), make(2, u"I have no submissions to list"_s)};
-    // Scraps: page 1 is fine, page 2 names the missing-user phrase.
-    for (int i = 0; i < 4; ++i)
-        user.scraps.append(make(10 + i, u"Scrap %1"_s.arg(i)));
-    user.scraps.append(make(20, u"What will not be found"_s));
-    engine.content.addUser(user);
-    engine.start();
-    QSignalSpy missing(&engine.session->listing(), &ListingClient::userMissing);
-    engine.get(u"someone"_s, true, true);
-    ASSERT_TRUE(missing.wait());
-    EXPECT_EQ(engine.colouredLines(),
-              (QStringList{black(u"Listing someone's gallery..."_s),
-                           green(u"No submissions to download."_s),
-                           black(u"Listing someone's scraps..."_s), black(parsing(1, 0)),
-                           red(u"User someone doesn't exist"_s)}));
-    EXPECT_EQ(engine.pages->requestPaths(), paths(u"gallery"_s, {1}) + paths(u"scraps"_s, {1, 2}));
-}
-
 TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
 {
     TestEngine engine;
@@ -149,9 +103,7 @@ TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
             if (text.endsWith(u": No GFX"_s))
                 engine.settings.types[0] = true;
         });
-    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
-    engine.get(u"someone"_s, true);
-    ASSERT_TRUE(listed.wait());
+    ASSERT_TRUE(listed(engine, [&] { engine.get(u"someone"_s, true); }));
     EXPECT_EQ(engine.colouredLines().mid(2, 5),
               (QStringList{black(u"Skipping \"Picture\": No GFX"_s),
                            black(u"Skipping \"Tale\": No mature subs"_s),
@@ -164,9 +116,7 @@ TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
     QObject::disconnect(again);
     engine.addUser(u"other"_s, 3);
     engine.settings.types[0] = false;
-    QSignalSpy ended(&engine.session->jobs(), &JobRunner::jobEnded);
-    engine.get(u"other"_s, true);
-    ASSERT_TRUE(ended.wait());
+    engine.run([&] { engine.get(u"other"_s, true); });
     EXPECT_TRUE(engine.lines().contains(u"Skipping \"Gallery piece 3\": No GFX"_s));
     EXPECT_FALSE(QFileInfo::exists(engine.path(u"other-gallery"_s)));
 }
@@ -175,30 +125,24 @@ TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
 // a page lost too often is given up with a red line.
 TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
 {
-    struct Case
-    {
-        bool stall;
-        int times;
-        QStringList requested;
-        QString line;
-    };
-    const Case cases[] = {
+    // Stalled (or dropped), how often, the pages asked for, the line of each loss.
+    const std::tuple<bool, int, QStringList, QString> cases[] = {
         {false, 2, paths(u"gallery"_s, {1, 2, 2, 2, 3}), u"List socket disconnected."_s},
         {true, 1, paths(u"gallery"_s, {1, 2, 2, 3}), u"List socket timed out."_s},
         {true, 100, paths(u"gallery"_s, {1, 2, 2, 2, 2}), {}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.stall << c.times);
+    for (const auto &[stall, times, requested, line] : cases) {
+        SCOPED_TRACE(testing::Message() << stall << times);
         TestEngine engine;
         engine.timeouts.listStallMs = 1000;
         engine.addUser(u"someone"_s, 6);
         engine.start();
         const QString path = u"/gallery/someone/2"_s;
-        c.stall ? engine.pages->stallNext(c.times, path) : engine.pages->dropNext(c.times, path);
+        stall ? engine.pages->stallNext(times, path) : engine.pages->dropNext(times, path);
         engine.get(u"someone"_s, true);
-        if (c.times < 100) {
+        if (times < 100) {
             ASSERT_TRUE(engine.waitForLine(u"Found 6 submissions on 2 page(s)."_s));
-            EXPECT_EQ(engine.colouredLines().count(red(c.line)), c.times);
+            EXPECT_EQ(engine.colouredLines().count(red(line)), times);
             EXPECT_EQ(engine.lines().count(parsing(2, 4)), 1);
             EXPECT_TRUE(engine.errorReports().isEmpty());
         } else {
@@ -206,7 +150,7 @@ TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
                                       u"was lost 4 times before the page was complete"_s);
             ASSERT_TRUE(waitUntil([&] { return !engine.colouredLines().filter(given).isEmpty(); }));
         }
-        EXPECT_EQ(engine.pages->requestPaths(), c.requested);
+        EXPECT_EQ(engine.pages->requestPaths(), requested);
     }
 }
 
@@ -228,9 +172,7 @@ TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFold
     engine.pages->setRawReply(u"/gallery/someone/2"_s,
                               "HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
                               "maintenance</p>Page generated in 0.1 s");
-    QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
-    engine.get(u"someone"_s, true);
-    ASSERT_TRUE(listed.wait());
+    ASSERT_TRUE(listed(engine, [&] { engine.get(u"someone"_s, true); }));
     EXPECT_EQ(
         engine.colouredLines().mid(1, 5),
         (QStringList{black(parsing(1, 0)), red(u"Skipping an unreadable entry on page 1."_s),
@@ -246,40 +188,30 @@ TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFold
 // most 32767 submissions.
 TEST(Listing, CountsStopAtTheirSixteenBitLimits)
 {
-    struct Case
-    {
-        bool endless;
-        int16_t pageNumber, queueCount;
-        QString limit, found;
-        QStringList requested;
-    };
-    const Case cases[] = {
+    // Endless, the counts at the start, the limit's line, the last line, the pages asked for.
+    const std::tuple<bool, int16_t, int16_t, QString, QString, QStringList> cases[] = {
         {true, 32765, 0, u"Page limit reached: someone's gallery is listed up to page 32767."_s,
          u"Found 4 submissions on 32767 page(s)."_s, paths(u"gallery"_s, {32766, 32767})},
         {false, 0, 32765,
          u"Queue full at 32767 submissions: the rest of someone's gallery is not listed."_s,
          u"Found 32767 submissions on 1 page(s)."_s, paths(u"gallery"_s, {1})},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.endless);
+    for (const auto &[endless, pageNumber, queueCount, limit, found, requested] : cases) {
+        SCOPED_TRACE(endless);
         TestEngine engine;
-        engine.addUser(u"someone"_s, c.endless ? 2 : 8);
+        engine.addUser(u"someone"_s, endless ? 2 : 8);
         engine.start();
-        engine.pages->setEndless(c.endless);
+        engine.pages->setEndless(endless);
         JobState &state = engine.state();
         state.CurrentUser = u"someone"_s;
         state.CurrentFolder = u"gallery"_s;
-        state.PageNumber = c.pageNumber;
-        state.QueueCount = c.queueCount;
-        QSignalSpy listed(&engine.session->listing(), &ListingClient::folderListed);
-        engine.session->listing().GetURLs();
-        ASSERT_TRUE(listed.wait());
-        EXPECT_EQ(engine.pages->requestPaths(), c.requested);
-        EXPECT_EQ(engine.colouredLines().mid(engine.lines().indexOf(c.limit), 2),
-                  (QStringList{red(c.limit), black(c.found)}));
-        if (!c.endless) {
-            EXPECT_EQ(state.SubmissionQueue[32766].Title, u"Gallery piece 2"_s);
-        }
+        state.PageNumber = pageNumber;
+        state.QueueCount = queueCount;
+        ASSERT_TRUE(listed(engine, [&] { engine.session->listing().GetURLs(); }));
+        EXPECT_EQ(engine.pages->requestPaths(), requested);
+        EXPECT_EQ(engine.colouredLines().mid(engine.lines().indexOf(limit), 2),
+                  (QStringList{red(limit), black(found)}));
+        EXPECT_EQ(state.SubmissionQueue[32766].Title, endless ? QString() : u"Gallery piece 2"_s);
     }
 }
 
@@ -358,4 +290,151 @@ TEST(RaiseError, ANestedCallOnlyReplacesTheTextAndALaterCallOpensAFreshReport)
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[1].text, errorReportText(state));
     EXPECT_TRUE(shown[1].text.contains(u"alice's favorites"_s));
+}
+
+namespace {
+
+const QString GoodHost = u"good.test.invalid"_s;
+
+// A loopback server; onAccept runs for each new connection.
+struct Server
+{
+    QTcpServer server;
+    std::function<void(QTcpSocket *)> onAccept;
+    QList<QPointer<QTcpSocket>> accepted;
+
+    Server()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *peer = server.nextPendingConnection()) {
+                accepted.append(peer);
+                onAccept(peer);
+            }
+        });
+    }
+};
+
+// Records the socket's events in order, with State as the handler sees it.
+struct Recorder
+{
+    TcpClientSocket &socket;
+    QStringList events;
+    QByteArray received;
+    std::function<void()> onConnected = [] {}, onData = [] {};
+
+    explicit Recorder(TcpClientSocket &s) : socket(s)
+    {
+        QObject::connect(&socket, &TcpClientSocket::connected, [this] {
+            events << u"connect %1"_s.arg(socket.state());
+            onConnected();
+        });
+        QObject::connect(&socket, &TcpClientSocket::dataArrived, [this](qint64) {
+            events << u"data %1"_s.arg(socket.state());
+            if (socket.state() == TcpClientSocket::StateConnected)
+                received += socket.getData().toLatin1();
+            onData();
+        });
+        QObject::connect(&socket, &TcpClientSocket::closed,
+                         [this] { events << u"close %1"_s.arg(socket.state()); });
+        QObject::connect(
+            &socket, &TcpClientSocket::errorOccurred,
+            [this](int number, const QString &) { events << u"error %1"_s.arg(number); });
+    }
+};
+
+class TcpClientSocketTest : public ::testing::Test
+{
+protected:
+    QHash<QString, quint16> ports;
+    TcpClientSocket socket{[this](const QString &host, quint16) {
+        return ports.contains(host) ? Endpoint{u"127.0.0.1"_s, ports[host]}
+                                    : Endpoint{QString(), 0};
+    }};
+
+    void connectTo(const QString &host)
+    {
+        socket.close();
+        socket.setRemoteHost(host);
+        socket.setRemotePort(80);
+        socket.connectToRemote();
+    }
+};
+
+} // namespace
+
+TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
+{
+    Recorder recorder(socket);
+    // The peer sends and closes at once; we close first, from the connect handler.
+    Server server;
+    server.onAccept = [](QTcpSocket *peer) {
+        peer->write("late data");
+        peer->disconnectFromHost();
+    };
+    ports[GoodHost] = server.server.serverPort();
+    recorder.onConnected = [&] { socket.close(); };
+    connectTo(GoodHost);
+    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return !server.accepted.isEmpty() &&
+               (!server.accepted.first() ||
+                server.accepted.first()->state() == QAbstractSocket::UnconnectedState);
+    }));
+    drainPostedEvents();
+    EXPECT_EQ(recorder.events, QStringList{u"connect 7"_s});
+    EXPECT_EQ(socket.state(), TcpClientSocket::StateClosed);
+    EXPECT_TRUE(socket.getData().isEmpty());
+
+    // A look-up failure already on its way is dropped too.
+    recorder.events.clear();
+    connectTo(u"missing.test.invalid"_s);
+    socket.close();
+    drainPostedEvents();
+    EXPECT_TRUE(recorder.events.isEmpty());
+}
+
+// The file side pumps events inside its data handler (the pause between
+// files). Data and the close arriving meanwhile must neither run the handler
+// nested nor be lost.
+TEST_F(TcpClientSocketTest, AHandlerThatPumpsEventsGetsTheRestAfterItReturns)
+{
+    for (const bool peerCloses : {false, true}) {
+        SCOPED_TRACE(peerCloses ? "peer closes" : "peer stays");
+        Server server;
+        QPointer<QTcpSocket> peer;
+        server.onAccept = [&](QTcpSocket *accepted) {
+            peer = accepted;
+            accepted->write("one");
+        };
+        ports[GoodHost] = server.server.serverPort();
+        socket.disconnect();
+        Recorder recorder(socket);
+        int depth = 0;
+        int deepest = 0;
+        bool pumped = false;
+        recorder.onData = [&] {
+            deepest = std::max(deepest, ++depth);
+            if (!pumped) {
+                pumped = true;
+                peer->write("two");
+                if (peerCloses)
+                    peer->disconnectFromHost();
+                // Pump until the rest has certainly reached our side of the connection.
+                waitUntil([&] { return socket.bytesAvailable() >= 3; }, 2000);
+                drainPostedEvents();
+            }
+            --depth;
+        };
+        connectTo(GoodHost);
+        ASSERT_TRUE(waitUntil([&] { return recorder.received.size() >= 6; }));
+        if (peerCloses) {
+            ASSERT_TRUE(waitUntil([&] { return !recorder.events.filter(u"close"_s).isEmpty(); }));
+            EXPECT_EQ(recorder.events.last(), u"close 8"_s);
+            EXPECT_EQ(recorder.events.count(u"close 8"_s), 1);
+        }
+        EXPECT_EQ(deepest, 1);
+        EXPECT_EQ(recorder.received, QByteArray("onetwo"));
+        socket.close();
+    }
 }

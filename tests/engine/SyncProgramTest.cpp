@@ -96,15 +96,13 @@ TEST(SyncProgram, SyncOfTwoUsersSavesTheirFilesWithTheWindowsLogLines)
     const Finished run = site.run({});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out,
-              (QStringList{
-                  u"Listing alice's gallery..."_s, u"Parsing page 1. Submissions found: 0"_s,
-                  u"Found 1 submissions on 1 page(s)."_s,
-                  u"Retrieving 1000.alice.work.png (1/1)..."_s, u"Saved as Gallery piece 1.png"_s,
-                  u"Succesfully retrieved 1 submissions."_s, u"Listing bob's gallery..."_s,
-                  u"No submissions to download."_s, u"Listing bob's scraps..."_s,
-                  u"Parsing page 1. Submissions found: 0"_s, u"Found 1 submissions on 1 page(s)."_s,
-                  u"Retrieving 1001.bob.scrap.jpg (1/1)..."_s, u"Saved as Scrap 1.jpg"_s,
-                  u"Succesfully retrieved 1 submissions."_s, u"Synching done."_s}));
+              u"Listing alice's gallery...|Parsing page 1. Submissions found: 0|Found 1 "
+              u"submissions on 1 page(s).|Retrieving 1000.alice.work.png (1/1)...|Saved as "
+              u"Gallery piece 1.png|Succesfully retrieved 1 submissions.|Listing bob's "
+              u"gallery...|No submissions to download.|Listing bob's scraps...|Parsing page "
+              u"1. Submissions found: 0|Found 1 submissions on 1 page(s).|Retrieving "
+              u"1001.bob.scrap.jpg (1/1)...|Saved as Scrap 1.jpg|Succesfully retrieved 1 "
+              u"submissions.|Synching done."_s.split(u'|'));
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(site.saved(),
               (QStringList{u"alice-gallery/Gallery piece 1.png"_s, u"bob-scraps/Scrap 1.jpg"_s}));
@@ -117,16 +115,10 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
     SyncSite site;
     site.addUser(u"alice"_s, 1);
     const QString art = u"savepath="_s + site.path(u"art"_s);
-    struct Case
-    {
-        QStringList settings; // no version: no settings file
-        QString version;
-        QStringList arguments;
-        int status;
-        QString message; // on standard error (or standard output for a log line)
-    };
+    // Settings lines and version (none: no settings file), arguments, the exit status and a
+    // message on standard error (or standard output for a log line).
     // clang-format off
-    const QList<Case> cases{
+    const std::tuple<QStringList, QString, QStringList, int, QString> cases[] = {
         {userLines(u"ghost alice"_s) << art, u"130"_s, {}, 1, u"User ghost doesn't exist"_s},
         {{art}, u"130"_s, {u"--get"_s, u"Ghost"_s}, 1, u"User ghost doesn't exist"_s},
         {{art}, u"130"_s, {u"--get"_s, u"ALICE"_s}, 0, u"Listing alice's gallery..."_s},
@@ -136,17 +128,17 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, 2, u"leaves nothing to get"_s},
     };
     // clang-format on
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
+    for (const auto &[settings, version, arguments, status, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
         QFile::remove(site.path(u"vorpl.dat"_s));
         QDir(site.path(u"art"_s)).removeRecursively();
-        if (!c.version.isEmpty())
-            site.writeLines(c.settings, c.version);
-        const Finished run = site.run(c.arguments);
-        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(c.message) || run.out.contains(c.message))
+        if (!version.isEmpty())
+            site.writeLines(settings, version);
+        const Finished run = site.run(arguments);
+        EXPECT_EQ(run.status, status) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(message) || run.out.contains(message))
             << run.err.toStdString();
-        EXPECT_TRUE(c.status != 2 || !c.arguments.isEmpty() ||
+        EXPECT_TRUE(status != 2 || !arguments.isEmpty() ||
                     run.err.contains(site.path(u"vorpl.dat"_s)))
             << "names the file";
     }

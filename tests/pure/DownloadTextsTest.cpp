@@ -5,6 +5,7 @@
 #include "download/FileStore.h"
 #include "download/ReplyHeader.h"
 #include "download/SizeLimit.h"
+#include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,13 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-} // namespace
 
 TEST(FileRequest, PathIsCutByTheLengthOfTheHostNameAndSentAsHttp10)
 {
@@ -122,7 +116,56 @@ TEST(FileStore, ReplacesWholeOrLeavesTheOldFileAndNoLeftovers)
         EXPECT_EQ(outcome.result, result) << outcome.error.toStdString();
         EXPECT_TRUE(result != R::Failed || !outcome.error.isEmpty());
         EXPECT_EQ(readFile(target), result == R::Stored ? QByteArray("new body") : old);
-        EXPECT_EQ(filesIn(dir.path()), (QStringList{"downloading.dat", "pic.png"}));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{"downloading.dat", "pic.png"}));
     }
     EXPECT_EQ(readFile(source), QByteArray("new body")); // the temporary file stays
+}
+
+namespace {
+SettingsRead readLines(const QStringList &lines)
+{
+    return readSettingsText((lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+}
+} // namespace
+
+TEST(SettingsText, ValuesCannotBreakIntoLinesOfTheirOwn)
+{
+    // A pasted cookie or name with a line break must not turn into a setting of its own.
+    SettingsSnapshot snapshot;
+    snapshot.cookieA = u"abc\r\nshutdown=1"_s;
+    snapshot.users = {UserEntry{u"eve\nusername=mallory"_s, false, false}};
+    const SettingsRead read = readSettingsText(settingsText(snapshot));
+    ASSERT_EQ(read.status, SettingsStatus::Loaded);
+    EXPECT_EQ(read.values.cookieA, u"abcshutdown=1"_s);
+    ASSERT_EQ(read.values.users.size(), 1);
+    EXPECT_EQ(read.values.users[0].Name, u"eveusername=mallory"_s);
+    EXPECT_EQ(read.values.shutdown, 0);
+}
+
+TEST(SettingsText, StopsAtTheTableEndAndKeepsSurplusFlagsAway)
+{
+    QStringList file{u"130"_s};
+    for (int i = 0; i < 1100; ++i) {
+        file << u"username=user%1"_s.arg(i);
+        // Only the surplus names carry flags: none may land on a stored user.
+        if (i >= MaxUsers)
+            file << u"getscraps=True"_s << u"getfavs=True"_s;
+    }
+    const SettingsRead read = readLines(file);
+    ASSERT_EQ(read.values.users.size(), MaxUsers);
+    EXPECT_EQ(read.values.users.last().Name, u"user1023"_s);
+    for (const UserEntry &user : read.values.users)
+        ASSERT_FALSE(user.Scraps || user.Favs) << user.Name.toStdString();
+}
+
+// A failed save over an old file is held by the window's settings test.
+TEST(SettingsFile, SavingIntoAMissingFolderFails)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(u"missing/vorpl.dat"_s);
+    QString error;
+    EXPECT_FALSE(saveSettingsFile(missing, "130\r\n", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(clearSettingsFile(missing, &error));
 }

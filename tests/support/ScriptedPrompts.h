@@ -25,15 +25,12 @@ public:
     QList<Shown> shown;
     QList<Answer> answers; // taken in order for yes/no questions; default Yes
     QStringList inputs;    // taken in order for input boxes; default "" (cancel)
-    QStringList folders;   // taken in order for the folder chooser; default ""
     std::function<void(const Shown &)> onErrorReport; // runs while the report is "open"
 
     Answer message(Icon icon, const QString &title, const QString &text, bool yesNo) override
     {
         shown.append({QStringLiteral("message"), icon, title, text, {}, yesNo});
-        if (!yesNo)
-            return Answer::Ok;
-        return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+        return !yesNo ? Answer::Ok : answers.isEmpty() ? Answer::Yes : answers.takeFirst();
     }
     QString input(const QString &title, const QString &prompt, const QString &) override
     {
@@ -43,7 +40,7 @@ public:
     QString chooseFolder(const QString &prompt) override
     {
         shown.append({QStringLiteral("folder"), Icon::Information, {}, prompt, {}, false});
-        return folders.isEmpty() ? QString() : folders.takeFirst();
+        return {};
     }
     void errorReport(const QString &heading, const QString &invitation,
                      const QString &report) override
@@ -61,9 +58,8 @@ public:
     QList<Shown> ofKind(const QString &kind) const
     {
         QList<Shown> result;
-        for (const Shown &entry : shown)
-            if (entry.kind == kind)
-                result.append(entry);
+        std::copy_if(shown.begin(), shown.end(), std::back_inserter(result),
+                     [&](const Shown &entry) { return entry.kind == kind; });
         return result;
     }
 };
