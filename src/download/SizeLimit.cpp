@@ -1,70 +1,45 @@
 #include "download/SizeLimit.h"
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
 
-double leadingNumber(const QString &text)
+LeadingNumber readLeadingNumber(const QString &text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text.at(i) == u' ' || text.at(i) == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    double value = 0;
-    while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
-        value = value * 10 + (text.at(i).unicode() - '0');
-        ++i;
-    }
-    if (i < n && text.at(i) == u'.') {
-        ++i;
-        double scale = 0.1;
-        while (i < n && text.at(i).unicode() >= '0' && text.at(i).unicode() <= '9') {
-            value += scale * (text.at(i).unicode() - '0');
-            scale /= 10;
-            ++i;
-        }
-    }
-    return negative ? -value : value;
-}
-
-std::optional<qint64> sizeLimitBytes(const QString &text)
-{
+    LeadingNumber number;
     const auto isDigit = [&text](qsizetype at) {
         return at < text.size() && text.at(at) >= u'0' && text.at(at) <= u'9';
     };
     qsizetype i = 0;
     while (i < text.size() && (text.at(i) == u' ' || text.at(i) == u'\t'))
         ++i;
-    bool negative = false;
     if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-'))
-        negative = text.at(i++) == u'-';
+        number.negative = text.at(i++) == u'-';
+    while (isDigit(i))
+        number.whole += text.at(i++);
+    if (i < text.size() && text.at(i) == u'.')
+        for (++i; isDigit(i); ++i)
+            number.fraction += text.at(i);
+    return number;
+}
+
+std::optional<qint64> sizeLimitBytes(const QString &text)
+{
+    const LeadingNumber number = readLeadingNumber(text);
+    const auto isZero = [](const QString &digits) {
+        return std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c == u'0'; });
+    };
+    if (number.negative || (isZero(number.whole) && isZero(number.fraction)))
+        return std::nullopt;
 
     // Whole megabytes, saturated far above any real file: such a limit lets everything pass.
     constexpr qint64 mostMegabytes = qint64(1) << 40;
     qint64 megabytes = 0;
-    bool nonZero = false;
-    for (; isDigit(i); ++i) {
-        megabytes = std::min(mostMegabytes, megabytes * 10 + (text.at(i).unicode() - u'0'));
-        nonZero = nonZero || text.at(i) != u'0';
-    }
+    for (const QChar digit : number.whole)
+        megabytes = std::min(mostMegabytes, megabytes * 10 + (digit.unicode() - u'0'));
     // The fraction times 2^20, digit by digit from the right: exact for any
     // number of digits, and what carries out of the first digit is the bytes.
-    std::vector<int> fraction;
-    if (i < text.size() && text.at(i) == u'.')
-        for (++i; isDigit(i); ++i) {
-            fraction.push_back(text.at(i).unicode() - u'0');
-            nonZero = nonZero || text.at(i) != u'0';
-        }
-    if (negative || !nonZero)
-        return std::nullopt;
     qint64 carry = 0;
-    for (auto digit = fraction.rbegin(); digit != fraction.rend(); ++digit)
-        carry = (*digit * BytesPerMegabyte + carry) / 10;
+    for (auto digit = number.fraction.crbegin(); digit != number.fraction.crend(); ++digit)
+        carry = ((digit->unicode() - u'0') * BytesPerMegabyte + carry) / 10;
     return megabytes * BytesPerMegabyte + carry;
 }
 

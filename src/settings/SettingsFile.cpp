@@ -1,5 +1,6 @@
 #include "settings/SettingsFile.h"
 
+#include "download/SizeLimit.h"
 #include "platform/FileSystem.h"
 
 #include <QFile>
@@ -134,24 +135,9 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
 
 QString leadingNumberText(const QString &value)
 {
-    qsizetype i = 0;
-    while (i < value.size() && (value.at(i) == u' ' || value.at(i) == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < value.size() && (value.at(i) == u'-' || value.at(i) == u'+'))
-        negative = value.at(i++) == u'-';
-    auto isDigit = [&](qsizetype at) {
-        return at < value.size() && value.at(at) >= u'0' && value.at(at) <= u'9';
-    };
-    QString whole;
-    QString fraction;
-    while (isDigit(i))
-        whole += value.at(i++);
-    if (i < value.size() && value.at(i) == u'.') {
-        ++i;
-        while (isDigit(i))
-            fraction += value.at(i++);
-    }
+    const LeadingNumber number = readLeadingNumber(value);
+    QString whole = number.whole;
+    QString fraction = number.fraction;
     while (whole.size() > 1 && whole.startsWith(u'0'))
         whole.remove(0, 1);
     if (whole.isEmpty())
@@ -159,7 +145,7 @@ QString leadingNumberText(const QString &value)
     while (fraction.endsWith(u'0'))
         fraction.chop(1);
     QString text = fraction.isEmpty() ? whole : whole + u'.' + fraction;
-    if (negative && text != QStringLiteral("0"))
+    if (number.negative && text != QStringLiteral("0"))
         text.prepend(u'-');
     return text;
 }

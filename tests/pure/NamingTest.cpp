@@ -1,5 +1,5 @@
-#include "naming/FileNames.h"
 #include "naming/DownloadFolders.h"
+#include "naming/FileNames.h"
 #include "naming/UserNames.h"
 
 #include <QDir>
@@ -39,16 +39,6 @@ TEST(FileNames, StripHTMLDecodesOneLevelInItsOwnOrder)
     };
     for (const auto &[in, out] : rows)
         EXPECT_EQ(StripHTML(in), out) << in.toStdString();
-}
-
-// The queued title was decoded once; naming decodes it again, the same for
-// the listing and the transfer.
-TEST(FileNames, SecondDecodingRemovesAnEscapedLessThan)
-{
-    EXPECT_EQ(StripHTML(StripHTML(u"&amp;lt;"_s)), QString());
-    EXPECT_EQ(MakeFileName(Address, StripHTML(u"Cat &amp;lt;3"_s), 1, User), u"Cat 3.png"_s);
-    const QString title = StripHTML("Dusk &amp;amp; dawn " + codes({195, 169}));
-    EXPECT_EQ(MakeFileName(Address, title, 1, User), "Dusk & dawn " + codes({169}) + ".png");
 }
 
 TEST(FileNames, MakeFileNameBuildsTheStoredNames)
@@ -109,9 +99,7 @@ TEST(FileNames, EveryNameCanBeStored)
     for (const auto &row : rows) {
         const QString name = MakeFileName(row.full, row.title, row.mode, row.user);
         EXPECT_EQ(name, MakeFileName(row.full, row.title, row.mode, row.user)) << row.what;
-        if (!row.out.isEmpty()) {
-            EXPECT_EQ(name, row.out) << row.what;
-        }
+        EXPECT_TRUE(row.out.isEmpty() || name == row.out) << row.what << " " << name.toStdString();
         EXPECT_LE(QFile::encodeName(name).size(), 255) << row.what;
         EXPECT_FALSE(name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') ||
                      name.contains(QChar::ReplacementCharacter))
