@@ -11,8 +11,7 @@ void note(const QString &kind, const QString &text)
 
 } // namespace
 
-Prompts::Answer UnattendedPrompts::message(Icon, const QString &, const QString &text,
-                                           bool yesNo)
+Prompts::Answer UnattendedPrompts::message(Icon, const QString &, const QString &text, bool yesNo)
 {
     m_shown.append(text);
     note(QStringLiteral("message"), text);
@@ -33,8 +32,7 @@ QString UnattendedPrompts::chooseFolder(const QString &prompt)
     return QString();
 }
 
-void UnattendedPrompts::errorReport(const QString &heading, const QString &,
-                                    const QString &report)
+void UnattendedPrompts::errorReport(const QString &heading, const QString &, const QString &report)
 {
     ++m_errorReports;
     m_shown.append(heading);

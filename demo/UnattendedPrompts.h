@@ -10,10 +10,8 @@
 class UnattendedPrompts final : public Prompts
 {
 public:
-    Answer message(Icon icon, const QString &title, const QString &text,
-                   bool yesNo) override;
-    QString input(const QString &title, const QString &prompt,
-                  const QString &defaultText) override;
+    Answer message(Icon icon, const QString &title, const QString &text, bool yesNo) override;
+    QString input(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString chooseFolder(const QString &prompt) override;
     void errorReport(const QString &heading, const QString &invitation,
                      const QString &report) override;

@@ -199,7 +199,8 @@ void MainWindow::applyStoredSettings(const StoredSettings &values)
         if (values.types[size_t(i)])
             Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
                                                                        : Qt::Unchecked);
-    const std::array<QCheckBox *, RatingCount> ratingBoxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    const std::array<QCheckBox *, RatingCount> ratingBoxes{Chk_Getgeneral, Chk_Getmature,
+                                                           Chk_Getadult};
     for (size_t i = 0; i < ratingBoxes.size(); ++i)
         if (values.ratings[i])
             ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
@@ -277,8 +278,7 @@ void MainWindow::onDelayChanged(int value)
 
 void MainWindow::browseSavePath()
 {
-    const QString folder =
-        m_env.prompts->chooseFolder(QStringLiteral("Chose download folder"));
+    const QString folder = m_env.prompts->chooseFolder(QStringLiteral("Chose download folder"));
     if (!folder.isEmpty())
         Txt_Path->setText(folder);
 }
@@ -293,8 +293,7 @@ void MainWindow::browseFavPath()
 
 void MainWindow::showAbout()
 {
-    m_env.prompts->message(Prompts::Icon::Information, ProductName,
-                           aboutText(m_env.site.webHost));
+    m_env.prompts->message(Prompts::Icon::Information, ProductName, aboutText(m_env.site.webHost));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

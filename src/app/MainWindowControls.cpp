@@ -437,4 +437,3 @@ void MainWindowControls::placeSizeBox()
     if (Label11->minimumWidth() < needed)
         Label11->setMinimumWidth(needed);
 }
-

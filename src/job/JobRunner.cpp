@@ -79,7 +79,8 @@ void JobRunner::Sync()
         return;
 
     if (m_settings.shutdownTicked()) {
-        const Prompts::Answer answer = m_prompts.message(Prompts::Icon::Exclamation, ProductName,
+        const Prompts::Answer answer = m_prompts.message(
+            Prompts::Icon::Exclamation, ProductName,
             QStringLiteral("Warning: Computer will shut down after synching is done.\r\n"
                            "Still want this ?"),
             true);

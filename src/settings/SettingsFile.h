@@ -13,13 +13,13 @@
 struct StoredSettings
 {
     std::optional<QString> cookieA, cookieB;
-    std::optional<int> nameMode, folderMode;   // 0 to 2
-    QList<UserEntry> users;                    // in file order, at most MaxUsers
-    std::optional<int> delay;                  // 5 to 60 or below 5 (start-up raises it to 10)
-    std::array<std::optional<bool>, TypeCount> types;  // GFX, Text, Music, Flash
+    std::optional<int> nameMode, folderMode; // 0 to 2
+    QList<UserEntry> users;                  // in file order, at most MaxUsers
+    std::optional<int> delay;                // 5 to 60 or below 5 (start-up raises it to 10)
+    std::array<std::optional<bool>, TypeCount> types;    // GFX, Text, Music, Flash
     std::array<std::optional<int>, RatingCount> ratings; // general, mature, adult box states
-    std::optional<int> commonFavs, shutdown, urlFix; // box states
-    std::optional<QString> maxSize;                  // already reduced to its leading number
+    std::optional<int> commonFavs, shutdown, urlFix;     // box states
+    std::optional<QString> maxSize;                      // already reduced to its leading number
     std::optional<QString> savePath, favPath;
 };
 

@@ -171,8 +171,7 @@ void UserList::keyTyped(const QString &text)
     for (const QChar c : text) {
         m_state.KeyBuffer += c;
         if (m_state.KeyBuffer.contains(HiddenWord)) {
-            m_prompts.message(Prompts::Icon::Exclamation, ProductName,
-                              QStringLiteral("Gotcha :)"));
+            m_prompts.message(Prompts::Icon::Exclamation, ProductName, QStringLiteral("Gotcha :)"));
             m_state.NoWait = true;
             m_state.KeyBuffer.clear();
         }

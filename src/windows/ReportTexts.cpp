@@ -26,9 +26,8 @@ QString firstStartNoticeText()
     const QString crlf = QStringLiteral("\r\n");
     return QStringLiteral(
                "It seems like it's the first time you're starting this version of Vorpl.") +
-           crlf + crlf +
-           QStringLiteral("Be aware that the configuration file \"") + SettingsFileName +
-           QStringLiteral("\" may contain your unencrypted login data to GS.") +
+           crlf + crlf + QStringLiteral("Be aware that the configuration file \"") +
+           SettingsFileName + QStringLiteral("\" may contain your unencrypted login data to GS.") +
            crlf +
            QStringLiteral(
                "If this file was accidentaly copied or made available to someone, please "

@@ -8,8 +8,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-Prompts::Answer WidgetPrompts::message(Icon icon, const QString &title,
-                                       const QString &text, bool yesNo)
+Prompts::Answer WidgetPrompts::message(Icon icon, const QString &title, const QString &text,
+                                       bool yesNo)
 {
     QMessageBox box(m_owner);
     box.setWindowTitle(title);

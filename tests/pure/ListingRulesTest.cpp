@@ -1,5 +1,5 @@
-#include "listing/PageReader.h"
 #include "listing/ListingRequest.h"
+#include "listing/PageReader.h"
 #include "listing/RequestText.h"
 #include "listing/SubmissionFilters.h"
 
