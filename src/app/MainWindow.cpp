@@ -79,8 +79,9 @@ void MainWindow::wireControls()
             // A click that started nothing (no name, no folder, no users) keeps no lock.
             if (!m_session->isJobRunning())
                 m_runLock->release();
-        } else
+        } else {
             AddEvent(m_runLock->refusal(), LogRed);
+        }
     };
     connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
     connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
@@ -101,12 +102,10 @@ void MainWindow::startUp()
         Lst_Types->item(i)->setCheckState(Qt::Checked);
     LoadSettings();
     if (Txt_Path->text().isEmpty())
-        Txt_Path->setText(QDir::toNativeSeparators(m_env.programFolder));
+        Txt_Path->setText(defaultSavePath(m_env.programFolder));
     if (Txt_Favpath->text().isEmpty())
-        Txt_Favpath->setText(QDir::toNativeSeparators(m_env.programFolder) + QDir::separator() +
-                             FolderNames::Favorites);
-    if (state().Delay < 5)
-        state().Delay = 10;
+        Txt_Favpath->setText(defaultFavoritesPath(m_env.programFolder));
+    state().Delay = startingDelay(state().Delay);
     Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
     Hscr_Delay->setValue(state().Delay);
     m_userList->UpdateUserList();
@@ -186,13 +185,7 @@ void MainWindow::applyStoredSettings(const StoredSettings &values)
         Option1->button(*values.nameMode)->setChecked(true);
     if (values.folderMode)
         Option2->button(*values.folderMode)->setChecked(true);
-    // Slot MaxUsers stays free: every loop over the table looks one slot past UserCount.
-    for (const UserEntry &user : values.users) {
-        if (state().UserCount >= MaxUsers)
-            break;
-        state().Users[size_t(state().UserCount)] = user;
-        ++state().UserCount;
-    }
+    fillUserTable(values.users, state());
     if (values.delay)
         state().Delay = int16_t(*values.delay);
     for (int i = 0; i < TypeCount; ++i)

@@ -4,8 +4,6 @@
 #include "job/PlainJobSettings.h"
 #include "settings/SettingsFile.h"
 
-#include <QDir>
-
 void applyStoredSettings(const StoredSettings &values, PlainJobSettings &settings, JobState &state)
 {
     settings.types = {true, true, true, true};
@@ -17,14 +15,7 @@ void applyStoredSettings(const StoredSettings &values, PlainJobSettings &setting
         settings.naming = *values.nameMode;
     if (values.folderMode)
         settings.folderLayout = *values.folderMode;
-    state.UserCount = 0;
-    // Slot MaxUsers stays free: every loop over the table looks one slot past UserCount.
-    for (const UserEntry &user : values.users) {
-        if (state.UserCount >= MaxUsers)
-            break;
-        state.Users[size_t(state.UserCount)] = user;
-        ++state.UserCount;
-    }
+    fillUserTable(values.users, state);
     if (values.delay)
         state.Delay = int16_t(*values.delay);
     for (size_t i = 0; i < settings.types.size(); ++i)
@@ -49,11 +40,9 @@ void applyStoredSettings(const StoredSettings &values, PlainJobSettings &setting
 void applyStartUpDefaults(const QString &programFolder, PlainJobSettings &settings, JobState &state)
 {
     if (settings.savePath.isEmpty())
-        settings.savePath = QDir::toNativeSeparators(programFolder);
+        settings.savePath = defaultSavePath(programFolder);
     if (settings.favPath.isEmpty())
-        settings.favPath = QDir::toNativeSeparators(programFolder) + QDir::separator() +
-                           QStringLiteral("favorites");
-    if (state.Delay < 5)
-        state.Delay = 10;
+        settings.favPath = defaultFavoritesPath(programFolder);
+    state.Delay = startingDelay(state.Delay);
     state.NoWait = false;
 }

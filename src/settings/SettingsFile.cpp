@@ -3,6 +3,7 @@
 #include "download/SizeLimit.h"
 #include "platform/FileSystem.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -148,6 +149,32 @@ QString leadingNumberText(const QString &value)
     if (number.negative && text != QStringLiteral("0"))
         text.prepend(u'-');
     return text;
+}
+
+void fillUserTable(const QList<UserEntry> &users, JobState &state)
+{
+    state.UserCount = 0;
+    for (const UserEntry &user : users) {
+        if (state.UserCount >= MaxUsers)
+            break;
+        state.Users[size_t(state.UserCount)] = user;
+        ++state.UserCount;
+    }
+}
+
+QString defaultSavePath(const QString &programFolder)
+{
+    return QDir::toNativeSeparators(programFolder);
+}
+
+QString defaultFavoritesPath(const QString &programFolder)
+{
+    return defaultSavePath(programFolder) + QDir::separator() + FolderNames::Favorites;
+}
+
+int16_t startingDelay(int16_t stored)
+{
+    return stored < 5 ? int16_t(10) : stored;
 }
 
 SettingsRead readSettingsText(const QByteArray &bytes)

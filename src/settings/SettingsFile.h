@@ -64,6 +64,15 @@ QByteArray settingsText(const SettingsSnapshot &snapshot);
 // The number a size value begins with, as decimal text; "0" when there is none.
 QString leadingNumberText(const QString &value);
 
+// What the start-up makes of the stored values, the same with or without a
+// window. The users go into the table in file order with the last slot left
+// free (every walk of the table looks one slot past UserCount); empty folder
+// texts and a pause below 5 seconds get the program's defaults.
+void fillUserTable(const QList<UserEntry> &users, JobState &state);
+QString defaultSavePath(const QString &programFolder);
+QString defaultFavoritesPath(const QString &programFolder);
+int16_t startingDelay(int16_t stored);
+
 // The file itself. Saving replaces the file in one step and leaves it readable
 // by its owner only; on failure the old file stays and the reason is returned.
 SettingsRead loadSettingsFile(const QString &path);
