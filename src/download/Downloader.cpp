@@ -255,9 +255,7 @@ void Downloader::onClose()
         return;
     }
     if (m_headerDone && m_state.InBody && m_expected < 0) {
-        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
-                          QStringLiteral(". Retry..."),
-                      QStringLiteral("empty reply"));
+        emptyReply();
         return;
     }
     failedAttempt(QStringLiteral("Data socket disconnected. Retry..."),
@@ -328,10 +326,7 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
 void Downloader::beginFile(const QByteArray &firstBodyBytes)
 {
     if (m_expected == 0) {
-        // An empty file would stand for the submission on every later Sync.
-        failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
-                          QStringLiteral(". Retry..."),
-                      QStringLiteral("empty reply"));
+        emptyReply();
         return;
     }
     if (pastSizeLimit(firstBodyBytes.size()))
@@ -494,6 +489,14 @@ void Downloader::overLong()
     if (token != m_token)
         return; // another job or file took over while the report was open
     failedAttempt(QString(), QStringLiteral("more data than expected"));
+}
+
+void Downloader::emptyReply()
+{
+    // An empty file would stand for the submission on every later Sync.
+    failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                      QStringLiteral(". Retry..."),
+                  QStringLiteral("empty reply"));
 }
 
 void Downloader::failedAttempt(const QString &retryLine, const QString &reason)

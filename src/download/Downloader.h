@@ -76,6 +76,7 @@ private:
     bool pastSizeLimit(qint64 received);
     void overLong();
     void failedAttempt(const QString &retryLine, const QString &reason);
+    void emptyReply();
     void storageFailed(const QString &line);
     void advanceQueue();
 
