@@ -9,19 +9,7 @@ seconds="${1:-60}"
 targets=(PageReaderFuzzer ReplyHeaderFuzzer SettingsFileFuzzer NamingFuzzer)
 
 # clang and its libFuzzer runtime, installed when missing as setup.sh does.
-packages=(cmake clang-14 libclang-rt-14-dev qt6-base-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [[ "$(id -u)" -eq 0 ]] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-packages.sh cmake clang-14 libclang-rt-14-dev qt6-base-dev
 compiler="$(command -v clang++-14 || command -v clang++ || true)"
 if [[ -z "$compiler" ]]; then
   echo "fuzz.sh: clang++ is needed (apt-get install clang-14 libclang-rt-14-dev)" >&2
