@@ -1,11 +1,9 @@
 #include "headless/HeadlessRun.h"
 
-#include "download/Downloader.h"
 #include "headless/ConsoleOutput.h"
 #include "headless/HeadlessPrompts.h"
 #include "job/JobState.h"
 #include "job/Session.h"
-#include "listing/ListingClient.h"
 #include "log/EventLog.h"
 
 #include <QFile>
@@ -19,8 +17,7 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
     connect(&m_session.log(), &EventLog::lineAdded, this,
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
     connect(&m_session, &Session::jobEnded, this, [this] { finish(); });
-    connect(&m_session.listing(), &ListingClient::userMissing, this,
-            [this] { m_userMissing = true; });
+    connect(&m_session, &Session::userMissing, this, [this] { m_userMissing = true; });
 }
 
 void HeadlessRun::startGet()
@@ -47,8 +44,7 @@ void HeadlessRun::interrupt(int signalNumber)
 {
     if (m_finished)
         return;
-    m_session.listing().abort();
-    m_session.downloader().abort();
+    m_session.stopJob();
     cleanUp();
     const char *name = signalNumber == SIGINT    ? "SIGINT"
                        : signalNumber == SIGTERM ? "SIGTERM"
@@ -61,7 +57,7 @@ void HeadlessRun::interrupt(int signalNumber)
 void HeadlessRun::cleanUp()
 {
     m_session.closeOpenFiles();
-    QFile::remove(m_session.downloader().temporaryFilePath());
+    QFile::remove(m_session.temporaryFilePath());
 }
 
 void HeadlessRun::finish(int forcedStatus)

@@ -47,7 +47,7 @@ void JobRunner::Get()
     }
 
     // The variables below belong to the running job too: it cannot go on once they change.
-    supersedeRunningJob();
+    stop();
     m_state.CurrentUser = lowered;
     m_state.Synching = false;
     m_state.DownloadErrors = false;
@@ -88,7 +88,7 @@ void JobRunner::Sync()
             m_settings.untickShutdown();
     }
 
-    supersedeRunningJob();
+    stop();
     m_state.Synching = true;
     m_state.DownloadErrors = false;
     m_log.clear();
@@ -197,9 +197,9 @@ bool JobRunner::startUser()
     return true;
 }
 
-void JobRunner::supersedeRunningJob()
+void JobRunner::stop()
 {
-    // Nothing of an earlier job may run once a new one has started.
+    // Nothing of the job may run any more: a new one starts, or the run ends.
     m_listing.abort();
     m_downloader.abort();
     m_running = false;

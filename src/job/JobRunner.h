@@ -29,6 +29,8 @@ public:
     void ProcessNextUser();
     // A Get or Sync has started and not yet ended.
     bool isRunning() const { return m_running; }
+    // Drops the running job at once, the file in progress with it.
+    void stop();
 
 signals:
     // The job came to its end: the Get's last folder, or "Synching done.".
@@ -37,7 +39,6 @@ signals:
 private:
     void onUserMissing();
     void onPageGivenUp();
-    void supersedeRunningJob();
     // Starts the Sync user at CurrentUserIndex; false for an empty slot or a
     // name that cannot be used (logged).
     bool startUser();

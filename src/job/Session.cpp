@@ -28,6 +28,7 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
                                          *m_downloader, m_env.shutdown);
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
+    connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
 }
 
@@ -60,6 +61,16 @@ void Session::Sync()
 bool Session::isJobRunning() const
 {
     return m_jobs->isRunning();
+}
+
+void Session::stopJob()
+{
+    m_jobs->stop();
+}
+
+QString Session::temporaryFilePath() const
+{
+    return m_downloader->temporaryFilePath();
 }
 
 void Session::checkForUpdate()

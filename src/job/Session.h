@@ -34,6 +34,9 @@ public:
     void Get();
     void Sync();
     bool isJobRunning() const;
+    // Drops the running job at once, the file in progress with it.
+    void stopJob();
+    QString temporaryFilePath() const;
     // Logs "Checking for update..." and asks the update host.
     void checkForUpdate();
     // The delay or the no-wait mode changed: a running pause looks again.
@@ -51,6 +54,8 @@ public:
 signals:
     // The running Get or Sync came to its end.
     void jobEnded();
+    // The site does not know the user being listed.
+    void userMissing();
 
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name) const;
