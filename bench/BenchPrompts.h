@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/Prompts.h"
+#include "core/Prompts.h"
 
 // Prompts for a run nobody watches: every question gets its safe answer at
 // once, so no modal window can hold a timed run up.

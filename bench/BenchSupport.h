@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BenchPrompts.h"
-#include "app/AppEnvironment.h"
+#include "core/AppEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

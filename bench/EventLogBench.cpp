@@ -8,7 +8,7 @@
 #include "BenchPrompts.h"
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
+#include "MainWindow.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 

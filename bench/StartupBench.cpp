@@ -7,7 +7,7 @@
 #include "BenchPrompts.h"
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
+#include "MainWindow.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>

@@ -15,7 +15,7 @@
 #include "GalleryContent.h"
 #include "GalleryFileHost.h"
 #include "download/Downloader.h"
-#include "job/JobState.h"
+#include "core/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
 #include "log/EventLog.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "GalleryContent.h"
-#include "app/SiteConfig.h"
-#include "job/JobState.h"
+#include "core/SiteConfig.h"
+#include "core/JobState.h"
 
 #include <QByteArray>
 #include <QList>

@@ -4,7 +4,7 @@
 #include "GalleryFileHost.h"
 #include "GalleryPageHost.h"
 #include "SimUpdateHost.h"
-#include "app/SiteConfig.h"
+#include "core/SiteConfig.h"
 #include "platform/Endpoint.h"
 
 #include <QString>

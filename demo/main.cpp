@@ -6,11 +6,11 @@
 #include "DemoGallery.h"
 #include "DemoSite.h"
 #include "UnattendedPrompts.h"
-#include "app/MainWindow.h"
+#include "MainWindow.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "settings/SettingsFile.h"
-#include "windows/WidgetPrompts.h"
+#include "WidgetPrompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

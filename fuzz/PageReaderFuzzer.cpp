@@ -4,7 +4,7 @@
 #include "FuzzCheck.h"
 
 #include "listing/PageReader.h"
-#include "listing/RequestText.h"
+#include "core/RequestText.h"
 #include "listing/SubmissionFilters.h"
 #include "naming/FileNames.h"
 

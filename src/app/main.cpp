@@ -1,5 +1,5 @@
-#include "app/MainWindow.h"
-#include "windows/WidgetPrompts.h"
+#include "MainWindow.h"
+#include "WidgetPrompts.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "headless/ConsoleOutput.h"
+#include "ConsoleOutput.h"
 
 #include "log/LogColors.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job/JobSettings.h"
+#include "core/JobSettings.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "headless/HeadlessPrompts.h"
+#include "HeadlessPrompts.h"
 
-#include "headless/ConsoleOutput.h"
+#include "ConsoleOutput.h"
 
 HeadlessPrompts::HeadlessPrompts(ConsoleOutput &output) : m_output(output) {}
 

@@ -1,8 +1,8 @@
-#include "headless/HeadlessRun.h"
+#include "HeadlessRun.h"
 
-#include "headless/ConsoleOutput.h"
-#include "headless/HeadlessPrompts.h"
-#include "job/JobState.h"
+#include "ConsoleOutput.h"
+#include "HeadlessPrompts.h"
+#include "core/JobState.h"
 #include "job/Session.h"
 #include "log/EventLog.h"
 

@@ -1,6 +1,6 @@
-#include "headless/HeadlessSettings.h"
+#include "HeadlessSettings.h"
 
-#include "job/JobState.h"
+#include "core/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "settings/SettingsFile.h"
 

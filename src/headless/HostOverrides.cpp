@@ -1,4 +1,4 @@
-#include "headless/HostOverrides.h"
+#include "HostOverrides.h"
 
 #include <QStringList>
 

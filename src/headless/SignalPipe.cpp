@@ -1,4 +1,4 @@
-#include "headless/SignalPipe.h"
+#include "SignalPipe.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "headless/SyncCommandLine.h"
+#include "SyncCommandLine.h"
 
 #include <QCommandLineParser>
 

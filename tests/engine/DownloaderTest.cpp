@@ -3,7 +3,7 @@
 #include "download/Downloader.h"
 #include "naming/UserNames.h"
 #include "platform/Clock.h"
-#include "windows/ReportTexts.h"
+#include "report/ReportTexts.h"
 
 #include <QEventLoop>
 #include <QLocale>

@@ -2,8 +2,8 @@
 
 #include "listing/ListingClient.h"
 #include "platform/TcpClientSocket.h"
-#include "windows/ErrorReporter.h"
-#include "windows/ReportTexts.h"
+#include "report/ErrorReporter.h"
+#include "report/ReportTexts.h"
 
 #include <QPointer>
 #include <QTcpServer>

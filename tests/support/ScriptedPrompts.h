@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/Prompts.h"
+#include "core/Prompts.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestEngine.h"
-#include "app/MainWindow.h"
+#include "MainWindow.h"
 
 #include <QKeyEvent>
 #include <QListWidget>

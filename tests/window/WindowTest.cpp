@@ -3,7 +3,7 @@
 #include "listing/ListingRequest.h"
 #include "naming/UserNames.h"
 #include "settings/SettingsFile.h"
-#include "settings/UserList.h"
+#include "UserList.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/SiteConfig.h"
+#include "platform/Endpoint.h"
+#include "platform/Shutdown.h"
+
+#include <QString>
+
+class Prompts;
+
+// Waiting limits. The defaults are the program's own; tests shorten them.
+struct Timeouts
+{
+    int connectMs = 20000;    // a connection attempt that gets no answer
+    int listStallMs = 30000;  // a listing page that stops arriving
+    int listRetries = 3;      // a lost listing page is asked for again this many times
+    int listRetryMs = 1000;   // the wait before a lost listing page is asked for again
+    int replyMs = 5000;       // a file request that gets no reply
+    int fileAttempts = 5;     // attempts at one file before it is given up
+    int pauseTickMs = 200;    // how often the pause between files re-reads its settings
+    int pauseSecondMs = 1000; // how long one second of the pause between files lasts
+};
+
+// Everything the main window gets from outside.
+struct AppEnvironment
+{
+    SiteConfig site;
+    EndpointResolver resolver = resolveUnchanged;
+    QString programFolder;
+    Prompts *prompts = nullptr;
+    ShutdownRequest shutdown;
+    Timeouts timeouts;
+};

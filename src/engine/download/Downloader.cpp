@@ -1,0 +1,544 @@
+#include "download/Downloader.h"
+
+#include "download/DownloadTexts.h"
+#include "download/FileRequest.h"
+#include "download/FileStore.h"
+#include "download/ReplyHeader.h"
+#include "download/SizeLimit.h"
+#include "core/JobSettings.h"
+#include "core/JobState.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "naming/FileNames.h"
+#include "platform/Clock.h"
+#include "platform/TcpClientSocket.h"
+#include "report/ErrorReporter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString BadFileName = QStringLiteral("Badfilename");
+
+int32_t clampToInt32(qint64 value)
+{
+    return int32_t(std::clamp<qint64>(value, 0, std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
+Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
+                       ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+                       const Timeouts &timeouts, const QString &programFolder, QObject *parent)
+    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
+      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
+      m_programFolder(programFolder)
+{
+    m_pauseTimer.setSingleShot(true);
+    m_pauseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pauseTimer, &QTimer::timeout, this, &Downloader::pauseTick);
+    m_replyTimer.setSingleShot(true);
+    connect(&m_replyTimer, &QTimer::timeout, this, &Downloader::onReplyTimeout);
+
+    connect(&m_socket, &TcpClientSocket::connected, this, &Downloader::onConnected);
+    connect(&m_socket, &TcpClientSocket::dataArrived, this, &Downloader::onDataArrival);
+    connect(&m_socket, &TcpClientSocket::closed, this, &Downloader::onClose);
+    connect(&m_socket, &TcpClientSocket::errorOccurred, this, &Downloader::onError);
+}
+
+QString Downloader::temporaryFilePath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("downloading.dat"));
+}
+
+bool Downloader::currentEntryValid() const
+{
+    return m_state.QueueIndex >= 0 && m_state.QueueIndex < m_state.QueueCount &&
+           m_state.QueueIndex < QueueSlots;
+}
+
+const QueuedSubmission &Downloader::currentEntry() const
+{
+    return m_state.SubmissionQueue[size_t(m_state.QueueIndex)];
+}
+
+std::optional<qint64> Downloader::sizeLimit() const
+{
+    return sizeLimitBytes(m_settings.maxSizeText());
+}
+
+// The driver
+
+void Downloader::Retrieve()
+{
+    ++m_token;
+    m_pauseTimer.stop();
+    m_pausing = false;
+    // Whatever connection is left belongs to an earlier attempt: nothing of it
+    // may reach the handlers during the pause.
+    m_socket.close();
+    resetTransfer();
+
+    if (!currentEntryValid()) {
+        finishQueue();
+        return;
+    }
+
+    const QueuedSubmission &entry = currentEntry();
+    m_log.AddEvent(retrievingLine(FName(entry.Url), m_state.QueueIndex, m_state.QueueCount),
+                   LogBlack);
+    const int percent = queuePercent(m_state.QueueIndex, m_state.QueueCount);
+    m_display.setWindowCaption(queueCaption(m_state.CurrentUser, m_state.CurrentFolder, percent,
+                                            m_display.windowStateNotNormal()));
+    m_display.setQueueProgress(percent);
+
+    // Nothing has ended yet in this run, or the hidden no-wait mode is on.
+    if (m_state.LastFileEnd <= 0 || m_state.NoWait) {
+        connectForFile();
+        return;
+    }
+    m_pausing = true;
+    m_pauseCaptionShown = false;
+    pauseTick();
+}
+
+void Downloader::pauseTick()
+{
+    if (!m_pausing)
+        return;
+    // The delay and the no-wait mode are read afresh on every tick: the slider
+    // or the user list may change them during the pause.
+    const double secondMs = std::max(1, m_timeouts.pauseSecondMs);
+    const double elapsed = (clockSeconds() - m_state.LastFileEnd) * 1000.0 / secondMs;
+    const bool over = elapsed > double(m_state.Delay) || m_state.NoWait;
+    // Shown at least once; the tick that ends a running pause leaves the last
+    // count up rather than showing 0.
+    if (!over || !m_pauseCaptionShown) {
+        m_display.setStatusCaption(waitingCaption(m_state.Delay, elapsed));
+        m_pauseCaptionShown = true;
+    }
+    if (over) {
+        m_pausing = false;
+        m_pauseTimer.stop();
+        connectForFile();
+        return;
+    }
+    // Wake at the next tick, or just after the pause runs out if that is sooner.
+    const double leftMs = (double(m_state.Delay) - elapsed) * secondMs;
+    const int interval =
+        int(std::min<double>(std::max(1, m_timeouts.pauseTickMs), std::ceil(leftMs) + 1.0));
+    m_pauseTimer.start(std::max(1, interval));
+}
+
+void Downloader::pauseSettingsChanged()
+{
+    if (m_pausing)
+        pauseTick();
+}
+
+void Downloader::finishQueue()
+{
+    m_display.setStatusCaption(QString());
+    m_display.setQueueProgress(0);
+    m_display.setFileProgress(0);
+    const bool withErrors = m_state.DownloadErrors;
+    m_log.AddEvent(folderDoneLine(m_state.QueueCount, withErrors), withErrors ? LogRed : LogGreen);
+    m_display.setWindowCaption(
+        folderDoneCaption(m_state.CurrentUser, m_state.CurrentFolder, withErrors));
+    // Closed before the next step, which may start the next folder at once.
+    m_socket.close();
+    m_failures = 0;
+    emit queueFinished();
+}
+
+void Downloader::resetTransfer()
+{
+    m_replyTimer.stop();
+    m_state.InBody = false;
+    m_header.clear();
+    m_headerDone = false;
+    m_expected = -1;
+    m_written = 0;
+}
+
+void Downloader::connectForFile()
+{
+    resetTransfer();
+    m_socket.reconnect(m_site.fileHost, 80);
+}
+
+void Downloader::abort()
+{
+    ++m_token;
+    m_pauseTimer.stop();
+    m_pausing = false;
+    resetTransfer();
+    m_socket.close();
+    m_file.close();
+    m_failures = 0;
+}
+
+void Downloader::closeOpenFiles()
+{
+    m_file.close();
+}
+
+// The file connection
+
+void Downloader::onConnected()
+{
+    if (!currentEntryValid())
+        return;
+    m_state.FilePath = fileRequestPath(currentEntry().Url, m_site.fileHost);
+    m_state.FileRequest = fileRequestText(m_state.FilePath, m_site.fileHost);
+    if (m_socket.state() != TcpClientSocket::StateConnected)
+        return;
+    // One request per connection: a silent host is dropped and reconnected.
+    m_state.TransferStart = clockSeconds();
+    m_socket.sendData(m_state.FileRequest);
+    m_replyTimer.start(m_timeouts.replyMs);
+}
+
+bool Downloader::dropIfStale()
+{
+    if (currentEntryValid())
+        return false;
+    // The queue changed under a running transfer (a new job took over).
+    m_socket.close();
+    resetTransfer();
+    return true;
+}
+
+void Downloader::onReplyTimeout()
+{
+    if (dropIfStale())
+        return;
+    failedAttempt(QStringLiteral("Timed out, trying again."), QStringLiteral("timed out"));
+}
+
+void Downloader::onDataArrival()
+{
+    if (dropIfStale())
+        return;
+    if (m_socket.state() != TcpClientSocket::StateConnected) {
+        failedAttempt(QStringLiteral("Disconnected in Data DataArrival."),
+                      QStringLiteral("disconnected"));
+        return;
+    }
+    const QByteArray chunk = m_socket.getBytes();
+    if (chunk.isEmpty())
+        return;
+    // The silence watch starts over with every chunk, so a host that stops in
+    // the middle of a body is given up as well.
+    m_replyTimer.start(m_timeouts.replyMs);
+    if (!m_headerDone)
+        handleHeaderBytes(chunk);
+    else
+        handleBodyChunk(chunk);
+}
+
+void Downloader::onClose()
+{
+    if (dropIfStale())
+        return;
+    // A reply without a size ends when the host closes; one that brought
+    // nothing is a failed attempt, never an empty file.
+    if (m_headerDone && m_state.InBody && m_expected < 0 && m_written > 0) {
+        m_state.FileSize = clampToInt32(m_written);
+        TerminateFile();
+        return;
+    }
+    if (m_headerDone && m_state.InBody && m_expected < 0) {
+        emptyReply();
+        return;
+    }
+    failedAttempt(QStringLiteral("Data socket disconnected. Retry..."),
+                  QStringLiteral("disconnected"));
+}
+
+void Downloader::onError(int number, const QString &description)
+{
+    if (dropIfStale())
+        return;
+    // After a socket error nothing more arrives on this connection.
+    failedAttempt(QStringLiteral("Data socket error %1: ").arg(number) + description +
+                      QStringLiteral(". Retry..."),
+                  QStringLiteral("error %1: ").arg(number) + description);
+}
+
+void Downloader::handleHeaderBytes(const QByteArray &chunk)
+{
+    m_header.append(chunk);
+    const ReplyHeader header = parseReplyHeader(m_header);
+    if (header.status == ReplyHeader::Status::Incomplete)
+        return;
+    if (header.status == ReplyHeader::Status::Malformed) {
+        failedAttempt(QStringLiteral("Unreadable reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("unreadable reply"));
+        return;
+    }
+
+    m_headerDone = true;
+    const QByteArray received = std::exchange(m_header, QByteArray());
+
+    // The size belongs to this reply only: a reply without one is read until
+    // the host closes.
+    m_expected = header.contentLength.value_or(-1);
+    m_state.FileSize = clampToInt32(std::max<qint64>(m_expected, 0));
+    if (m_expected >= 0 && exceedsSizeLimit(sizeLimit(), m_expected)) {
+        skipForSize(m_expected);
+        return;
+    }
+
+    // Refusals are recognised anywhere in what has come so far, in any case.
+    const QByteArray lower = received.toLower();
+    if (lower.contains("400 bad request")) {
+        refuse(QStringLiteral("GS said 400 bad request on ") + m_state.FilePath);
+        return;
+    }
+    if (lower.contains("404 not found")) {
+        refuse(QStringLiteral("GS said 404 not found on ") + m_state.FilePath);
+        return;
+    }
+    if (!isSuccessStatus(header.statusCode)) {
+        // An error page is never stored as the submission: it would stand for
+        // the real file in every later sync.
+        const QString line = refusalLine(header.statusCode, header.reason, m_state.FilePath);
+        if (header.statusCode == 429 || header.statusCode == 503) {
+            // The host asks us to come back later: a failed attempt, after the pause.
+            m_log.AddEvent(line, LogRed);
+            failedAttempt(QString(), line);
+        } else {
+            refuse(line);
+        }
+        return;
+    }
+    beginFile(received.mid(header.headerLength));
+}
+
+void Downloader::beginFile(const QByteArray &firstBodyBytes)
+{
+    if (m_expected == 0) {
+        emptyReply();
+        return;
+    }
+    if (pastSizeLimit(firstBodyBytes.size()))
+        return;
+    const QueuedSubmission &entry = currentEntry();
+    m_state.FileName =
+        MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
+    m_file.close();
+    const QString path = temporaryFilePath();
+    if (QFile::exists(path))
+        QFile::remove(path);
+    m_file.setFileName(path);
+    // Unbuffered: a full disk shows at the write that hits it.
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        storageFailed(QStringLiteral("Could not write ") + QDir::toNativeSeparators(path) +
+                      QStringLiteral(": ") + m_file.errorString());
+        return;
+    }
+    m_written = 0;
+    if (!writeBody(firstBodyBytes))
+        return;
+    if (m_expected >= 0 && m_written > m_expected) {
+        overLong();
+        return;
+    }
+    if (m_expected >= 0 && m_written == m_expected) {
+        TerminateFile();
+        return;
+    }
+    m_state.InBody = true;
+}
+
+void Downloader::handleBodyChunk(const QByteArray &chunk)
+{
+    if (!m_state.InBody)
+        return;
+    // A size header inside the body still runs the size limit; the size that
+    // completes this file stays the one of the reply's own header.
+    if (const std::optional<qint64> size = contentLengthInChunk(chunk);
+        size && exceedsSizeLimit(sizeLimit(), *size)) {
+        skipForSize(*size);
+        return;
+    }
+    if (pastSizeLimit(m_written + chunk.size()))
+        return;
+    if (!writeBody(chunk))
+        return;
+    showFileProgress();
+    if (m_expected >= 0 && m_written > m_expected) {
+        overLong();
+        return;
+    }
+    if (m_expected >= 0 && m_written == m_expected)
+        TerminateFile();
+}
+
+bool Downloader::writeBody(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    const qint64 written = m_file.write(bytes);
+    if (written != bytes.size()) {
+        storageFailed(QStringLiteral("Could not write ") +
+                      QDir::toNativeSeparators(m_file.fileName()) + QStringLiteral(": ") +
+                      m_file.errorString());
+        return false;
+    }
+    m_written += written;
+    return true;
+}
+
+void Downloader::showFileProgress()
+{
+    const int percent = filePercent(m_written, m_expected);
+    const qint64 shownSize = m_expected >= 0 ? m_expected : m_written;
+    m_display.setStatusCaption(fileProgressCaption(percent, currentEntry().Title, shownSize));
+    m_display.setFileProgress(percent);
+}
+
+// How a file ends
+
+void Downloader::TerminateFile()
+{
+    m_state.InBody = false;
+    m_replyTimer.stop();
+    m_file.close();
+
+    const QString source = temporaryFilePath();
+    StoreOutcome outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
+    if (outcome.result == StoreOutcome::Result::NameRefused && m_state.FileName != BadFileName) {
+        // Stored once under a name every file system takes, but never over a
+        // file that an earlier refused name left there.
+        const QString refused = outcome.error;
+        m_state.FileName = BadFileName;
+        if (QFileInfo::exists(storedFilePath(m_state.DownloadFolder, BadFileName)))
+            outcome.error = refused + QStringLiteral(", and ") + BadFileName +
+                            QStringLiteral(" already holds another file");
+        else
+            outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
+    }
+    if (outcome.result != StoreOutcome::Result::Stored) {
+        storageFailed(
+            QStringLiteral("Could not save ") +
+            QDir::toNativeSeparators(storedFilePath(m_state.DownloadFolder, m_state.FileName)) +
+            QStringLiteral(": ") + outcome.error);
+        return;
+    }
+
+    m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
+    m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
+    m_display.setStatusCaption(bytesDownloadedCaption(m_written));
+    m_socket.close();
+    m_state.LastFileEnd = clockSeconds();
+    advanceQueue();
+    Retrieve();
+}
+
+void Downloader::refuse(const QString &line)
+{
+    m_socket.close();
+    m_log.AddEvent(line, LogRed);
+    m_state.DownloadErrors = true;
+    advanceQueue();
+    m_state.LastFileEnd = clockSeconds();
+    Retrieve();
+}
+
+void Downloader::skipForSize(qint64 size)
+{
+    m_socket.close();
+    const QString point = QLocale().decimalPoint();
+    m_log.AddEvent(sizeLimitLine(size, point.isEmpty() ? QChar(u'.') : point.at(0)), LogBlack);
+    // Not an error, and not a file that ended: the next one does not wait for it.
+    advanceQueue();
+    Retrieve();
+}
+
+bool Downloader::pastSizeLimit(qint64 received)
+{
+    if (m_expected >= 0 || !exceedsSizeLimit(sizeLimit(), received))
+        return false;
+    // Counted before the bytes are written, so that the disk never holds more
+    // than the limit; what was written so far goes with the transfer.
+    m_file.close();
+    QFile::remove(temporaryFilePath());
+    resetTransfer();
+    skipForSize(received);
+    return true;
+}
+
+void Downloader::overLong()
+{
+    // The report is modal and lets events through: nothing more of this
+    // connection may arrive meanwhile.
+    m_socket.close();
+    m_replyTimer.stop();
+    m_state.InBody = false;
+    const quint64 token = m_token;
+    m_errors.RaiseError(overLongText(m_expected, m_written, currentEntry().Title));
+    if (token != m_token)
+        return; // another job or file took over while the report was open
+    failedAttempt(QString(), QStringLiteral("more data than expected"));
+}
+
+void Downloader::emptyReply()
+{
+    // An empty file would stand for the submission on every later Sync.
+    failedAttempt(QStringLiteral("Empty reply on ") + m_state.FilePath +
+                      QStringLiteral(". Retry..."),
+                  QStringLiteral("empty reply"));
+}
+
+void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
+{
+    m_socket.close();
+    resetTransfer();
+    if (!currentEntryValid()) {
+        Retrieve();
+        return;
+    }
+    // Politeness holds for retries too: the next request, of this file or of
+    // the one after a given-up file, waits the pause counted from the failure.
+    m_state.LastFileEnd = clockSeconds();
+    ++m_failures;
+    if (m_failures >= std::max(1, m_timeouts.fileAttempts)) {
+        m_log.AddEvent(QStringLiteral("Could not retrieve ") + FName(currentEntry().Url) +
+                           QStringLiteral(" (") + reason +
+                           QStringLiteral("), giving up after %1 attempts.").arg(m_failures),
+                       LogRed);
+        m_state.DownloadErrors = true;
+        advanceQueue();
+    } else if (!retryLine.isEmpty()) {
+        m_log.AddEvent(retryLine, LogRed);
+    }
+    Retrieve();
+}
+
+void Downloader::storageFailed(const QString &line)
+{
+    m_socket.close();
+    m_file.close();
+    resetTransfer();
+    m_log.AddEvent(line, LogRed);
+    m_state.DownloadErrors = true;
+    m_state.LastFileEnd = clockSeconds();
+    advanceQueue();
+    Retrieve();
+}
+
+void Downloader::advanceQueue()
+{
+    m_failures = 0;
+    if (m_state.QueueIndex < std::numeric_limits<int16_t>::max())
+        ++m_state.QueueIndex;
+}

@@ -1,0 +1,89 @@
+#include "job/Session.h"
+
+#include "download/Downloader.h"
+#include "job/JobRunner.h"
+#include "core/JobState.h"
+#include "listing/ListingClient.h"
+#include "log/EventLog.h"
+#include "platform/TcpClientSocket.h"
+#include "update/UpdateChecker.h"
+#include "report/ErrorReporter.h"
+
+Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDisplay &display,
+                 QObject *parent)
+    : QObject(parent), m_env(environment), m_state(std::make_unique<JobState>()),
+      m_log(std::make_unique<EventLog>())
+{
+    Q_ASSERT(m_env.prompts);
+    m_errors = std::make_unique<ErrorReporter>(*m_state, *m_env.prompts, m_env.site.supportAddress);
+    m_listSocket = makeSocket(QStringLiteral("ListSocket"));
+    m_dlSocket = makeSocket(QStringLiteral("DLSocket"));
+    m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
+
+    m_listing = std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
+                                                *m_listSocket, m_env.site, m_env.timeouts);
+    m_downloader =
+        std::make_unique<Downloader>(*m_state, settings, display, *m_log, *m_errors, *m_dlSocket,
+                                     m_env.site, m_env.timeouts, m_env.programFolder);
+    m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
+                                         *m_downloader, m_env.shutdown);
+    connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
+    connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
+    m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
+}
+
+Session::~Session()
+{
+    // The connections go first so that no event reaches a part being destroyed.
+    m_listSocket->close();
+    m_dlSocket->close();
+    m_updateSocket->close();
+}
+
+std::unique_ptr<TcpClientSocket> Session::makeSocket(const QString &name) const
+{
+    auto socket = std::make_unique<TcpClientSocket>(m_env.resolver);
+    socket->setObjectName(name);
+    socket->setConnectTimeout(m_env.timeouts.connectMs);
+    return socket;
+}
+
+void Session::Get()
+{
+    m_jobs->Get();
+}
+
+void Session::Sync()
+{
+    m_jobs->Sync();
+}
+
+bool Session::isJobRunning() const
+{
+    return m_jobs->isRunning();
+}
+
+void Session::stopJob()
+{
+    m_jobs->stop();
+}
+
+QString Session::temporaryFilePath() const
+{
+    return m_downloader->temporaryFilePath();
+}
+
+void Session::checkForUpdate()
+{
+    m_update->UpdCheck();
+}
+
+void Session::pauseSettingsChanged()
+{
+    m_downloader->pauseSettingsChanged();
+}
+
+void Session::closeOpenFiles()
+{
+    m_downloader->closeOpenFiles();
+}

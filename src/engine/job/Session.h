@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/AppEnvironment.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Downloader;
+class ErrorReporter;
+class EventLog;
+class JobDisplay;
+class JobRunner;
+class JobSettings;
+class ListingClient;
+class TcpClientSocket;
+class UpdateChecker;
+struct JobState;
+
+// The engine of one program run: the job state, the three connections, the
+// log and the parts that run jobs on them, wired once. It needs no window:
+// the settings it reads and the display it writes come through two
+// interfaces, and every question goes through the prompts.
+class Session final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Session)
+
+public:
+    Session(const AppEnvironment &environment, JobSettings &settings, JobDisplay &display,
+            QObject *parent = nullptr);
+    ~Session() override;
+
+    void Get();
+    void Sync();
+    bool isJobRunning() const;
+    // Drops the running job at once, the file in progress with it.
+    void stopJob();
+    QString temporaryFilePath() const;
+    // Logs "Checking for update..." and asks the update host.
+    void checkForUpdate();
+    // The delay or the no-wait mode changed: a running pause looks again.
+    void pauseSettingsChanged();
+    // Closes the temporary file if it is open (the program is closing).
+    void closeOpenFiles();
+
+    JobState &state() { return *m_state; }
+    EventLog &log() { return *m_log; }
+    ErrorReporter &errors() { return *m_errors; }
+    JobRunner &jobs() { return *m_jobs; }
+    ListingClient &listing() { return *m_listing; }
+    Downloader &downloader() { return *m_downloader; }
+
+signals:
+    // The running Get or Sync came to its end.
+    void jobEnded();
+    // The site does not know the user being listed.
+    void userMissing();
+
+private:
+    std::unique_ptr<TcpClientSocket> makeSocket(const QString &name) const;
+
+    AppEnvironment m_env;
+    // On the heap: the queue alone is over a megabyte.
+    std::unique_ptr<JobState> m_state;
+    std::unique_ptr<EventLog> m_log;
+    std::unique_ptr<ErrorReporter> m_errors;
+    std::unique_ptr<TcpClientSocket> m_listSocket;
+    std::unique_ptr<TcpClientSocket> m_dlSocket;
+    std::unique_ptr<TcpClientSocket> m_updateSocket;
+    std::unique_ptr<ListingClient> m_listing;
+    std::unique_ptr<Downloader> m_downloader;
+    std::unique_ptr<JobRunner> m_jobs;
+    std::unique_ptr<UpdateChecker> m_update;
+};

@@ -1,0 +1,364 @@
+#include "listing/ListingClient.h"
+
+#include "core/JobSettings.h"
+#include "core/JobState.h"
+#include "listing/ListingRequest.h"
+#include "core/RequestText.h"
+#include "listing/SubmissionFilters.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "naming/DownloadFolders.h"
+#include "naming/FileNames.h"
+#include "platform/FileSystem.h"
+#include "platform/TcpClientSocket.h"
+#include "report/ErrorReporter.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int16_t CountLimit = std::numeric_limits<int16_t>::max();
+
+QString socketErrorReport(int number)
+{
+    if (number == SocketError::TimedOut)
+        return QStringLiteral("Could not open connection on sock1.\r\n"
+                              "Check if GS is up, and your firewall settings before sending a "
+                              "bug report.");
+    return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" raised by sock1.");
+}
+
+} // namespace
+
+ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
+                             EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
+                             const SiteConfig &site, const Timeouts &timeouts, QObject *parent)
+    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
+      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts)
+{
+    connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
+    connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
+    connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
+    connect(&m_socket, &TcpClientSocket::errorOccurred, this, &ListingClient::onError);
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ListingClient::requestPage);
+}
+
+void ListingClient::GetURLs()
+{
+    if (m_state.PageNumber >= CountLimit) {
+        // A folder that never ends: list no further than the page counter goes.
+        m_log.AddEvent(QStringLiteral("Page limit reached: ") + m_state.CurrentUser +
+                           QStringLiteral("'s ") + m_state.CurrentFolder +
+                           QStringLiteral(" is listed up to page ") +
+                           QString::number(m_state.PageNumber) + u'.',
+                       LogRed);
+        endFolder(m_state.PageNumber);
+        return;
+    }
+    ++m_state.PageNumber;
+    m_retries = 0;
+    requestPage();
+}
+
+void ListingClient::abort()
+{
+    stopWaiting();
+    m_retryTimer.stop();
+    ++m_generation;
+    m_retries = 0;
+    m_socket.close();
+    m_gatherer.release();
+}
+
+void ListingClient::endListingEarly()
+{
+    endFolder(m_state.PageNumber - 1);
+}
+
+void ListingClient::requestPage()
+{
+    m_display.setStatusCaption(QStringLiteral("Listing files..."));
+    m_stallTimer.stop();
+    m_retryTimer.stop();
+    ++m_generation;
+    m_receiving = true;
+    m_connected = false;
+    m_socket.reconnect(m_site.pageHost, 80);
+}
+
+void ListingClient::stopWaiting()
+{
+    m_stallTimer.stop();
+    m_receiving = false;
+}
+
+void ListingClient::onConnect()
+{
+    m_connected = true;
+    m_state.PageBuffer.clear();
+    m_gatherer.reset();
+    // Cookies are read for every page, so a change in the window applies from the next one.
+    ListingRequestFields fields;
+    fields.folder = m_state.CurrentFolder;
+    fields.user = m_state.CurrentUser;
+    fields.page = m_state.PageNumber;
+    fields.hostAlias = m_site.pageHostAlias;
+    fields.cookieB = m_settings.cookieB();
+    fields.cookieA = m_settings.cookieA();
+    m_socket.sendData(listingRequest(fields));
+    m_stallTimer.start(m_timeouts.listStallMs);
+}
+
+void ListingClient::onDataArrival()
+{
+    if (m_socket.state() != TcpClientSocket::StateConnected) {
+        m_log.AddEvent(QStringLiteral("Disconnected in list socket DataArrival."), LogRed);
+        m_socket.close();
+        if (m_receiving)
+            retryPage(QString());
+        return;
+    }
+    const QByteArray piece = m_socket.getBytes();
+    if (!m_receiving)
+        return;
+    m_stallTimer.start(m_timeouts.listStallMs);
+    const PageKind kind = m_gatherer.add(m_state.PageBuffer, piece);
+    if (kind == PageKind::Incomplete)
+        return;
+    stopWaiting();
+    readPage(kind);
+}
+
+void ListingClient::onClose()
+{
+    m_log.AddEvent(QStringLiteral("List socket disconnected."), LogRed);
+    if (!m_receiving)
+        return;
+    // The page ended early: its submissions must not be lost.
+    m_socket.close();
+    retryPage(QString());
+}
+
+void ListingClient::onStalled()
+{
+    if (!m_receiving)
+        return;
+    m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
+    m_socket.close();
+    retryPage(QString());
+}
+
+void ListingClient::retryPage(const QString &reason, const QString &report)
+{
+    stopWaiting();
+    m_socket.close();
+    if (m_retries >= m_timeouts.listRetries) {
+        giveUpPage(reason.isEmpty() ? QStringLiteral("the connection was lost ") +
+                                          QString::number(m_retries + 1) +
+                                          QStringLiteral(" times before the page was complete")
+                                    : reason,
+                   report);
+        return;
+    }
+    ++m_retries;
+    // A short wait, so that a page host in trouble is not asked again at once;
+    // the retries are few, so a page is given up within a few seconds.
+    m_retryTimer.start(std::max(0, m_timeouts.listRetryMs));
+}
+
+void ListingClient::giveUpPage(const QString &reason, const QString &report)
+{
+    stopWaiting();
+    m_retryTimer.stop();
+    m_socket.close();
+    m_log.AddEvent(QStringLiteral("Could not list page ") + QString::number(m_state.PageNumber) +
+                       QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                       m_state.CurrentFolder + QStringLiteral(": ") + reason,
+                   LogRed);
+    m_state.DownloadErrors = true;
+    // The next step is queued before the report opens: the report is modal but
+    // lets events through, so the job goes on while it waits for a person, and
+    // the report still describes the page that failed.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation == m_generation)
+            emit pageGivenUp();
+    });
+    if (!report.isEmpty())
+        m_errors.RaiseError(report);
+}
+
+void ListingClient::onError(int number, const QString &description)
+{
+    if (!m_receiving) {
+        // No page is waited for: nothing of the job depends on this connection.
+        m_errors.RaiseError(socketErrorReport(number));
+        return;
+    }
+    if (m_connected) {
+        // The connection broke while the page was arriving: a lost page, not a
+        // site that cannot be reached.
+        m_log.AddEvent(QStringLiteral("List socket disconnected."), LogRed);
+        retryPage(QString());
+        return;
+    }
+    const QString reason =
+        QStringLiteral("error ") + QString::number(number) + QStringLiteral(": ") + description;
+    if (number == SocketError::TimedOut) {
+        // A connection attempt has already waited long: asking again would only
+        // hold the job up further.
+        giveUpPage(reason, socketErrorReport(number));
+        return;
+    }
+    retryPage(reason, socketErrorReport(number));
+}
+
+void ListingClient::readPage(PageKind kind)
+{
+    switch (kind) {
+    case PageKind::Incomplete:
+        return;
+    case PageKind::UserMissing:
+        m_log.AddEvent(QStringLiteral("User ") + m_state.CurrentUser +
+                           QStringLiteral(" doesn't exist"),
+                       LogRed);
+        m_socket.close();
+        emit userMissing();
+        return;
+    case PageKind::FolderEnd:
+        // The page that says so is not counted.
+        endFolder(m_state.PageNumber - 1);
+        return;
+    case PageKind::Submissions:
+        readSubmissions();
+        return;
+    }
+}
+
+void ListingClient::readSubmissions()
+{
+    m_log.AddEvent(QStringLiteral("Parsing page ") + QString::number(m_state.PageNumber) +
+                       QStringLiteral(". Submissions found: ") +
+                       QString::number(m_state.QueueCount),
+                   LogBlack);
+    const QString page = m_state.PageBuffer;
+    LinkWalker walker(page, m_site.fileHost);
+    PageLink link;
+    int entries = 0;
+    for (;;) {
+        const LinkWalker::Step step = walker.next(link);
+        if (step == LinkWalker::Step::Done)
+            break;
+        ++entries;
+        if (step == LinkWalker::Step::Malformed) {
+            m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
+                               QString::number(m_state.PageNumber) + u'.',
+                           LogRed);
+            continue;
+        }
+        if (m_state.QueueCount >= CountLimit) {
+            m_log.AddEvent(QStringLiteral("Queue full at ") + QString::number(CountLimit) +
+                               QStringLiteral(" submissions: the rest of ") + m_state.CurrentUser +
+                               QStringLiteral("'s ") + m_state.CurrentFolder +
+                               QStringLiteral(" is not listed."),
+                           LogRed);
+            endFolder(m_state.PageNumber);
+            return;
+        }
+        acceptSubmission(link);
+    }
+    if (entries == 0) {
+        // Not a listing at all (an error or maintenance page): asking for the
+        // following pages would only bring the same page up to the page limit.
+        m_log.AddEvent(QStringLiteral("Page ") + QString::number(m_state.PageNumber) +
+                           QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                           m_state.CurrentFolder +
+                           QStringLiteral(" lists nothing: the folder ends here."),
+                       LogRed);
+        endFolder(m_state.PageNumber - 1);
+        return;
+    }
+    GetURLs();
+}
+
+bool ListingClient::acceptSubmission(const PageLink &link)
+{
+    m_state.LinkUrl = rewriteAddress(link.address, m_state.CurrentUser, m_state.CurrentFolder,
+                                     m_settings.urlFix());
+    m_state.LinkTitle = StripHTML(link.nameMarkup);
+
+    // Settings are read again for every submission. An address that still holds
+    // a line break would put lines of the page's choosing into the file request.
+    SkipReason reason =
+        holdsControlCharacter(m_state.LinkUrl)
+            ? SkipReason::UnusableAddress
+            : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
+    if (reason == SkipReason::None) {
+        // Without a folder there is nothing on disk to find; the folder's end says why.
+        const QString folder = MakeDLFolder(m_settings, m_state, false);
+        if (!folder.isEmpty() &&
+            FileSystem::FileExists(folder + QDir::separator() +
+                                   MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
+                                                m_settings.nameMode(), m_state.CurrentUser)))
+            reason = SkipReason::AlreadyExists;
+    }
+    if (reason != SkipReason::None) {
+        m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
+        return false;
+    }
+
+    QueuedSubmission &entry = m_state.SubmissionQueue[size_t(m_state.QueueCount)];
+    entry.Url = m_state.LinkUrl;
+    entry.Title = m_state.LinkTitle;
+    ++m_state.QueueCount;
+    return true;
+}
+
+void ListingClient::endFolder(int pagesListed)
+{
+    stopWaiting();
+    // The folder's pages are read: their text would only take memory through
+    // the downloads that follow.
+    m_state.PageBuffer.clear();
+    m_gatherer.release();
+    m_state.QueueIndex = 0;
+    if (m_state.QueueCount < 1) {
+        m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);
+        m_socket.close();
+        emit folderFinished();
+        return;
+    }
+    m_log.AddEvent(QStringLiteral("Found ") + QString::number(m_state.QueueCount) +
+                       QStringLiteral(" submissions on ") + QString::number(pagesListed) +
+                       QStringLiteral(" page(s)."),
+                   LogBlack);
+    QString error;
+    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, true, &error);
+    m_socket.close();
+    if (m_state.DownloadFolder.isEmpty()) {
+        // No folder could be planned (a user name that would leave the download
+        // folders, or no folder structure chosen): nothing is saved anywhere.
+        m_log.AddEvent(QStringLiteral("Cannot save ") +
+                           withoutControlCharacters(m_state.CurrentUser) + QStringLiteral("'s ") +
+                           m_state.CurrentFolder + QStringLiteral(": ") + error,
+                       LogRed);
+        m_state.DownloadErrors = true;
+        emit folderFinished();
+        return;
+    }
+    if (!error.isEmpty()) {
+        // Nothing of this folder can be saved; the job goes on with the next one.
+        m_errors.RaiseError(QStringLiteral("Could not create the download folder for ") +
+                            m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
+                            QStringLiteral(": ") + error);
+        emit folderFinished();
+        return;
+    }
+    emit folderListed();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/AppEnvironment.h"
+#include "listing/PageReader.h"
+
+#include <QObject>
+#include <QTimer>
+
+class ErrorReporter;
+class EventLog;
+class JobDisplay;
+class JobSettings;
+class TcpClientSocket;
+struct JobState;
+struct PageLink;
+
+// Fetches the listing pages of the current folder over the listing socket,
+// reads each complete page and fills the submission queue.
+class ListingClient final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ListingClient)
+
+public:
+    ListingClient(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
+                  ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+                  const Timeouts &timeouts, QObject *parent = nullptr);
+
+    void GetURLs();
+    // Drops the connection and forgets the page in progress (a new job starts).
+    void abort();
+    // Ends the folder's listing before the current page, with what is queued so far.
+    void endListingEarly();
+
+signals:
+    // The folder's submissions are queued and its download folder is ready.
+    void folderListed();
+    // The folder has nothing to download (or nowhere to save it).
+    void folderFinished();
+    // The site does not know the user.
+    void userMissing();
+    // A page could not be listed, even after its retries; it is logged and
+    // counted as an error of the folder.
+    void pageGivenUp();
+
+private:
+    void onConnect();
+    void onDataArrival();
+    void onClose();
+    void onError(int number, const QString &description);
+    void onStalled();
+
+    // Connects for the page PageNumber names (a new page or the same one again).
+    void requestPage();
+    // The page was lost before its end, or its connection failed: ask for it
+    // again after a short wait, or give up. report: the error report to raise
+    // if the page is given up, if any.
+    void retryPage(const QString &reason, const QString &report = QString());
+    void giveUpPage(const QString &reason, const QString &report);
+    void stopWaiting();
+    void readPage(PageKind kind);
+    void readSubmissions();
+    // True when the submission is queued; false when a filter refused it.
+    bool acceptSubmission(const PageLink &link);
+    void endFolder(int pagesListed);
+
+    JobState &m_state;
+    JobSettings &m_settings;
+    JobDisplay &m_display;
+    EventLog &m_log;
+    ErrorReporter &m_errors;
+    TcpClientSocket &m_socket;
+    SiteConfig m_site;
+    Timeouts m_timeouts;
+
+    PageGatherer m_gatherer;
+    QTimer m_stallTimer;
+    QTimer m_retryTimer;
+    // Changes with every page asked for and every abort, so that a step queued
+    // for a given-up page is dropped once anything else has happened.
+    quint64 m_generation = 0;
+    bool m_receiving = false; // a page has been asked for and its end has not arrived
+    bool m_connected = false; // the current page's connection was made
+    int m_retries = 0;        // times the current page has been asked for again
+};

@@ -1,0 +1,12 @@
+#include "naming/UserNames.h"
+
+#include "core/RequestText.h"
+
+QString userNameProblem(const QString &name)
+{
+    if (name.contains(u'/') || name.contains(u'\\') || name == u"." || name == u"..")
+        return QStringLiteral("User names cannot hold / or \\ or be . or ..");
+    if (holdsControlCharacter(name))
+        return QStringLiteral("User names cannot hold line breaks or other control characters.");
+    return QString();
+}

@@ -1,0 +1,421 @@
+#include "MainWindow.h"
+
+#include "core/JobState.h"
+#include "job/RunLock.h"
+#include "job/Session.h"
+#include "core/RequestText.h"
+#include "log/EventLog.h"
+#include "log/LogColors.h"
+#include "settings/SettingsFile.h"
+#include "UserList.h"
+#include "report/ErrorReporter.h"
+#include "EventLogView.h"
+#include "core/Prompts.h"
+#include "report/ReportTexts.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+bool ticked(const QCheckBox *box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
+    : QMainWindow(parent), m_env(std::move(environment))
+{
+    setObjectName(QStringLiteral("Form1"));
+    Q_ASSERT(m_env.prompts);
+    auto *contents = new QWidget(this);
+    contents->setObjectName(QStringLiteral("Form1Contents"));
+    setCentralWidget(contents);
+    buildControls(contents, this, m_env.site.webHost);
+    // The controls sized their container; the window takes that size.
+    resize(contents->size());
+    setFocusProxy(contents);
+
+    m_session = std::make_unique<Session>(m_env, *this, *this);
+    ListView1->setLog(m_session->log());
+
+    UserListWidgets widgets;
+    widgets.names = Lst_Names;
+    widgets.syncScraps = Chk_Syngetscraps;
+    widgets.syncFavs = Chk_Syngetfavs;
+    widgets.uniqueScraps = Chk_Unigetscraps;
+    widgets.uniqueFavs = Chk_Unigetfavs;
+    widgets.uniqueUser = Txt_Uniuser;
+    m_userList = std::make_unique<UserList>(m_session->state(), *m_env.prompts, widgets,
+                                            [this] { SaveSettings(); });
+
+    wireControls();
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+QString MainWindow::settingsFilePath() const
+{
+    return QDir(m_env.programFolder).filePath(SettingsFileName);
+}
+
+void MainWindow::wireControls()
+{
+    // A run without a window may be using the temporary file of this folder.
+    m_runLock = std::make_unique<RunLock>(m_env.programFolder);
+    const auto locked = [this](void (Session::*start)()) {
+        if (m_runLock->tryAcquire()) {
+            (m_session.get()->*start)();
+            // A click that started nothing (no name, no folder, no users) keeps no lock.
+            if (!m_session->isJobRunning())
+                m_runLock->release();
+        } else {
+            AddEvent(m_runLock->refusal(), LogRed);
+        }
+    };
+    connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
+    connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
+    connect(m_session.get(), &Session::jobEnded, this, [this] { m_runLock->release(); });
+    connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
+    connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);
+    connect(Cmd_Browsepath, &QPushButton::clicked, this, &MainWindow::browseSavePath);
+    connect(Cmd_browsefavs, &QPushButton::clicked, this, &MainWindow::browseFavPath);
+    connect(Cmd_About, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(Chk_Savesets, &QCheckBox::clicked, this, &MainWindow::onSaveSetsClicked);
+}
+
+void MainWindow::startUp()
+{
+    setWindowTitle(ProductName);
+    for (int i = 0; i < Lst_Types->count(); ++i)
+        Lst_Types->item(i)->setCheckState(Qt::Checked);
+    LoadSettings();
+    if (Txt_Path->text().isEmpty())
+        Txt_Path->setText(defaultSavePath(m_env.programFolder));
+    if (Txt_Favpath->text().isEmpty())
+        Txt_Favpath->setText(defaultFavoritesPath(m_env.programFolder));
+    state().Delay = startingDelay(state().Delay);
+    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    Hscr_Delay->setValue(state().Delay);
+    m_userList->UpdateUserList();
+    m_session->checkForUpdate();
+}
+
+void MainWindow::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_session->closeOpenFiles();
+    SaveSettings();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    unload();
+    event->accept();
+}
+
+JobState &MainWindow::state()
+{
+    return m_session->state();
+}
+
+const JobState &MainWindow::state() const
+{
+    return m_session->state();
+}
+
+const EventLog &MainWindow::eventLog() const
+{
+    return m_session->log();
+}
+
+void MainWindow::AddEvent(const QString &Texte, int32_t Couleur)
+{
+    m_session->log().AddEvent(Texte, Couleur);
+}
+
+void MainWindow::RaiseError(const QString &TxtErr)
+{
+    m_session->errors().RaiseError(TxtErr);
+}
+
+void MainWindow::LoadSettings()
+{
+    state().UserCount = 0;
+    const SettingsRead read = loadSettingsFile(settingsFilePath());
+    switch (read.status) {
+    case SettingsStatus::Missing:
+    case SettingsStatus::Empty:
+        m_env.prompts->firstStartNotice(firstStartNoticeText());
+        return;
+    case SettingsStatus::Incompatible:
+        RaiseError(QStringLiteral("Settings file ") + SettingsFileName +
+                   QStringLiteral(" might be incompatible with this version."));
+        return;
+    case SettingsStatus::Unreadable:
+        RaiseError(QStringLiteral("Settings file ") + SettingsFileName +
+                   QStringLiteral(" could not be read: ") + read.error);
+        return;
+    case SettingsStatus::Loaded:
+        applyStoredSettings(read.values);
+        return;
+    }
+}
+
+void MainWindow::applyStoredSettings(const StoredSettings &values)
+{
+    if (values.cookieA)
+        Txt_CookieA->setText(*values.cookieA);
+    if (values.cookieB)
+        Txt_CookieB->setText(*values.cookieB);
+    if (values.nameMode)
+        Option1->button(*values.nameMode)->setChecked(true);
+    if (values.folderMode)
+        Option2->button(*values.folderMode)->setChecked(true);
+    fillUserTable(values.users, state());
+    if (values.delay)
+        state().Delay = int16_t(*values.delay);
+    for (int i = 0; i < TypeCount; ++i)
+        if (values.types[size_t(i)])
+            Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
+                                                                       : Qt::Unchecked);
+    const std::array<QCheckBox *, RatingCount> ratingBoxes{Chk_Getgeneral, Chk_Getmature,
+                                                           Chk_Getadult};
+    for (size_t i = 0; i < ratingBoxes.size(); ++i)
+        if (values.ratings[i])
+            ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
+    if (values.commonFavs)
+        Chk_Commonfavs->setChecked(*values.commonFavs == 1);
+    if (values.shutdown)
+        Chk_Shutdown->setChecked(*values.shutdown == 1);
+    if (values.urlFix)
+        Chk_urlfix->setChecked(*values.urlFix == 1);
+    if (values.maxSize)
+        Txt_Maxsize->setText(*values.maxSize);
+    if (values.savePath)
+        Txt_Path->setText(*values.savePath);
+    if (values.favPath)
+        Txt_Favpath->setText(*values.favPath);
+}
+
+SettingsSnapshot MainWindow::snapshotSettings() const
+{
+    SettingsSnapshot snapshot;
+    snapshot.cookieA = Txt_CookieA->text();
+    snapshot.cookieB = Txt_CookieB->text();
+    snapshot.nameMode = Option1->checkedId();
+    snapshot.folderMode = Option2->checkedId();
+    for (int slot = 0; slot <= state().UserCount && slot < UserSlots; ++slot)
+        if (!state().Users[size_t(slot)].Name.isEmpty())
+            snapshot.users.append(state().Users[size_t(slot)]);
+    snapshot.delay = Hscr_Delay->value();
+    for (int i = 0; i < TypeCount; ++i)
+        snapshot.types[size_t(i)] = typeWanted(i);
+    snapshot.ratings = {ticked(Chk_Getgeneral) ? 1 : 0, ticked(Chk_Getmature) ? 1 : 0,
+                        ticked(Chk_Getadult) ? 1 : 0};
+    snapshot.commonFavs = ticked(Chk_Commonfavs) ? 1 : 0;
+    snapshot.shutdown = ticked(Chk_Shutdown) ? 1 : 0;
+    snapshot.maxSize = Txt_Maxsize->text();
+    snapshot.savePath = Txt_Path->text();
+    snapshot.favPath = Txt_Favpath->text();
+    snapshot.urlFix = ticked(Chk_urlfix) ? 1 : 0;
+    return snapshot;
+}
+
+void MainWindow::SaveSettings()
+{
+    if (!ticked(Chk_Savesets))
+        return;
+    QString error;
+    if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
+        RaiseError(QStringLiteral("Could not save the settings to %1: %2\r\nThe user list and "
+                                  "settings are not kept until the program's folder can be "
+                                  "written.")
+                       .arg(QDir::toNativeSeparators(settingsFilePath()), error));
+}
+
+void MainWindow::onSaveSetsClicked()
+{
+    if (ticked(Chk_Savesets))
+        return;
+    const auto answer = m_env.prompts->message(Prompts::Icon::Question, ProductName,
+                                               QStringLiteral("Clear settings ?"), true);
+    if (answer != Prompts::Answer::Yes)
+        return;
+    QString error;
+    if (!clearSettingsFile(settingsFilePath(), &error))
+        RaiseError(QStringLiteral("Could not clear the settings in %1: %2")
+                       .arg(QDir::toNativeSeparators(settingsFilePath()), error));
+}
+
+void MainWindow::onDelayChanged(int value)
+{
+    state().Delay = int16_t(value);
+    state().NoWait = false;
+    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    m_session->pauseSettingsChanged();
+}
+
+void MainWindow::browseSavePath()
+{
+    const QString folder = m_env.prompts->chooseFolder(QStringLiteral("Chose download folder"));
+    if (!folder.isEmpty())
+        Txt_Path->setText(folder);
+}
+
+void MainWindow::browseFavPath()
+{
+    const QString folder =
+        m_env.prompts->chooseFolder(QStringLiteral("Chose favorites common folder"));
+    if (!folder.isEmpty())
+        Txt_Favpath->setText(folder);
+}
+
+void MainWindow::showAbout()
+{
+    m_env.prompts->message(Prompts::Icon::Information, ProductName, aboutText(m_env.site.webHost));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == Shape3)
+            placeProgressBars(m_fileProgress, m_queueProgress);
+        else if (watched == Label11)
+            placeSizeBox();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// JobSettings
+
+// Texts that go into request lines: a pasted line break is never meant and
+// would end a header line early.
+QString MainWindow::uniqueUserText() const
+{
+    return withoutControlCharacters(Txt_Uniuser->text());
+}
+bool MainWindow::uniGetGallery() const
+{
+    return ticked(Chk_Unigetgal);
+}
+bool MainWindow::uniGetScraps() const
+{
+    return ticked(Chk_Unigetscraps);
+}
+bool MainWindow::uniGetFavs() const
+{
+    return ticked(Chk_Unigetfavs);
+}
+bool MainWindow::shutdownTicked() const
+{
+    return ticked(Chk_Shutdown);
+}
+void MainWindow::untickShutdown()
+{
+    Chk_Shutdown->setChecked(false);
+}
+QString MainWindow::cookieA() const
+{
+    return withoutControlCharacters(Txt_CookieA->text());
+}
+QString MainWindow::cookieB() const
+{
+    return withoutControlCharacters(Txt_CookieB->text());
+}
+int MainWindow::nameMode() const
+{
+    return Option1->checkedId();
+}
+int MainWindow::folderMode() const
+{
+    return Option2->checkedId();
+}
+bool MainWindow::commonFavs() const
+{
+    return ticked(Chk_Commonfavs);
+}
+QString MainWindow::savePathText() const
+{
+    return Txt_Path->text();
+}
+void MainWindow::setSavePathText(const QString &text)
+{
+    Txt_Path->setText(text);
+}
+QString MainWindow::favPathText() const
+{
+    return Txt_Favpath->text();
+}
+void MainWindow::setFavPathText(const QString &text)
+{
+    Txt_Favpath->setText(text);
+}
+
+bool MainWindow::typeWanted(int entry) const
+{
+    return entry >= 0 && entry < Lst_Types->count() &&
+           Lst_Types->item(entry)->checkState() == Qt::Checked;
+}
+
+bool MainWindow::ratingWanted(int rating) const
+{
+    const std::array<QCheckBox *, RatingCount> boxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    return rating >= 0 && rating < RatingCount && ticked(boxes[size_t(rating)]);
+}
+
+bool MainWindow::urlFix() const
+{
+    return ticked(Chk_urlfix);
+}
+QString MainWindow::maxSizeText() const
+{
+    return Txt_Maxsize->text();
+}
+
+// JobDisplay
+
+void MainWindow::setStatusCaption(const QString &text)
+{
+    Lbl_Status->setText(text);
+}
+void MainWindow::setSpeedCaption(const QString &text)
+{
+    Label12->setText(text);
+}
+
+void MainWindow::setFileProgress(double percent)
+{
+    m_fileProgress = percent;
+    placeProgressBars(m_fileProgress, m_queueProgress);
+}
+
+void MainWindow::setQueueProgress(double percent)
+{
+    m_queueProgress = percent;
+    placeProgressBars(m_fileProgress, m_queueProgress);
+}
+
+void MainWindow::setWindowCaption(const QString &text)
+{
+    setWindowTitle(text);
+}
+
+bool MainWindow::windowStateNotNormal() const
+{
+    return (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) !=
+           0;
+}
