@@ -142,14 +142,14 @@ const EventLog &MainWindow::eventLog() const
     return m_session->log();
 }
 
-void MainWindow::AddEvent(const QString &Texte, int32_t Couleur)
+void MainWindow::AddEvent(const QString &text, int32_t color)
 {
-    m_session->log().AddEvent(Texte, Couleur);
+    m_session->log().AddEvent(text, color);
 }
 
-void MainWindow::RaiseError(const QString &TxtErr)
+void MainWindow::RaiseError(const QString &errorText)
 {
-    m_session->errors().RaiseError(TxtErr);
+    m_session->errors().RaiseError(errorText);
 }
 
 void MainWindow::LoadSettings()

@@ -40,8 +40,8 @@ public:
     // The log the window shows.
     const EventLog &eventLog() const;
 
-    void AddEvent(const QString &Texte, int32_t Couleur);
-    void RaiseError(const QString &TxtErr);
+    void AddEvent(const QString &text, int32_t color);
+    void RaiseError(const QString &errorText);
     void LoadSettings();
     void SaveSettings();
 

@@ -2,13 +2,13 @@
 
 EventLog::EventLog(QObject *parent) : QAbstractListModel(parent) {}
 
-void EventLog::AddEvent(const QString &Texte, int32_t Couleur)
+void EventLog::AddEvent(const QString &text, int32_t color)
 {
     const int row = int(m_lines.size());
     beginInsertRows(QModelIndex(), row, row);
-    m_lines.push_back(Line{Texte, Couleur});
+    m_lines.push_back(Line{text, color});
     endInsertRows();
-    emit lineAdded(Texte, Couleur);
+    emit lineAdded(text, color);
 }
 
 void EventLog::clear()

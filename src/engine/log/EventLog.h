@@ -20,7 +20,7 @@ public:
     explicit EventLog(QObject *parent = nullptr);
 
     // Appends one line in a 0x00BBGGRR colour.
-    void AddEvent(const QString &Texte, int32_t Couleur);
+    void AddEvent(const QString &text, int32_t color);
     // Removes every line at once (the start of a Sync).
     void clear();
 

@@ -106,7 +106,7 @@ bool createDownloadFolder(const FolderPlan &plan, QString *error)
     return true;
 }
 
-QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs, QString *error)
+QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders, QString *error)
 {
     FolderRequest request;
     request.savePath = settings.savePathText();
@@ -124,7 +124,7 @@ QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs, 
 
     if (error)
         *error = plan.error;
-    if (Mkdirs)
+    if (createFolders)
         createDownloadFolder(plan, error);
     return plan.folder;
 }

@@ -35,9 +35,9 @@ class JobSettings;
 struct JobState;
 
 // Reads the window's settings and the job's user and folder, writes the two
-// folder texts back ending in the separator and, when Mkdirs is true, creates
+// folder texts back ending in the separator and, when createFolders is true, creates
 // what is missing. On a failed creation the path is still returned and *error
 // is set (non-empty); a plan refused for the user name returns an empty path
-// and sets *error whether or not Mkdirs is true; otherwise *error is cleared.
-QString MakeDLFolder(JobSettings &settings, const JobState &state, bool Mkdirs,
+// and sets *error whether or not createFolders is true; otherwise *error is cleared.
+QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders,
                      QString *error = nullptr);

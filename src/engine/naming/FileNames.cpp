@@ -5,14 +5,14 @@
 #include <QCryptographicHash>
 #include <QFile>
 
-QString FName(const QString &Nom)
+QString FName(const QString &path)
 {
-    return Nom.mid(Nom.lastIndexOf(u'/') + 1);
+    return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
-QString StripHTML(const QString &Texte)
+QString StripHTML(const QString &html)
 {
-    QString text = Texte;
+    QString text = html;
     // The order matters: a stored name depends on it.
     text.replace(QStringLiteral("&quot;"), QString());
     text.replace(QStringLiteral("&lt;"), QString());
@@ -93,15 +93,15 @@ QString shortened(const QString &name)
 
 } // namespace
 
-QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
+QString MakeFileName(const QString &url, const QString &title, int nameMode,
                      const QString &currentUser)
 {
     QString name;
     if (nameMode == 0) {
-        name = withoutControls(FName(Full));
+        name = withoutControls(FName(url));
     } else {
-        const QString extension = FileSystem::GetExtensionName(Full);
-        name = StripHTML(trimSpaces(Title));
+        const QString extension = FileSystem::GetExtensionName(url);
+        name = StripHTML(trimSpaces(title));
         removeForbidden(name);
 
         // One forward pass with the bound taken beforehand: a character shifted
@@ -129,8 +129,8 @@ QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
     // Names the file system refuses fall back to the file's own name, then to
     // one made from the whole address.
     if (refusedByFileSystem(name))
-        name = withoutControls(FName(Full));
+        name = withoutControls(FName(url));
     if (refusedByFileSystem(name))
-        name = QStringLiteral("submission-") + hashTag(Full, 12);
+        name = QStringLiteral("submission-") + hashTag(url, 12);
     return shortened(name);
 }

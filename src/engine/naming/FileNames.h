@@ -9,19 +9,19 @@
 //
 // Text is one character per received byte (codes 0 to 255).
 
-// The part of Nom after its last "/": the whole text when it holds none, an
+// The part of path after its last "/": the whole text when it holds none, an
 // empty text when it ends with "/".
-QString FName(const QString &Nom);
+QString FName(const QString &path);
 
 // One level of entity decoding: "&quot;" and "&lt;" vanish, "&gt;" becomes ">",
 // "&amp;" becomes "&" (decoded last, so "&amp;gt;" gives "&gt;").
-QString StripHTML(const QString &Texte);
+QString StripHTML(const QString &html);
 
 // nameMode: -1 none selected (as "Title only"), 0 Original filename, 1 Title only,
 // 2 Author - Title. currentUser is used as stored, less the characters a title
 // loses. The result is always a name the file system stores: no control
-// characters, never empty, "." or ".." (the file's own name from Full is used
-// instead, then one made from Full), and at most 255 bytes (a longer name is
+// characters, never empty, "." or ".." (the file's own name from url is used
+// instead, then one made from url), and at most 255 bytes (a longer name is
 // cut, keeping its extension, the same way every time).
-QString MakeFileName(const QString &Full, const QString &Title, int nameMode,
+QString MakeFileName(const QString &url, const QString &title, int nameMode,
                      const QString &currentUser);

@@ -9,9 +9,9 @@ ErrorReporter::ErrorReporter(JobState &state, Prompts &prompts, QString supportA
 {
 }
 
-void ErrorReporter::RaiseError(const QString &TxtErr)
+void ErrorReporter::RaiseError(const QString &errorText)
 {
-    m_state.ErrorText = TxtErr;
+    m_state.ErrorText = errorText;
     if (m_open)
         return;
     m_open = true;

@@ -14,7 +14,7 @@ class ErrorReporter final
 public:
     ErrorReporter(JobState &state, Prompts &prompts, QString supportAddress);
 
-    void RaiseError(const QString &TxtErr);
+    void RaiseError(const QString &errorText);
     bool isOpen() const { return m_open; }
 
 private:
