@@ -14,8 +14,8 @@
 
 #include "GalleryContent.h"
 #include "GalleryFileHost.h"
-#include "download/Downloader.h"
 #include "core/JobState.h"
+#include "download/Downloader.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
 #include "log/EventLog.h"

@@ -5,12 +5,12 @@
 
 #include "DemoGallery.h"
 #include "DemoSite.h"
-#include "UnattendedPrompts.h"
 #include "MainWindow.h"
+#include "UnattendedPrompts.h"
+#include "WidgetPrompts.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "settings/SettingsFile.h"
-#include "WidgetPrompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

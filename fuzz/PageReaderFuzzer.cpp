@@ -3,8 +3,8 @@
 // names of what would be queued.
 #include "FuzzCheck.h"
 
-#include "listing/PageReader.h"
 #include "core/RequestText.h"
+#include "listing/PageReader.h"
 #include "listing/SubmissionFilters.h"
 #include "naming/FileNames.h"
 

@@ -2,7 +2,6 @@
 // timers and scripts. It reads the settings file and never writes it.
 
 #include "BuildConfig.h"
-#include "core/AppEnvironment.h"
 #include "ConsoleOutput.h"
 #include "HeadlessPrompts.h"
 #include "HeadlessRun.h"
@@ -10,6 +9,7 @@
 #include "HostOverrides.h"
 #include "SignalPipe.h"
 #include "SyncCommandLine.h"
+#include "core/AppEnvironment.h"
 #include "core/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "job/RunLock.h"

@@ -1,17 +1,17 @@
 #include "MainWindow.h"
 
+#include "EventLogView.h"
+#include "UserList.h"
 #include "core/JobState.h"
+#include "core/Prompts.h"
+#include "core/RequestText.h"
 #include "job/RunLock.h"
 #include "job/Session.h"
-#include "core/RequestText.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
-#include "settings/SettingsFile.h"
-#include "UserList.h"
 #include "report/ErrorReporter.h"
-#include "EventLogView.h"
-#include "core/Prompts.h"
 #include "report/ReportTexts.h"
+#include "settings/SettingsFile.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/AppEnvironment.h"
 #include "MainWindowControls.h"
+#include "core/AppEnvironment.h"
 #include "core/JobSettings.h"
 
 #include <QMainWindow>

@@ -1,9 +1,9 @@
 #include "UserList.h"
 
 #include "core/JobState.h"
+#include "core/Prompts.h"
 #include "core/RequestText.h"
 #include "naming/UserNames.h"
-#include "core/Prompts.h"
 #include "report/ReportTexts.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
+#include "core/RequestText.h"
 #include "listing/ListingRequest.h"
 #include "listing/PageReader.h"
-#include "core/RequestText.h"
 #include "listing/SubmissionFilters.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TestEngine.h"
 #include "MainWindow.h"
+#include "TestEngine.h"
 
 #include <QKeyEvent>
 #include <QListWidget>

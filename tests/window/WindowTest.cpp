@@ -1,9 +1,9 @@
 #include "TestWindow.h"
 
+#include "UserList.h"
 #include "listing/ListingRequest.h"
 #include "naming/UserNames.h"
 #include "settings/SettingsFile.h"
-#include "UserList.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>

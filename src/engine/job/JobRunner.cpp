@@ -1,14 +1,14 @@
 #include "job/JobRunner.h"
 
-#include "download/Downloader.h"
 #include "core/JobSettings.h"
 #include "core/JobState.h"
-#include "listing/ListingClient.h"
+#include "core/Prompts.h"
 #include "core/RequestText.h"
+#include "download/Downloader.h"
+#include "listing/ListingClient.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "naming/UserNames.h"
-#include "core/Prompts.h"
 #include "report/ReportTexts.h"
 
 #include <algorithm>

@@ -1,13 +1,13 @@
 #include "job/Session.h"
 
+#include "core/JobState.h"
 #include "download/Downloader.h"
 #include "job/JobRunner.h"
-#include "core/JobState.h"
 #include "listing/ListingClient.h"
 #include "log/EventLog.h"
 #include "platform/TcpClientSocket.h"
-#include "update/UpdateChecker.h"
 #include "report/ErrorReporter.h"
+#include "update/UpdateChecker.h"
 
 Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDisplay &display,
                  QObject *parent)

@@ -2,8 +2,8 @@
 
 #include "core/JobSettings.h"
 #include "core/JobState.h"
-#include "listing/ListingRequest.h"
 #include "core/RequestText.h"
+#include "listing/ListingRequest.h"
 #include "listing/SubmissionFilters.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"

@@ -106,7 +106,8 @@ bool createDownloadFolder(const FolderPlan &plan, QString *error)
     return true;
 }
 
-QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders, QString *error)
+QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders,
+                     QString *error)
 {
     FolderRequest request;
     request.savePath = settings.savePathText();

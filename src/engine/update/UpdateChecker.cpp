@@ -3,8 +3,8 @@
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "platform/TcpClientSocket.h"
-#include "update/UpdateVerdict.h"
 #include "report/ErrorReporter.h"
+#include "update/UpdateVerdict.h"
 
 UpdateChecker::UpdateChecker(EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
                              const SiteConfig &site, QObject *parent)
