@@ -1,9 +1,7 @@
 #include "TestEngine.h"
 
 #include "download/Downloader.h"
-#include "naming/UserNames.h"
 #include "platform/Clock.h"
-#include "report/ReportTexts.h"
 
 #include <QEventLoop>
 #include <QLocale>
@@ -132,7 +130,7 @@ TEST_F(DownloaderTest, QueueIsSavedFileByFile)
     EXPECT_EQ(host().connectionCount(), 3);
 }
 
-TEST_F(DownloaderTest, ErrorRepliesAreNeverSavedAndBusyHostsAreGivenUpAfterTheLastAttempt)
+TEST_F(DownloaderTest, ErrorRepliesAreNeverSaved)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100), b = add(2, u"Beta"_s, 100),
                         c = add(3, u"Gamma"_s, 100), d = add(4, u"Delta"_s, 100),
@@ -239,7 +237,7 @@ TEST_F(DownloaderTest, UnreachableHostIsGivenUpAfterTheLastAttempt)
     }
 }
 
-TEST_F(DownloaderTest, OverLongBodyIsReportedOnceAndNeverSaved)
+TEST_F(DownloaderTest, OverLongBodyIsNeverSaved)
 {
     const SimSubmission a = add(1, u"Tom & Jerry"_s, 1000);
     host().setFault(a.filePath(), Fault::OverLongBody, 1);
@@ -268,7 +266,7 @@ TEST_F(DownloaderTest, OverLongBodyIsReportedOnceAndNeverSaved)
     EXPECT_EQ(lines().last(), partial(1));
 }
 
-TEST_F(DownloaderTest, SizeLimit)
+TEST_F(DownloaderTest, OversizedFilesAreSkipped)
 {
     const SimSubmission exact = add(1, u"exact"_s, 1048576), over = add(2, u"over"_s, 1048577),
                         big = add(3, u"big"_s, 3670016);
@@ -310,7 +308,7 @@ TEST_F(DownloaderTest, SizeLimit)
     EXPECT_EQ(readFile(saved("sized.png")), body);
 }
 
-TEST_F(DownloaderTest, PauseBetweenFilesCountsDownAndSleeps)
+TEST_F(DownloaderTest, PauseBetweenFilesSleeps)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100), b = add(2, u"Beta"_s, 100);
     open();
@@ -354,7 +352,7 @@ TEST_F(DownloaderTest, PauseBetweenFilesCountsDownAndSleeps)
     EXPECT_LT(cpu / elapsed, 0.25) << cpu << " s of processor time in " << elapsed << " s";
 }
 
-TEST_F(DownloaderTest, PauseLooksAgainWhenItsSettingsChangeAndEndsWithAbort)
+TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100);
     open();
@@ -392,7 +390,7 @@ TEST_F(DownloaderTest, PauseLooksAgainWhenItsSettingsChangeAndEndsWithAbort)
     EXPECT_FALSE(downloader().isPausing());
 }
 
-TEST_F(DownloaderTest, StorageFailuresAndAFullDiskMoveOnWithoutLooping)
+TEST_F(DownloaderTest, StorageFailuresMoveOnToTheNextFile)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100);
     const SimSubmission b = add(2, u"Beta"_s, 100), c = add(3, u"Gamma"_s, 100);
@@ -453,7 +451,7 @@ TEST_F(DownloaderTest, StorageFailuresAndAFullDiskMoveOnWithoutLooping)
 namespace {
 
 // Bob's gallery of one submission, fetched by whole jobs against the simulated site.
-class Hardening : public ::testing::Test
+class DownloadJobTest : public ::testing::Test
 {
 public:
     TestEngine engine;
@@ -481,7 +479,7 @@ public:
 
 // Replies whose size is unknown, untrue or empty: the limit still holds, and
 // what is stored is whole or nothing.
-TEST_F(Hardening, RepliesOfUnknownUntrueOrNoSize)
+TEST_F(DownloadJobTest, RepliesOfUnknownSizeAreStoredWholeOrNotAtAll)
 {
     const QString name = filePath().section(u'/', -1);
     const QString skip = black("Filesize ("), lost = red("Data socket disconnected. Retry..."),
@@ -524,58 +522,4 @@ TEST_F(Hardening, RepliesOfUnknownUntrueOrNoSize)
         EXPECT_FALSE(line == skip && QFile::exists(downloader().temporaryFilePath()));
         EXPECT_EQ(engine.files->requests().size() - before, requests);
     }
-}
-
-// A user name that would place files outside the download folders is never used.
-TEST_F(Hardening, UserNamesThatLeaveTheDownloadFolders)
-{
-    engine.get(u"../Bob"_s, true);
-    ASSERT_FALSE(engine.prompts.shown.isEmpty());
-    const ScriptedPrompts::Shown &refusal = engine.prompts.shown.last();
-    EXPECT_EQ(std::tuple(refusal.icon, refusal.title, refusal.text),
-              std::tuple(Prompts::Icon::Exclamation, ProductName, userNameProblem(u"../bob"_s)));
-    EXPECT_TRUE(engine.pages->requests().isEmpty());
-
-    // A Sync leaves such listed users out with a red line and goes on.
-    JobState &state = engine.state();
-    state.Users[0].Name = u".."_s;
-    state.Users[1].Name = u"bob"_s;
-    state.Users[2].Name = u"a/b"_s;
-    state.UserCount = 3;
-    engine.run([this] { engine.session->Sync(); });
-    const QStringList lines = engine.colouredLines();
-    EXPECT_EQ(lines.first(), red("Skipping user \"..\": " + userNameProblem(u".."_s)));
-    EXPECT_TRUE(lines.contains(red("Skipping user \"a/b\": " + userNameProblem(u"a/b"_s))));
-    EXPECT_EQ(lines.last(), green("Synching done."));
-    EXPECT_EQ(engine.pages->requestPaths(), (QStringList{"/gallery/bob/1", "/gallery/bob/2"}));
-    EXPECT_EQ(readFile(saved()), engine.submission(u"bob"_s, u"gallery"_s, 0).body);
-}
-
-// An address that still holds a line break after the rewriting is never requested.
-TEST_F(Hardening, AddressWithALineBreakIsSkipped)
-{
-    QByteArray page = engine.pages->reply(u"/gallery/bob/1"_s);
-    page.replace(".200.thumbnail.png", ".200.thumbnail.png\nX-Injected: 1");
-    engine.pages->setRawReply(u"/gallery/bob/1"_s, page);
-    const QStringList lines = get();
-    EXPECT_TRUE(lines.contains(red("Skipping \"Gallery piece 1\": Its address holds a line break "
-                                   "or control character")));
-    EXPECT_EQ(lines.last(), green("No submissions to download."));
-    EXPECT_TRUE(engine.files->requests().isEmpty());
-}
-
-// A file where the folder should be: reported, nothing fetched, the file
-// untouched, and the job goes on with the next folder.
-TEST_F(Hardening, AFileWhereTheFolderShouldBe)
-{
-    ASSERT_TRUE(writeFile(engine.path(u"bob-gallery"_s), "mine"));
-    engine.run([this] { engine.get(u"bob"_s, true, false, true); });
-    EXPECT_TRUE(engine.colouredLines().contains(black("Found 1 submissions on 1 page(s).")));
-    EXPECT_EQ(engine.lines().mid(engine.lines().indexOf(u"Listing bob's favorites..."_s)),
-              (QStringList{u"Listing bob's favorites..."_s, u"No submissions to download."_s}));
-    ASSERT_EQ(engine.errorReports().size(), 1);
-    EXPECT_TRUE(engine.errorReports()[0].startsWith(
-        u"Could not create the download folder for bob's gallery: "_s));
-    EXPECT_TRUE(engine.files->requests().isEmpty());
-    EXPECT_EQ(readFile(engine.path(u"bob-gallery"_s)), "mine");
 }

@@ -85,7 +85,7 @@ QStringList userLines(const QString &users)
 
 } // namespace
 
-TEST(SyncProgram, SyncOfTwoUsersSavesTheirFilesWithTheWindowsLogLines)
+TEST(SyncProgram, PrintsTheWindowsLogLines)
 {
     SyncSite site;
     site.addUser(u"alice"_s, 1);
@@ -151,7 +151,7 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
     }
 }
 
-TEST(SyncProgram, SigtermDropsTheFileInProgressAndTheLockKeepsOneRunPerFolder)
+TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
 {
     SyncSite site;
     site.addUser(u"alice"_s, 1);

@@ -56,7 +56,7 @@ TEST(FileNames, MakeFileNameBuildsTheStoredNames)
         EXPECT_EQ(MakeFileName(full, title, mode, User), out) << what;
 }
 
-TEST(FileNames, ControlAndHighCharactersInOneForwardPass)
+TEST(FileNames, CharacterFilterIsOneForwardPass)
 {
     const QString abc = u"abc"_s;
     const std::tuple<const char *, QString, QString> rows[] = {
@@ -147,7 +147,7 @@ struct SaveRoot
 
 // Nothing is created above or beside what was asked for, and a user name of
 // ".." cannot lead creation out of the save folder.
-TEST(DownloadFolders, FailedCreationIsReportedAndCreatesNoParents)
+TEST(DownloadFolders, FailedCreationCreatesNoParents)
 {
     SaveRoot root;
     const QString missing = root.path(u"missing/deeper"_s);

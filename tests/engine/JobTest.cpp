@@ -1,7 +1,8 @@
-#include "SimUpdateHost.h"
 #include "TestEngine.h"
 
 #include "download/Downloader.h"
+#include "naming/UserNames.h"
+#include "report/ReportTexts.h"
 
 #include <QTcpServer>
 
@@ -22,7 +23,7 @@ QStringList firstPages(const QStringList &folders)
 
 } // namespace
 
-TEST(GetCommand, FolderOrderForEveryBoxCombinationAndTheEndOfTheJob)
+TEST(GetCommand, FoldersAreListedInBoxOrder)
 {
     for (int boxes = 1; boxes < 8; ++boxes) {
         const bool gallery = boxes & 1, scraps = boxes & 2, favorites = boxes & 4;
@@ -43,7 +44,7 @@ TEST(GetCommand, FolderOrderForEveryBoxCombinationAndTheEndOfTheJob)
     }
 }
 
-TEST(SyncCommand, WalksTheTableSkippingEmptySlotsAndMissingUsers)
+TEST(SyncCommand, WalksTheWholeTable)
 {
     TestEngine engine;
     for (const char *name : {"Alpha", "beta", "gamma"})
@@ -75,7 +76,7 @@ TEST(SyncCommand, WalksTheTableSkippingEmptySlotsAndMissingUsers)
     EXPECT_EQ(engine.pages->requests().size(), 6);
 }
 
-TEST(SyncCommand, ShutdownIsAskedForAndRequestedOnlyWhenConfirmed)
+TEST(SyncCommand, ShutdownOnlyWhenConfirmed)
 {
     for (const bool yes : {true, false}) {
         SCOPED_TRACE(yes);
@@ -171,7 +172,7 @@ protected:
 
 } // namespace
 
-TEST_F(SyncRecoveryTest, SyncOfANameWithCapitalsSavesEveryGalleryFile)
+TEST_F(SyncRecoveryTest, ANameWithCapitalsIsListedAsStored)
 {
     engine.content.pageSize = 3;
     start();
@@ -201,7 +202,7 @@ TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
     EXPECT_TRUE(engine.errorReports().isEmpty());
 }
 
-TEST_F(SyncRecoveryTest, AnUnreachablePageHostIsReportedWhileTheSyncGoesOn)
+TEST_F(SyncRecoveryTest, AnUnreachablePageHostDoesNotStopTheSync)
 {
     engine.listen(engine);
     {
@@ -230,7 +231,7 @@ TEST_F(SyncRecoveryTest, AnUnreachablePageHostIsReportedWhileTheSyncGoesOn)
             << user.toStdString();
 }
 
-TEST_F(SyncRecoveryTest, RetriesAndTheFileAfterAGivenUpOneWaitThePause)
+TEST_F(SyncRecoveryTest, RetriesWaitThePause)
 {
     engine.timeouts.pauseSecondMs = 40; // the pause of 5 "seconds" lasts 200 ms
     const qint64 pauseMs = 5 * 40;
@@ -261,70 +262,49 @@ TEST_F(SyncRecoveryTest, RetriesAndTheFileAfterAGivenUpOneWaitThePause)
     EXPECT_EQ(engine.savedIn(u"first-gallery"_s), 1);
 }
 
-// Only the last three characters of each received piece count, compared as
-// text. Not found and timed out stay in the log; any other failure opens the
-// report.
-TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
+TEST(Jobs, UserNamesThatLeaveTheDownloadFoldersAreNeverUsed)
 {
-    quint16 closedPort = 0;
-    {
-        QTcpServer closed;
-        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-        closedPort = closed.serverPort();
-    }
-    const auto reply = [](const QByteArray &body) { return QList{SimUpdateHost::httpReply(body)}; };
-    const auto newVersion = [](const QString &version) {
-        return red("New version: V." + version + ", go to " + TestHosts::Web +
-                   "/?a=vorpl to download it.");
-    };
-    const QString noUpdates = green(u"No updates."_s);
-    // The reply's pieces, the line after "Checking for update...", the port (none: the stand-in,
-    // 0: not found) and the report.
-    using P = std::optional<quint16>;
-    const std::tuple<QList<QByteArray>, QString, P, QString> rows[] = {
-        {reply("139"), newVersion("139"), {}, {}},
-        {reply("138"), noUpdates, {}, {}},
-        {reply("137"), noUpdates, {}, {}},
-        {reply("139\r\n"), newVersion("9\r\n"), {}, {}},
-        {reply("<html><body>Not here</body></html>\n"), newVersion("l>\n"), {}, {}},
-        {{"14"}, newVersion("14"), {}, {}}, // a short reply is compared whole
-        {{"13\xff"}, newVersion(QString::fromLatin1("13\xff")), {}, {}},
-        {{}, {}, {}, {}}, // the host closes without a reply
-        {{}, red(u"Could not check for updates"_s), P(0), {}},
-        {{}, {}, P(closedPort), u"Error 10061 raised by sock3."_s},
-    };
-    for (const auto &[pieces, line, fixedPort, report] : rows) {
-        SCOPED_TRACE(testing::Message() << pieces.value(0).toStdString() << line.toStdString());
-        SimUpdateHost host;
-        TestEngine engine;
-        host.setReply(pieces);
-        const bool standIn = !fixedPort;
-        quint16 port = fixedPort.value_or(0);
-        if (standIn) {
-            EXPECT_TRUE(host.listen());
-            port = host.port();
-        }
-        if (port)
-            engine.ports[TestHosts::Update] = port;
-        engine.start().checkForUpdate();
-        QStringList lines{black(u"Checking for update..."_s)}, reports;
-        if (!line.isEmpty())
-            lines << line;
-        if (!report.isEmpty())
-            reports << report;
-        ASSERT_TRUE(waitUntil([&] {
-            return (!standIn || host.requests().size() == 1) && engine.colouredLines() == lines &&
-                   engine.errorReports() == reports;
-        }));
-        drainPostedEvents();
-        drainPostedEvents();
-        EXPECT_EQ(engine.colouredLines(), lines);
-        EXPECT_EQ(engine.prompts.shown.size(), reports.size());
-        EXPECT_EQ(engine.state().ErrorText, report);
-        if (standIn) {
-            EXPECT_EQ(host.requests(),
-                      QList<QByteArray>{"GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: " +
-                                        TestHosts::Update.toLatin1() + "\r\n\r\n"});
-        }
-    }
+    TestEngine engine;
+    engine.addUser(u"bob"_s, 1);
+    engine.start();
+    engine.get(u"../Bob"_s, true);
+    ASSERT_FALSE(engine.prompts.shown.isEmpty());
+    const ScriptedPrompts::Shown &refusal = engine.prompts.shown.last();
+    EXPECT_EQ(std::tuple(refusal.icon, refusal.title, refusal.text),
+              std::tuple(Prompts::Icon::Exclamation, ProductName, userNameProblem(u"../bob"_s)));
+    EXPECT_TRUE(engine.pages->requests().isEmpty());
+
+    // A Sync leaves such listed users out with a red line and goes on.
+    JobState &state = engine.state();
+    state.Users[0].Name = u".."_s;
+    state.Users[1].Name = u"bob"_s;
+    state.Users[2].Name = u"a/b"_s;
+    state.UserCount = 3;
+    engine.run([&] { engine.session->Sync(); });
+    const QStringList lines = engine.colouredLines();
+    EXPECT_EQ(lines.first(), red("Skipping user \"..\": " + userNameProblem(u".."_s)));
+    EXPECT_TRUE(lines.contains(red("Skipping user \"a/b\": " + userNameProblem(u"a/b"_s))));
+    EXPECT_EQ(lines.last(), green("Synching done."));
+    EXPECT_EQ(engine.pages->requestPaths(), (QStringList{"/gallery/bob/1", "/gallery/bob/2"}));
+    EXPECT_EQ(readFile(engine.path(u"bob-gallery/Gallery piece 1.png"_s)),
+              engine.submission(u"bob"_s, u"gallery"_s, 0).body);
+}
+
+// A file where the folder should be: reported, nothing fetched, the file
+// untouched, and the job goes on with the next folder.
+TEST(Jobs, AFolderThatCannotBeMadeEndsOnlyThatFolder)
+{
+    TestEngine engine;
+    engine.addUser(u"bob"_s, 1);
+    engine.start();
+    ASSERT_TRUE(writeFile(engine.path(u"bob-gallery"_s), "mine"));
+    engine.run([&] { engine.get(u"bob"_s, true, false, true); });
+    EXPECT_TRUE(engine.colouredLines().contains(black("Found 1 submissions on 1 page(s).")));
+    EXPECT_EQ(engine.lines().mid(engine.lines().indexOf(u"Listing bob's favorites..."_s)),
+              (QStringList{u"Listing bob's favorites..."_s, u"No submissions to download."_s}));
+    ASSERT_EQ(engine.errorReports().size(), 1);
+    EXPECT_TRUE(engine.errorReports()[0].startsWith(
+        u"Could not create the download folder for bob's gallery: "_s));
+    EXPECT_TRUE(engine.files->requests().isEmpty());
+    EXPECT_EQ(readFile(engine.path(u"bob-gallery"_s)), "mine");
 }

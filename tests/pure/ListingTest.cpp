@@ -1,4 +1,3 @@
-#include "core/RequestText.h"
 #include "listing/ListingRequest.h"
 #include "listing/PageReader.h"
 #include "listing/SubmissionFilters.h"
@@ -79,7 +78,7 @@ TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
 }
 
 // Phrases split across pieces, bytes above 127, and a piece after the end.
-TEST(PageGatherer, SplitPhrasesAndLatin1Text)
+TEST(PageGatherer, KindHoldsHoweverTheTextIsSplit)
 {
     // The kind is that of the last piece; Incomplete before the end marker.
     const std::vector<std::pair<std::vector<QByteArray>, PageKind>> cases = {
@@ -140,7 +139,7 @@ QString f(const char *path)
 
 } // namespace
 
-TEST(AddressRewriting, EachStepAloneAndTogether)
+TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
 {
     const QString bob = u"bob"_s, someone = u"someone"_s;
     const QString scraps = u"scraps"_s, gallery = u"gallery"_s;
@@ -217,20 +216,5 @@ TEST(ListingRequest, RequestsMatchByteForByte)
                                           cookieB, cookieA};
         EXPECT_EQ(listingRequest(fields), QString::fromLatin1(requestLine) + u"\r\n"_s + headers +
                                               QString::fromLatin1(cookieLine) + u"\r\n\r\n"_s);
-    }
-}
-
-TEST(RequestText, ControlCharactersAreFoundAndDropped)
-{
-    const std::pair<QString, QString> rows[] = {
-        {u"abc; d=e"_s, u"abc; d=e"_s},
-        {u"abc\r\n"_s, u"abc"_s},
-        {u"a\tb\x1f\x7f\u00e9"_s, u"ab\u00e9"_s},
-        {u"\0"_s, QString()},
-        {QString(), QString()},
-    };
-    for (const auto &[in, clean] : rows) {
-        EXPECT_EQ(withoutControlCharacters(in), clean) << in.toStdString();
-        EXPECT_EQ(holdsControlCharacter(in), in != clean) << in.toStdString();
     }
 }

@@ -3,11 +3,6 @@
 #include "listing/ListingClient.h"
 #include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
-#include "report/ReportTexts.h"
-
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +35,7 @@ SimSubmission make(int id, const QString &title, const QString &ext = u"png"_s,
 } // namespace
 
 // Whole replies and replies in one-byte pieces are each handled once.
-TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
+TEST(Listing, AGalleryIsListedPageByPage)
 {
     for (const auto &[pieceSize, submissions, pages] : {std::tuple{0, 10, 3}, {1, 5, 2}}) {
         SCOPED_TRACE(pieceSize);
@@ -82,7 +77,7 @@ TEST(Listing, AGalleryIsListedPageByPageAndHandedOver)
     }
 }
 
-TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
+TEST(Listing, EachFilterSkipsWithItsOwnLine)
 {
     TestEngine engine;
     SimUser user;
@@ -123,7 +118,7 @@ TEST(Listing, EveryFilterSkipsWithItsLineAndSettingsAreReadPerSubmission)
 
 // A page whose connection drops or stalls is fetched again, never skipped;
 // a page lost too often is given up with a red line.
-TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
+TEST(Listing, ALostPageIsFetchedAgain)
 {
     // Stalled (or dropped), how often, the pages asked for, the line of each loss.
     const std::tuple<bool, int, QStringList, QString> cases[] = {
@@ -154,7 +149,7 @@ TEST(Listing, ALostPageIsFetchedAgainAndAtLastReported)
     }
 }
 
-TEST(Listing, AnEntryWithoutItsMarkersIsSkippedAndAPageWithoutEntriesEndsTheFolder)
+TEST(Listing, UnreadableEntriesAreSkipped)
 {
     TestEngine engine;
     engine.addUser(u"someone"_s, 0);
@@ -216,7 +211,7 @@ TEST(Listing, CountsStopAtTheirSixteenBitLimits)
 }
 
 // A listing client on a socket of its own, so that socket events can be raised by hand.
-TEST(ListingSocketEvents, ErrorsAreReportedAndAnErrorWhileAPageArrivesFetchesItAgain)
+TEST(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesItAgain)
 {
     TestEngine engine;
     engine.addUser(u"someone"_s, 2);
@@ -258,183 +253,18 @@ TEST(ListingSocketEvents, ErrorsAreReportedAndAnErrorWhileAPageArrivesFetchesItA
     EXPECT_EQ(engine.pages->requests().size(), requests);
 }
 
-// Socket handlers keep running while the report is open: a nested call only
-// replaces the text, and a later call opens a fresh report.
-TEST(RaiseError, ANestedCallOnlyReplacesTheTextAndALaterCallOpensAFreshReport)
+TEST(Listing, AnAddressWithALineBreakIsNeverRequested)
 {
-    JobState state;
-    ScriptedPrompts prompts;
-    ErrorReporter errors(state, prompts, TestHosts::Support);
-    int opened = 0;
-    prompts.onErrorReport = [&](const ScriptedPrompts::Shown &) {
-        if (opened++ == 0) {
-            errors.RaiseError(u"second"_s);
-            EXPECT_EQ(state.ErrorText, u"second"_s);
-            EXPECT_TRUE(errors.isOpen());
-            errors.RaiseError(u"third"_s);
-        }
-    };
-    errors.RaiseError(u"first"_s);
-    EXPECT_FALSE(errors.isOpen());
-    EXPECT_EQ(state.ErrorText, u"third"_s);
-    auto shown = prompts.ofKind(u"error"_s);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, u"first"_s);
-    EXPECT_EQ(shown[0].detail, errorInvitationText(TestHosts::Support));
-
-    state.CurrentUser = u"alice"_s;
-    state.CurrentFolder = u"favorites"_s;
-    state.PageNumber = 2;
-    errors.RaiseError(u"Error 10053 raised by sock1."_s);
-    shown = prompts.ofKind(u"error"_s);
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[1].text, errorReportText(state));
-    EXPECT_TRUE(shown[1].text.contains(u"alice's favorites"_s));
-}
-
-namespace {
-
-const QString GoodHost = u"good.test.invalid"_s;
-
-// A loopback server; onAccept runs for each new connection.
-struct Server
-{
-    QTcpServer server;
-    std::function<void(QTcpSocket *)> onAccept;
-    QList<QPointer<QTcpSocket>> accepted;
-
-    Server()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *peer = server.nextPendingConnection()) {
-                accepted.append(peer);
-                onAccept(peer);
-            }
-        });
-    }
-};
-
-// Records the socket's events in order, with State as the handler sees it.
-struct Recorder
-{
-    TcpClientSocket &socket;
-    QStringList events;
-    QByteArray received;
-    std::function<void()> onConnected = [] {}, onData = [] {};
-
-    explicit Recorder(TcpClientSocket &s) : socket(s)
-    {
-        QObject::connect(&socket, &TcpClientSocket::connected, [this] {
-            events << u"connect %1"_s.arg(socket.state());
-            onConnected();
-        });
-        QObject::connect(&socket, &TcpClientSocket::dataArrived, [this](qint64) {
-            events << u"data %1"_s.arg(socket.state());
-            if (socket.state() == TcpClientSocket::StateConnected)
-                received += socket.getData().toLatin1();
-            onData();
-        });
-        QObject::connect(&socket, &TcpClientSocket::closed,
-                         [this] { events << u"close %1"_s.arg(socket.state()); });
-        QObject::connect(
-            &socket, &TcpClientSocket::errorOccurred,
-            [this](int number, const QString &) { events << u"error %1"_s.arg(number); });
-    }
-};
-
-class TcpClientSocketTest : public ::testing::Test
-{
-protected:
-    QHash<QString, quint16> ports;
-    TcpClientSocket socket{[this](const QString &host, quint16) {
-        return ports.contains(host) ? Endpoint{u"127.0.0.1"_s, ports[host]}
-                                    : Endpoint{QString(), 0};
-    }};
-
-    void connectTo(const QString &host)
-    {
-        socket.close();
-        socket.setRemoteHost(host);
-        socket.setRemotePort(80);
-        socket.connectToRemote();
-    }
-};
-
-} // namespace
-
-TEST_F(TcpClientSocketTest, NothingOfAClosedConnectionReachesAHandler)
-{
-    Recorder recorder(socket);
-    // The peer sends and closes at once; we close first, from the connect handler.
-    Server server;
-    server.onAccept = [](QTcpSocket *peer) {
-        peer->write("late data");
-        peer->disconnectFromHost();
-    };
-    ports[GoodHost] = server.server.serverPort();
-    recorder.onConnected = [&] { socket.close(); };
-    connectTo(GoodHost);
-    ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
-    ASSERT_TRUE(waitUntil([&] {
-        return !server.accepted.isEmpty() &&
-               (!server.accepted.first() ||
-                server.accepted.first()->state() == QAbstractSocket::UnconnectedState);
-    }));
-    drainPostedEvents();
-    EXPECT_EQ(recorder.events, QStringList{u"connect 7"_s});
-    EXPECT_EQ(socket.state(), TcpClientSocket::StateClosed);
-    EXPECT_TRUE(socket.getData().isEmpty());
-
-    // A look-up failure already on its way is dropped too.
-    recorder.events.clear();
-    connectTo(u"missing.test.invalid"_s);
-    socket.close();
-    drainPostedEvents();
-    EXPECT_TRUE(recorder.events.isEmpty());
-}
-
-// The file side pumps events inside its data handler (the pause between
-// files). Data and the close arriving meanwhile must neither run the handler
-// nested nor be lost.
-TEST_F(TcpClientSocketTest, AHandlerThatPumpsEventsGetsTheRestAfterItReturns)
-{
-    for (const bool peerCloses : {false, true}) {
-        SCOPED_TRACE(peerCloses ? "peer closes" : "peer stays");
-        Server server;
-        QPointer<QTcpSocket> peer;
-        server.onAccept = [&](QTcpSocket *accepted) {
-            peer = accepted;
-            accepted->write("one");
-        };
-        ports[GoodHost] = server.server.serverPort();
-        socket.disconnect();
-        Recorder recorder(socket);
-        int depth = 0;
-        int deepest = 0;
-        bool pumped = false;
-        recorder.onData = [&] {
-            deepest = std::max(deepest, ++depth);
-            if (!pumped) {
-                pumped = true;
-                peer->write("two");
-                if (peerCloses)
-                    peer->disconnectFromHost();
-                // Pump until the rest has certainly reached our side of the connection.
-                waitUntil([&] { return socket.bytesAvailable() >= 3; }, 2000);
-                drainPostedEvents();
-            }
-            --depth;
-        };
-        connectTo(GoodHost);
-        ASSERT_TRUE(waitUntil([&] { return recorder.received.size() >= 6; }));
-        if (peerCloses) {
-            ASSERT_TRUE(waitUntil([&] { return !recorder.events.filter(u"close"_s).isEmpty(); }));
-            EXPECT_EQ(recorder.events.last(), u"close 8"_s);
-            EXPECT_EQ(recorder.events.count(u"close 8"_s), 1);
-        }
-        EXPECT_EQ(deepest, 1);
-        EXPECT_EQ(recorder.received, QByteArray("onetwo"));
-        socket.close();
-    }
+    TestEngine engine;
+    engine.addUser(u"bob"_s, 1);
+    engine.start();
+    QByteArray page = engine.pages->reply(u"/gallery/bob/1"_s);
+    page.replace(".200.thumbnail.png", ".200.thumbnail.png\nX-Injected: 1");
+    engine.pages->setRawReply(u"/gallery/bob/1"_s, page);
+    engine.run([&] { engine.get(u"bob"_s, true); });
+    const QStringList lines = engine.colouredLines();
+    EXPECT_TRUE(lines.contains(red("Skipping \"Gallery piece 1\": Its address holds a line break "
+                                   "or control character")));
+    EXPECT_EQ(lines.last(), green("No submissions to download."));
+    EXPECT_TRUE(engine.files->requests().isEmpty());
 }
