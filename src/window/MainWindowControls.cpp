@@ -1,6 +1,8 @@
 #include "MainWindowControls.h"
 
 #include "EventLogView.h"
+#include "ProgressShape.h"
+#include "ReadableColor.h"
 #include "report/ReportTexts.h"
 
 #include <QButtonGroup>
@@ -16,12 +18,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -55,16 +57,22 @@ template <typename T> T *named(T *widget, const QString &name, const QString &ac
     return widget;
 }
 
+// A caption's "&" marks its Alt-letter; the accessible name is the words shown.
+QString shownWords(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
 QCheckBox *checkBox(const QString &name, const QString &caption, bool ticked, QWidget *parent)
 {
-    auto *box = named(new QCheckBox(caption, parent), name, caption);
+    auto *box = named(new QCheckBox(caption, parent), name, shownWords(caption));
     box->setChecked(ticked);
     return box;
 }
 
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
 {
-    return named(new QPushButton(caption, parent), name, caption);
+    return named(new QPushButton(caption, parent), name, shownWords(caption));
 }
 
 // A label's accessible name is the text it shows, whenever that changes; one
@@ -131,12 +139,12 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Txt_Uniuser->setFont(fixed);
     label1->setBuddy(Txt_Uniuser);
     Chk_Unigetgal =
-        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
+        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get ga&llery"), true, frame2);
     Chk_Unigetscraps =
-        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get scraps"), false, frame2);
+        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get s&craps"), false, frame2);
     Chk_Unigetfavs =
-        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get favorites"), false, frame2);
-    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("Get"), frame2);
+        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get fav&orites"), false, frame2);
+    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("&Get"), frame2);
     {
         auto *layout = new QVBoxLayout(frame2);
         layout->addWidget(label1);
@@ -157,15 +165,19 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     // The user list takes the height of the frame beside it rather than setting it.
     Lst_Names->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     Lst_Names->setMinimumHeight(Lst_Names->fontMetrics().height() * 5);
-    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("Add"), frame3);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("Remove"), frame3);
-    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("Sync all"), frame3);
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("Watchlist"), frame3);
+    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("&Add"), frame3);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Remove"), frame3);
+    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("&Sync all"), frame3);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Watchlist"), frame3);
+    // The button has no action: shown greyed, saying so.
+    Command2->setEnabled(false);
+    Command2->setToolTip(QStringLiteral("The watchlist is not available."));
+    Command2->setAccessibleDescription(Command2->toolTip());
     auto *label6 = label(QStringLiteral("Label6"), QStringLiteral("Selection:"), frame3);
     Chk_Syngetscraps =
-        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scraps"), false, frame3);
+        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scra&ps"), false, frame3);
     Chk_Syngetfavs =
-        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get favs"), false, frame3);
+        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get fa&vs"), false, frame3);
     {
         auto *layout = new QGridLayout(frame3);
         layout->addWidget(Lst_Names, 0, 0, 6, 1);
@@ -190,15 +202,16 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     ListView1->setUniformRowHeights(true);
     ListView1->setHeaderHidden(true);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
     ListView1->setMinimumHeight(140);
 
     // Progress: two bars inside an outline, with the status and speed over them
     Shape3 = named(new QFrame(window), QStringLiteral("Shape3"), QStringLiteral("Progress"));
     Shape3->setFrameShape(QFrame::Box);
     Shape3->setMinimumHeight(window->fontMetrics().height() * 2 + 8);
-    Shape2 = named(new QFrame(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
-    Shape1 = named(new QFrame(Shape3), QStringLiteral("Shape1"), QStringLiteral("Queue progress"));
+    Shape2 =
+        named(new ProgressShape(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
+    Shape1 = named(new ProgressShape(Shape3), QStringLiteral("Shape1"),
+                   QStringLiteral("Queue progress"));
     for (QFrame *bar : {Shape2, Shape1}) {
         bar->setAutoFillBackground(true);
         QPalette palette = bar->palette();
@@ -263,7 +276,7 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
                          QStringLiteral(".%1").arg(QDir::separator())},
                         1);
     Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"),
-                              QStringLiteral("All favs in same folder"), true, frame5);
+                              QStringLiteral("All favs &in same folder"), true, frame5);
     frame5->layout()->addWidget(Chk_Commonfavs);
 
     auto *frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("Filters"), frame1);
@@ -279,13 +292,11 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         std::max(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4,
                  Lst_Types->minimumSizeHint().height()));
     Chk_Getgeneral =
-        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
+        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get ge&neral"), true, frame6);
     Chk_Getmature =
-        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
-    Chk_Getmature->setStyleSheet(QStringLiteral("color: #000080;"));
+        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get &mature"), true, frame6);
     Chk_Getadult =
-        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get adult"), true, frame6);
-    Chk_Getadult->setStyleSheet(QStringLiteral("color: #800000;"));
+        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get a&dult"), true, frame6);
     Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"),
                     frame6);
     Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
@@ -304,7 +315,7 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         layout->addStretch(1);
     }
 
-    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("URL exception fixing"),
+    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("&URL exception fixing"),
                           false, frame1);
     Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
     Hscr_Delay = named(new QScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
@@ -314,19 +325,21 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Hscr_Delay->setPageStep(5);
     Hscr_Delay->setTracking(false); // a drag takes effect when the thumb is released
     Hscr_Delay->setMinimumWidth(120);
+    // Arrows, Page Up/Down, Home and End move it once it has the focus.
+    Hscr_Delay->setFocusPolicy(Qt::StrongFocus);
     Lbl_Delay->setBuddy(Hscr_Delay);
     auto *label3 = label(QStringLiteral("Label3"), QStringLiteral("Save to:"), frame1);
     Txt_Path = textBox(QStringLiteral("Txt_Path"), QStringLiteral("Save to:"), frame1);
     label3->setBuddy(Txt_Path);
-    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("Browse"), frame1);
+    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("&Browse"), frame1);
     auto *label7 = label(QStringLiteral("Label7"), QStringLiteral("Favs folder:"), frame1);
     Txt_Favpath = textBox(QStringLiteral("Txt_Favpath"), QStringLiteral("Favs folder:"), frame1);
     label7->setBuddy(Txt_Favpath);
-    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Browse"), frame1);
+    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Brows&e"), frame1);
     Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"),
-                            QStringLiteral("Shutdown PC after synching"), false, frame1);
-    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"), QStringLiteral("Save settings on exit"),
-                            true, frame1);
+                            QStringLiteral("S&hutdown PC after synching"), false, frame1);
+    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"),
+                            QStringLiteral("Save se&ttings on exit"), true, frame1);
     {
         auto *modes = new QHBoxLayout;
         modes->addWidget(frame7);
@@ -389,17 +402,66 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     layout->addWidget(frame1);
     layout->addLayout(bottom);
 
-    // Keyboard order follows the arrangement: the right-hand column before the folders.
-    QWidget::setTabOrder(Hscr_Delay, Chk_Shutdown);
-    QWidget::setTabOrder(Chk_Shutdown, Chk_Savesets);
-    QWidget::setTabOrder(Chk_Savesets, Txt_Path);
+    // One keyboard order that follows the arrangement: top to bottom, and left
+    // to right within each frame.
+    const QList<QWidget *> order = {Txt_Uniuser,
+                                    Chk_Unigetgal,
+                                    Chk_Unigetscraps,
+                                    Chk_Unigetfavs,
+                                    Cmd_Get,
+                                    Lst_Names,
+                                    Cmd_Add,
+                                    Command5,
+                                    Cmd_Sync,
+                                    Command2,
+                                    Chk_Syngetscraps,
+                                    Chk_Syngetfavs,
+                                    ListView1,
+                                    Txt_CookieA,
+                                    Txt_CookieB,
+                                    Option1->button(0),
+                                    Option1->button(1),
+                                    Option1->button(2),
+                                    Option2->button(0),
+                                    Option2->button(1),
+                                    Option2->button(2),
+                                    Chk_Commonfavs,
+                                    Lst_Types,
+                                    Chk_Getgeneral,
+                                    Chk_Getmature,
+                                    Chk_Getadult,
+                                    Txt_Maxsize,
+                                    Chk_urlfix,
+                                    Hscr_Delay,
+                                    Chk_Shutdown,
+                                    Chk_Savesets,
+                                    Txt_Path,
+                                    Cmd_Browsepath,
+                                    Txt_Favpath,
+                                    Cmd_browsefavs,
+                                    Cmd_About,
+                                    Lbl_site};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 
     placeSizeBox(); // the label's width must already allow for the box
     window->setFocusProxy(Txt_Uniuser);
-    QSize size = window->sizeHint().expandedTo(QSize(760, 0));
-    if (const QScreen *screen = window->screen())
-        size = size.boundedTo(screen->availableSize()).expandedTo(window->minimumSizeHint());
-    window->resize(size);
+    window->resize(window->sizeHint().expandedTo(QSize(760, 0)));
+}
+
+void MainWindowControls::colorRatingCaptions(const QColor &background)
+{
+    // Dark blue and dark red where they read; on a dark theme the nearest
+    // shade that does.
+    // "Get general" has the theme's own text colour.
+    const std::array<std::pair<QCheckBox *, QColor>, 2> captions{
+        std::pair{Chk_Getmature, QColor(0x00, 0x00, 0x80)},
+        {Chk_Getadult, QColor(0x80, 0x00, 0x00)}};
+    for (const auto &[box, color] : captions) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::WindowText, readableShade(color, background));
+        box->setPalette(palette);
+    }
 }
 
 void MainWindowControls::placeProgressBars(double filePercent, double queuePercent)
