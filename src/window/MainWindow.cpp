@@ -65,7 +65,7 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     }
     resize(size);
     setFocusProxy(contents);
-    colorRatingCaptions(palette().color(QPalette::Window));
+    applyThemeColors(palette());
 
     m_session = std::make_unique<Session>(m_env, *this, *this);
     ListView1->setLog(m_session->log());
@@ -329,7 +329,7 @@ void MainWindow::showAbout()
 void MainWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange)
-        colorRatingCaptions(palette().color(QPalette::Window));
+        applyThemeColors(palette());
     QMainWindow::changeEvent(event);
 }
 

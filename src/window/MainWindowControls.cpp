@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -37,6 +39,16 @@ QFont fixedFont()
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSizeF(8.25);
     }
+    // Regular, also inside a frame with a bold caption.
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// A font that sets only the weight; everything else follows the window.
+QFont weightOnly(QFont::Weight weight)
+{
+    QFont font;
+    font.setWeight(weight);
     return font;
 }
 
@@ -45,9 +57,18 @@ QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent)
     auto *box = new QGroupBox(caption, parent);
     box->setObjectName(name);
     box->setAccessibleName(caption);
-    // Bold caption, ordinary contents.
-    box->setStyleSheet(QStringLiteral("QGroupBox#%1 { font-weight: bold; }").arg(name));
+    // Bold caption; the contents are set back to regular once they are built
+    // (a style sheet would do it too, but would stop them following the theme).
+    box->setFont(weightOnly(QFont::Bold));
     return box;
+}
+
+void regularFrameContents(QWidget *window)
+{
+    for (const QGroupBox *box : window->findChildren<QGroupBox *>())
+        for (QWidget *child : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!qobject_cast<QGroupBox *>(child) && !child->testAttribute(Qt::WA_SetFont))
+                child->setFont(weightOnly(QFont::Normal));
 }
 
 template <typename T> T *named(T *widget, const QString &name, const QString &accessible)
@@ -120,6 +141,28 @@ void limitTyping(QLineEdit *box, int maxLength)
 {
     box->setValidator(new TypedLengthValidator(maxLength, box));
 }
+
+// The waiting-time scroll bar, which takes the keyboard focus; the style
+// draws no focus mark on scroll bars, so it draws one itself.
+class FocusableScrollBar final : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+    Q_DISABLE_COPY_MOVE(FocusableScrollBar)
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Window);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+};
 
 const QStringList TypeCaptions = {QStringLiteral("GFX"), QStringLiteral("Text"),
                                   QStringLiteral("Music"), QStringLiteral("Flash")};
@@ -212,12 +255,8 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         named(new ProgressShape(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
     Shape1 = named(new ProgressShape(Shape3), QStringLiteral("Shape1"),
                    QStringLiteral("Queue progress"));
-    for (QFrame *bar : {Shape2, Shape1}) {
-        bar->setAutoFillBackground(true);
-        QPalette palette = bar->palette();
-        palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-        bar->setPalette(palette);
-    }
+    for (QFrame *bar : {Shape2, Shape1})
+        bar->setAutoFillBackground(true); // in the grey of applyThemeColors()
     Lbl_Status = label(QStringLiteral("Lbl_Status"), QString(), Shape3);
     QFont bold = Lbl_Status->font();
     bold.setBold(true);
@@ -318,7 +357,7 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("&URL exception fixing"),
                           false, frame1);
     Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
-    Hscr_Delay = named(new QScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
+    Hscr_Delay = named(new FocusableScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
                        QStringLiteral("Waiting time:"));
     Hscr_Delay->setRange(5, 60);
     Hscr_Delay->setSingleStep(1);
@@ -327,6 +366,9 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Hscr_Delay->setMinimumWidth(120);
     // Arrows, Page Up/Down, Home and End move it once it has the focus.
     Hscr_Delay->setFocusPolicy(Qt::StrongFocus);
+    // As on a slider: Right, Up and Page Up lengthen the wait (a scroll bar's
+    // keys are turned the other way round).
+    Hscr_Delay->setInvertedControls(false);
     Lbl_Delay->setBuddy(Hscr_Delay);
     auto *label3 = label(QStringLiteral("Label3"), QStringLiteral("Save to:"), frame1);
     Txt_Path = textBox(QStringLiteral("Txt_Path"), QStringLiteral("Save to:"), frame1);
@@ -387,7 +429,9 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Lbl_site->setReadOnly(true);
     Lbl_site->setFont(bold);
     Lbl_site->setText(webHost);
-    Lbl_site->setStyleSheet(QStringLiteral("background: transparent;"));
+    QPalette sitePalette = Lbl_site->palette();
+    sitePalette.setColor(QPalette::Base, Qt::transparent);
+    Lbl_site->setPalette(sitePalette);
 
     auto *top = new QHBoxLayout;
     top->addWidget(frame2, 2);
@@ -444,23 +488,32 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
+    regularFrameContents(window);
     placeSizeBox(); // the label's width must already allow for the box
     window->setFocusProxy(Txt_Uniuser);
     window->resize(window->sizeHint().expandedTo(QSize(760, 0)));
 }
 
-void MainWindowControls::colorRatingCaptions(const QColor &background)
+void MainWindowControls::applyThemeColors(const QPalette &theme)
 {
-    // Dark blue and dark red where they read; on a dark theme the nearest
-    // shade that does.
-    // "Get general" has the theme's own text colour.
-    const std::array<std::pair<QCheckBox *, QColor>, 2> captions{
+    // Dark blue and dark red captions where they read; on a dark theme the
+    // nearest shade that does. "Get general" has the theme's own text colour.
+    const std::array<std::pair<QWidget *, QColor>, 2> captions{
         std::pair{Chk_Getmature, QColor(0x00, 0x00, 0x80)},
         {Chk_Getadult, QColor(0x80, 0x00, 0x00)}};
     for (const auto &[box, color] : captions) {
         QPalette palette = box->palette();
-        palette.setColor(QPalette::WindowText, readableShade(color, background));
+        palette.setColor(QPalette::WindowText, readableShade(color, theme.color(QPalette::Window)));
         box->setPalette(palette);
+    }
+    // The status and speed lie over the bars in the theme's text colour: a
+    // light grey that the light text of a dark theme could not be read on
+    // is darkened to a grey it can.
+    const QColor grey = readableShade(QColor(0xC0, 0xC0, 0xC0), theme.color(QPalette::WindowText));
+    for (QWidget *bar : {static_cast<QWidget *>(Shape2), static_cast<QWidget *>(Shape1)}) {
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, grey);
+        bar->setPalette(palette);
     }
 }
 

@@ -4,7 +4,7 @@
 
 class EventLogView;
 class ProgressShape;
-class QColor;
+class QPalette;
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
@@ -27,8 +27,9 @@ struct MainWindowControls
     // Bar widths in percent of the progress outline.
     void placeProgressBars(double filePercent, double queuePercent);
     void placeSizeBox();
-    // Colours the rating captions so that they read on this background.
-    void colorRatingCaptions(const QColor &background);
+    // Colours the rating captions and the progress bars so that their texts
+    // read under this theme.
+    void applyThemeColors(const QPalette &theme);
 
     // Controls, named as the rest of the program knows them
     QLineEdit *Txt_Uniuser = nullptr;

@@ -368,6 +368,8 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
         return;
     }
     m_state.InBody = true;
+    // Bytes that came with the header count as much as any later chunk.
+    showFileProgress();
 }
 
 void Downloader::handleBodyChunk(const QByteArray &chunk)
