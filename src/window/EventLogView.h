@@ -7,7 +7,6 @@
 #include <cstdint>
 
 class EventLog;
-class QAction;
 
 inline QColor colorFromBgr(int32_t bgr)
 {
