@@ -1,19 +1,53 @@
 #include "EventLogView.h"
 
+#include "ReadableColor.h"
 #include "log/EventLog.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QBrush>
+#include <QClipboard>
+#include <QKeyEvent>
+
+#include <algorithm>
 
 QVariant ColoredLogModel::data(const QModelIndex &index, int role) const
 {
     if (role == Qt::ForegroundRole) {
         const QVariant color = QIdentityProxyModel::data(index, EventLog::ColorRole);
-        return color.isValid() ? QVariant(QBrush(colorFromBgr(color.toInt()))) : QVariant();
+        return color.isValid()
+                   ? QVariant(QBrush(readableShade(colorFromBgr(color.toInt()), m_background)))
+                   : QVariant();
     }
     return QIdentityProxyModel::data(index, role);
 }
 
-EventLogView::EventLogView(QWidget *parent) : QTreeView(parent) {}
+void ColoredLogModel::setBackground(const QColor &background)
+{
+    if (background == m_background)
+        return;
+    m_background = background;
+    if (const int rows = rowCount(); rows > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::ForegroundRole});
+}
+
+EventLogView::EventLogView(QWidget *parent) : QTreeView(parent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_colored.setBackground(palette().color(QPalette::Base));
+
+    auto *copy = new QAction(QStringLiteral("&Copy"), this);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &EventLogView::copySelection);
+    auto *selectEverything = new QAction(QStringLiteral("Select &all"), this);
+    selectEverything->setShortcut(QKeySequence::SelectAll);
+    selectEverything->setShortcutContext(Qt::WidgetShortcut);
+    connect(selectEverything, &QAction::triggered, this, &QAbstractItemView::selectAll);
+    addAction(copy);
+    addAction(selectEverything);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
 
 void EventLogView::setLog(EventLog &log)
 {
@@ -40,4 +74,42 @@ void EventLogView::scrollToNewest()
     const int rows = model() ? model()->rowCount() : 0;
     if (rows > 0)
         scrollTo(model()->index(rows - 1, 0), QAbstractItemView::EnsureVisible);
+}
+
+QString EventLogView::selectedText() const
+{
+    if (!selectionModel())
+        return {};
+    QModelIndexList rows = selectionModel()->selectedRows();
+    // The selection keeps the order of the clicks, not of the log.
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QString text;
+    for (const QModelIndex &row : rows)
+        text += row.data(Qt::DisplayRole).toString() + QLatin1Char('\n');
+    return text;
+}
+
+void EventLogView::copySelection()
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void EventLogView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        m_colored.setBackground(palette().color(QPalette::Base));
+    QTreeView::changeEvent(event);
+}
+
+void EventLogView::keyPressEvent(QKeyEvent *event)
+{
+    // The list's own copy takes only the current line.
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }

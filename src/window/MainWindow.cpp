@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "EventLogView.h"
+#include "ProgressShape.h"
 #include "UserList.h"
 #include "core/JobState.h"
 #include "core/Prompts.h"
@@ -13,6 +14,7 @@
 #include "report/ReportTexts.h"
 #include "settings/SettingsFile.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,7 +23,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
 
@@ -37,16 +42,43 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     Q_ASSERT(m_env.prompts);
-    auto *contents = new QWidget(this);
+    // On a screen smaller than the window (a laptop, a large scale factor) the
+    // controls scroll inside it, so that every one stays reachable.
+    auto *scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("Form1Scroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidgetResizable(true);
+    auto *contents = new QWidget;
     contents->setObjectName(QStringLiteral("Form1Contents"));
-    setCentralWidget(contents);
     buildControls(contents, this, m_env.site.webHost);
-    // The controls sized their container; the window takes that size.
-    resize(contents->size());
+    // The controls sized their container; the window takes that size where the screen has room.
+    QSize size = contents->size();
+    scroller->setWidget(contents);
+    setCentralWidget(scroller);
+    if (const QScreen *screen = this->screen()) {
+        QSize room = screen->availableSize();
+        room.rheight() -= style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        if (size.height() > room.height())
+            size.rwidth() += scroller->verticalScrollBar()->sizeHint().width();
+        size = size.boundedTo(room);
+    }
+    resize(size);
     setFocusProxy(contents);
+    applyThemeColors(palette());
 
     m_session = std::make_unique<Session>(m_env, *this, *this);
     ListView1->setLog(m_session->log());
+
+    // Esc anywhere in the window, or the log's menu, stops the running job.
+    m_stop = new QAction(QStringLiteral("&Stop"), this);
+    m_stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_stop->setShortcutContext(Qt::WindowShortcut);
+    m_stop->setEnabled(false);
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    ListView1->addAction(separator);
+    ListView1->addAction(m_stop);
 
     UserListWidgets widgets;
     widgets.names = Lst_Names;
@@ -82,10 +114,15 @@ void MainWindow::wireControls()
         } else {
             AddEvent(m_runLock->refusal(), LogRed);
         }
+        m_stop->setEnabled(m_session->isJobRunning());
     };
     connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
     connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
-    connect(m_session.get(), &Session::jobEnded, this, [this] { m_runLock->release(); });
+    connect(m_session.get(), &Session::jobEnded, this, [this] {
+        m_runLock->release();
+        m_stop->setEnabled(false);
+    });
+    connect(m_stop, &QAction::triggered, m_session.get(), &Session::stopJobByUser);
     connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
     connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
     connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);
@@ -289,6 +326,13 @@ void MainWindow::showAbout()
     m_env.prompts->message(Prompts::Icon::Information, ProductName, aboutText(m_env.site.webHost));
 }
 
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        applyThemeColors(palette());
+    QMainWindow::changeEvent(event);
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Resize) {
@@ -400,12 +444,14 @@ void MainWindow::setSpeedCaption(const QString &text)
 void MainWindow::setFileProgress(double percent)
 {
     m_fileProgress = percent;
+    Shape2->setValue(percent);
     placeProgressBars(m_fileProgress, m_queueProgress);
 }
 
 void MainWindow::setQueueProgress(double percent)
 {
     m_queueProgress = percent;
+    Shape1->setValue(percent);
     placeProgressBars(m_fileProgress, m_queueProgress);
 }
 

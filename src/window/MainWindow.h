@@ -9,6 +9,7 @@
 #include <memory>
 
 class EventLog;
+class QAction;
 class RunLock;
 class Session;
 class UserList;
@@ -79,6 +80,7 @@ public:
     bool windowStateNotNormal() const override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -100,6 +102,7 @@ private:
     bool m_unloaded = false;
     double m_fileProgress = 0;
     double m_queueProgress = 0;
+    QAction *m_stop = nullptr; // Esc and the log's "Stop": enabled while a job runs
 
     // Held from a Get or Sync until its job ends, or until the window closes.
     std::unique_ptr<RunLock> m_runLock;

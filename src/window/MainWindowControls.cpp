@@ -1,6 +1,8 @@
 #include "MainWindowControls.h"
 
 #include "EventLogView.h"
+#include "ProgressShape.h"
+#include "ReadableColor.h"
 #include "report/ReportTexts.h"
 
 #include <QButtonGroup>
@@ -16,12 +18,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -35,6 +39,16 @@ QFont fixedFont()
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSizeF(8.25);
     }
+    // Regular, also inside a frame with a bold caption.
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// A font that sets only the weight; everything else follows the window.
+QFont weightOnly(QFont::Weight weight)
+{
+    QFont font;
+    font.setWeight(weight);
     return font;
 }
 
@@ -43,9 +57,18 @@ QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent)
     auto *box = new QGroupBox(caption, parent);
     box->setObjectName(name);
     box->setAccessibleName(caption);
-    // Bold caption, ordinary contents.
-    box->setStyleSheet(QStringLiteral("QGroupBox#%1 { font-weight: bold; }").arg(name));
+    // Bold caption; the contents are set back to regular once they are built
+    // (a style sheet would do it too, but would stop them following the theme).
+    box->setFont(weightOnly(QFont::Bold));
     return box;
+}
+
+void regularFrameContents(QWidget *window)
+{
+    for (const QGroupBox *box : window->findChildren<QGroupBox *>())
+        for (QWidget *child : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!qobject_cast<QGroupBox *>(child) && !child->testAttribute(Qt::WA_SetFont))
+                child->setFont(weightOnly(QFont::Normal));
 }
 
 template <typename T> T *named(T *widget, const QString &name, const QString &accessible)
@@ -55,16 +78,22 @@ template <typename T> T *named(T *widget, const QString &name, const QString &ac
     return widget;
 }
 
+// A caption's "&" marks its Alt-letter; the accessible name is the words shown.
+QString shownWords(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
 QCheckBox *checkBox(const QString &name, const QString &caption, bool ticked, QWidget *parent)
 {
-    auto *box = named(new QCheckBox(caption, parent), name, caption);
+    auto *box = named(new QCheckBox(caption, parent), name, shownWords(caption));
     box->setChecked(ticked);
     return box;
 }
 
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
 {
-    return named(new QPushButton(caption, parent), name, caption);
+    return named(new QPushButton(caption, parent), name, shownWords(caption));
 }
 
 // A label's accessible name is the text it shows, whenever that changes; one
@@ -113,6 +142,28 @@ void limitTyping(QLineEdit *box, int maxLength)
     box->setValidator(new TypedLengthValidator(maxLength, box));
 }
 
+// The waiting-time scroll bar, which takes the keyboard focus; the style
+// draws no focus mark on scroll bars, so it draws one itself.
+class FocusableScrollBar final : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+    Q_DISABLE_COPY_MOVE(FocusableScrollBar)
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Window);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+};
+
 const QStringList TypeCaptions = {QStringLiteral("GFX"), QStringLiteral("Text"),
                                   QStringLiteral("Music"), QStringLiteral("Flash")};
 
@@ -131,12 +182,12 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Txt_Uniuser->setFont(fixed);
     label1->setBuddy(Txt_Uniuser);
     Chk_Unigetgal =
-        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get gallery"), true, frame2);
+        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get ga&llery"), true, frame2);
     Chk_Unigetscraps =
-        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get scraps"), false, frame2);
+        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get s&craps"), false, frame2);
     Chk_Unigetfavs =
-        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get favorites"), false, frame2);
-    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("Get"), frame2);
+        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get fav&orites"), false, frame2);
+    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("&Get"), frame2);
     {
         auto *layout = new QVBoxLayout(frame2);
         layout->addWidget(label1);
@@ -157,15 +208,19 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     // The user list takes the height of the frame beside it rather than setting it.
     Lst_Names->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     Lst_Names->setMinimumHeight(Lst_Names->fontMetrics().height() * 5);
-    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("Add"), frame3);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("Remove"), frame3);
-    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("Sync all"), frame3);
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("Watchlist"), frame3);
+    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("&Add"), frame3);
+    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Remove"), frame3);
+    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("&Sync all"), frame3);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Watchlist"), frame3);
+    // The button has no action: shown greyed, saying so.
+    Command2->setEnabled(false);
+    Command2->setToolTip(QStringLiteral("The watchlist is not available."));
+    Command2->setAccessibleDescription(Command2->toolTip());
     auto *label6 = label(QStringLiteral("Label6"), QStringLiteral("Selection:"), frame3);
     Chk_Syngetscraps =
-        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scraps"), false, frame3);
+        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scra&ps"), false, frame3);
     Chk_Syngetfavs =
-        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get favs"), false, frame3);
+        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get fa&vs"), false, frame3);
     {
         auto *layout = new QGridLayout(frame3);
         layout->addWidget(Lst_Names, 0, 0, 6, 1);
@@ -190,21 +245,18 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     ListView1->setUniformRowHeights(true);
     ListView1->setHeaderHidden(true);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
     ListView1->setMinimumHeight(140);
 
     // Progress: two bars inside an outline, with the status and speed over them
     Shape3 = named(new QFrame(window), QStringLiteral("Shape3"), QStringLiteral("Progress"));
     Shape3->setFrameShape(QFrame::Box);
     Shape3->setMinimumHeight(window->fontMetrics().height() * 2 + 8);
-    Shape2 = named(new QFrame(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
-    Shape1 = named(new QFrame(Shape3), QStringLiteral("Shape1"), QStringLiteral("Queue progress"));
-    for (QFrame *bar : {Shape2, Shape1}) {
-        bar->setAutoFillBackground(true);
-        QPalette palette = bar->palette();
-        palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-        bar->setPalette(palette);
-    }
+    Shape2 =
+        named(new ProgressShape(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
+    Shape1 = named(new ProgressShape(Shape3), QStringLiteral("Shape1"),
+                   QStringLiteral("Queue progress"));
+    for (QFrame *bar : {Shape2, Shape1})
+        bar->setAutoFillBackground(true); // in the grey of applyThemeColors()
     Lbl_Status = label(QStringLiteral("Lbl_Status"), QString(), Shape3);
     QFont bold = Lbl_Status->font();
     bold.setBold(true);
@@ -263,7 +315,7 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
                          QStringLiteral(".%1").arg(QDir::separator())},
                         1);
     Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"),
-                              QStringLiteral("All favs in same folder"), true, frame5);
+                              QStringLiteral("All favs &in same folder"), true, frame5);
     frame5->layout()->addWidget(Chk_Commonfavs);
 
     auto *frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("Filters"), frame1);
@@ -279,13 +331,11 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         std::max(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4,
                  Lst_Types->minimumSizeHint().height()));
     Chk_Getgeneral =
-        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get general"), true, frame6);
+        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get ge&neral"), true, frame6);
     Chk_Getmature =
-        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get mature"), true, frame6);
-    Chk_Getmature->setStyleSheet(QStringLiteral("color: #000080;"));
+        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get &mature"), true, frame6);
     Chk_Getadult =
-        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get adult"), true, frame6);
-    Chk_Getadult->setStyleSheet(QStringLiteral("color: #800000;"));
+        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get a&dult"), true, frame6);
     Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"),
                     frame6);
     Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
@@ -304,29 +354,34 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
         layout->addStretch(1);
     }
 
-    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("URL exception fixing"),
+    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("&URL exception fixing"),
                           false, frame1);
     Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
-    Hscr_Delay = named(new QScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
+    Hscr_Delay = named(new FocusableScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
                        QStringLiteral("Waiting time:"));
     Hscr_Delay->setRange(5, 60);
     Hscr_Delay->setSingleStep(1);
     Hscr_Delay->setPageStep(5);
     Hscr_Delay->setTracking(false); // a drag takes effect when the thumb is released
     Hscr_Delay->setMinimumWidth(120);
+    // Arrows, Page Up/Down, Home and End move it once it has the focus.
+    Hscr_Delay->setFocusPolicy(Qt::StrongFocus);
+    // As on a slider: Right, Up and Page Up lengthen the wait (a scroll bar's
+    // keys are turned the other way round).
+    Hscr_Delay->setInvertedControls(false);
     Lbl_Delay->setBuddy(Hscr_Delay);
     auto *label3 = label(QStringLiteral("Label3"), QStringLiteral("Save to:"), frame1);
     Txt_Path = textBox(QStringLiteral("Txt_Path"), QStringLiteral("Save to:"), frame1);
     label3->setBuddy(Txt_Path);
-    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("Browse"), frame1);
+    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("&Browse"), frame1);
     auto *label7 = label(QStringLiteral("Label7"), QStringLiteral("Favs folder:"), frame1);
     Txt_Favpath = textBox(QStringLiteral("Txt_Favpath"), QStringLiteral("Favs folder:"), frame1);
     label7->setBuddy(Txt_Favpath);
-    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Browse"), frame1);
+    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Brows&e"), frame1);
     Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"),
-                            QStringLiteral("Shutdown PC after synching"), false, frame1);
-    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"), QStringLiteral("Save settings on exit"),
-                            true, frame1);
+                            QStringLiteral("S&hutdown PC after synching"), false, frame1);
+    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"),
+                            QStringLiteral("Save se&ttings on exit"), true, frame1);
     {
         auto *modes = new QHBoxLayout;
         modes->addWidget(frame7);
@@ -374,7 +429,9 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     Lbl_site->setReadOnly(true);
     Lbl_site->setFont(bold);
     Lbl_site->setText(webHost);
-    Lbl_site->setStyleSheet(QStringLiteral("background: transparent;"));
+    QPalette sitePalette = Lbl_site->palette();
+    sitePalette.setColor(QPalette::Base, Qt::transparent);
+    Lbl_site->setPalette(sitePalette);
 
     auto *top = new QHBoxLayout;
     top->addWidget(frame2, 2);
@@ -389,17 +446,75 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
     layout->addWidget(frame1);
     layout->addLayout(bottom);
 
-    // Keyboard order follows the arrangement: the right-hand column before the folders.
-    QWidget::setTabOrder(Hscr_Delay, Chk_Shutdown);
-    QWidget::setTabOrder(Chk_Shutdown, Chk_Savesets);
-    QWidget::setTabOrder(Chk_Savesets, Txt_Path);
+    // One keyboard order that follows the arrangement: top to bottom, and left
+    // to right within each frame.
+    const QList<QWidget *> order = {Txt_Uniuser,
+                                    Chk_Unigetgal,
+                                    Chk_Unigetscraps,
+                                    Chk_Unigetfavs,
+                                    Cmd_Get,
+                                    Lst_Names,
+                                    Cmd_Add,
+                                    Command5,
+                                    Cmd_Sync,
+                                    Command2,
+                                    Chk_Syngetscraps,
+                                    Chk_Syngetfavs,
+                                    ListView1,
+                                    Txt_CookieA,
+                                    Txt_CookieB,
+                                    Option1->button(0),
+                                    Option1->button(1),
+                                    Option1->button(2),
+                                    Option2->button(0),
+                                    Option2->button(1),
+                                    Option2->button(2),
+                                    Chk_Commonfavs,
+                                    Lst_Types,
+                                    Chk_Getgeneral,
+                                    Chk_Getmature,
+                                    Chk_Getadult,
+                                    Txt_Maxsize,
+                                    Chk_urlfix,
+                                    Hscr_Delay,
+                                    Chk_Shutdown,
+                                    Chk_Savesets,
+                                    Txt_Path,
+                                    Cmd_Browsepath,
+                                    Txt_Favpath,
+                                    Cmd_browsefavs,
+                                    Cmd_About,
+                                    Lbl_site};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 
+    regularFrameContents(window);
     placeSizeBox(); // the label's width must already allow for the box
     window->setFocusProxy(Txt_Uniuser);
-    QSize size = window->sizeHint().expandedTo(QSize(760, 0));
-    if (const QScreen *screen = window->screen())
-        size = size.boundedTo(screen->availableSize()).expandedTo(window->minimumSizeHint());
-    window->resize(size);
+    window->resize(window->sizeHint().expandedTo(QSize(760, 0)));
+}
+
+void MainWindowControls::applyThemeColors(const QPalette &theme)
+{
+    // Dark blue and dark red captions where they read; on a dark theme the
+    // nearest shade that does. "Get general" has the theme's own text colour.
+    const std::array<std::pair<QWidget *, QColor>, 2> captions{
+        std::pair{Chk_Getmature, QColor(0x00, 0x00, 0x80)},
+        {Chk_Getadult, QColor(0x80, 0x00, 0x00)}};
+    for (const auto &[box, color] : captions) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::WindowText, readableShade(color, theme.color(QPalette::Window)));
+        box->setPalette(palette);
+    }
+    // The status and speed lie over the bars in the theme's text colour: a
+    // light grey that the light text of a dark theme could not be read on
+    // is darkened to a grey it can.
+    const QColor grey = readableShade(QColor(0xC0, 0xC0, 0xC0), theme.color(QPalette::WindowText));
+    for (QWidget *bar : {static_cast<QWidget *>(Shape2), static_cast<QWidget *>(Shape1)}) {
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, grey);
+        bar->setPalette(palette);
+    }
 }
 
 void MainWindowControls::placeProgressBars(double filePercent, double queuePercent)

@@ -3,6 +3,8 @@
 #include <QString>
 
 class EventLogView;
+class ProgressShape;
+class QPalette;
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
@@ -25,6 +27,9 @@ struct MainWindowControls
     // Bar widths in percent of the progress outline.
     void placeProgressBars(double filePercent, double queuePercent);
     void placeSizeBox();
+    // Colours the rating captions and the progress bars so that their texts
+    // read under this theme.
+    void applyThemeColors(const QPalette &theme);
 
     // Controls, named as the rest of the program knows them
     QLineEdit *Txt_Uniuser = nullptr;
@@ -40,9 +45,9 @@ struct MainWindowControls
     QCheckBox *Chk_Syngetscraps = nullptr;
     QCheckBox *Chk_Syngetfavs = nullptr;
     EventLogView *ListView1 = nullptr;
-    QFrame *Shape3 = nullptr; // outline of the two progress bars
-    QFrame *Shape2 = nullptr; // file progress bar
-    QFrame *Shape1 = nullptr; // queue progress bar
+    QFrame *Shape3 = nullptr;        // outline of the two progress bars
+    ProgressShape *Shape2 = nullptr; // file progress bar
+    ProgressShape *Shape1 = nullptr; // queue progress bar
     QLabel *Lbl_Status = nullptr;
     QLabel *Label12 = nullptr; // transfer speed
     QLineEdit *Txt_CookieA = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
+#include "report/ReportTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -182,6 +183,16 @@ void Downloader::abort()
     m_socket.close();
     m_file.close();
     m_failures = 0;
+}
+
+void Downloader::discard()
+{
+    abort();
+    QFile::remove(temporaryFilePath());
+    m_display.setStatusCaption(QString());
+    m_display.setFileProgress(0);
+    m_display.setQueueProgress(0);
+    m_display.setWindowCaption(ProductName);
 }
 
 void Downloader::closeOpenFiles()
@@ -357,6 +368,8 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
         return;
     }
     m_state.InBody = true;
+    // Bytes that came with the header count as much as any later chunk.
+    showFileProgress();
 }
 
 void Downloader::handleBodyChunk(const QByteArray &chunk)

@@ -38,6 +38,9 @@ public:
     void TerminateFile();
     // Stops the transfer and the pause and closes the temporary file (a new job starts).
     void abort();
+    // As abort(), and the temporary file is deleted and the progress display
+    // cleared: the job was stopped, not replaced.
+    void discard();
     // Closes the temporary file if it is open (the window is closing).
     void closeOpenFiles();
     // The delay or the no-wait mode changed: a running pause looks again at once.

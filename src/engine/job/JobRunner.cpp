@@ -205,6 +205,16 @@ void JobRunner::stop()
     m_running = false;
 }
 
+void JobRunner::stopByUser()
+{
+    if (!m_running)
+        return;
+    stop();
+    m_downloader.discard();
+    m_log.AddEvent(QStringLiteral("Job stopped by the user."), LogRed);
+    endJob();
+}
+
 void JobRunner::endJob()
 {
     m_running = false;

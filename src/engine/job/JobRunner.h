@@ -31,6 +31,10 @@ public:
     bool isRunning() const { return m_running; }
     // Drops the running job at once, the file in progress with it.
     void stop();
+    // The user stops the running job: as stop(), and the temporary file is
+    // deleted, the display cleared, a red line logged and the job ended.
+    // Nothing happens when no job runs.
+    void stopByUser();
 
 signals:
     // The job came to its end: the Get's last folder, or "Synching done.".

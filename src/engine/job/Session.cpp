@@ -68,6 +68,11 @@ void Session::stopJob()
     m_jobs->stop();
 }
 
+void Session::stopJobByUser()
+{
+    m_jobs->stopByUser();
+}
+
 QString Session::temporaryFilePath() const
 {
     return m_downloader->temporaryFilePath();

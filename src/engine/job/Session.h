@@ -36,6 +36,8 @@ public:
     bool isJobRunning() const;
     // Drops the running job at once, the file in progress with it.
     void stopJob();
+    // The user's stop: the job ends with a red line, the file in progress deleted.
+    void stopJobByUser();
     QString temporaryFilePath() const;
     // Logs "Checking for update..." and asks the update host.
     void checkForUpdate();
