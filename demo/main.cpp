@@ -35,9 +35,10 @@ constexpr int ScreenshotTimeoutMs = 180000;
 
 QString defaultFolder()
 {
-    // Beside the build folder: <checkout>/demo-data for the usual build/.
+    // Beside the build folder (the program lies in its demo/ folder):
+    // <checkout>/demo-data for the usual build/.
     return QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                           QStringLiteral("/../demo-data"));
+                           QStringLiteral("/../../demo-data"));
 }
 
 // Makes the folder and, when it holds no usable settings yet, the demo's own

@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh vorpaline vorpaline-demo
-exec build/vorpaline-demo "$@"
+exec build/demo/vorpaline-demo "$@"

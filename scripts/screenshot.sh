@@ -11,7 +11,7 @@ scripts/setup.sh
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 folder="$work/demo-data"
-run=(build/vorpaline-demo --folder "$folder" --screenshot "$out")
+run=(build/demo/vorpaline-demo --folder "$folder" --screenshot "$out")
 
 status=0
 if command -v xvfb-run >/dev/null && command -v xauth >/dev/null; then

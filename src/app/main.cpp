@@ -17,7 +17,8 @@ namespace {
 QIcon compiledIcon()
 {
     QIcon icon;
-    for (const QFileInfo &size : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Dirs))
+    for (const QFileInfo &size :
+         QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
         icon.addFile(size.filePath() + QStringLiteral("/vorpaline.png"));
     return icon;
 }
