@@ -49,7 +49,7 @@ done
 # is refused with the file's path, so the check writes nothing.
 home=$work/home
 settings_path() {
-    env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" "$1" 2>&1 >/dev/null |
+    env -u XDG_CACHE_HOME HOME="$home" XDG_CONFIG_HOME="${config_home:-}" "$1" 2>&1 >/dev/null |
         sed -n 's/^vorpaline-sync: settings file \(.*vorpl\.dat\) .*/\1/p' || true
 }
 expect_settings() {
@@ -59,6 +59,11 @@ expect_settings() {
     [ "$found" = "$2" ] || fail "$3: settings expected at $2, found ${found:-nothing}"
 }
 expect_settings "$prefix/bin/vorpaline-sync" "$home/.config/vorpaline/vorpl.dat" "installed"
+config_home=$work/config expect_settings "$prefix/bin/vorpaline-sync" "$work/config/vorpaline/vorpl.dat" \
+    "installed, XDG_CONFIG_HOME set"
+# A relative value is to be ignored, not taken from the working folder.
+config_home=config expect_settings "$prefix/bin/vorpaline-sync" "$home/.config/vorpaline/vorpl.dat" \
+    "installed, XDG_CONFIG_HOME relative"
 mkdir -p "$work/copy"
 cp "$prefix/bin/vorpaline-sync" "$work/copy/"
 expect_settings "$work/copy/vorpaline-sync" "$work/copy/vorpl.dat" "portable copy"

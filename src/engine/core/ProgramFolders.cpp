@@ -6,6 +6,18 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
+// As the XDG base directories say: an unset, empty or relative value is
+// ignored. A relative one would move the settings with the working folder.
+QString xdgBaseFolder(const char *variable, const QString &fallback)
+{
+    const QString value = qEnvironmentVariable(variable);
+    return QDir::isAbsolutePath(value) ? value : QDir::homePath() + fallback;
+}
+
+} // namespace
+
 ProgramFolders portableFolders(const QString &programFolder)
 {
     return ProgramFolders{FileLayout::Portable, programFolder, programFolder, programFolder};
@@ -34,8 +46,8 @@ LayoutFacts gatherLayoutFacts(const QString &programFolder)
     facts.programFolder = programFolder;
     facts.settingsBesideProgram = QFileInfo::exists(programFolder + QStringLiteral("/vorpl.dat"));
     facts.installMarker = QFileInfo(installMarkerPath(programFolder)).isFile();
-    facts.configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    facts.cacheHome = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    facts.configHome = xdgBaseFolder("XDG_CONFIG_HOME", QStringLiteral("/.config"));
+    facts.cacheHome = xdgBaseFolder("XDG_CACHE_HOME", QStringLiteral("/.cache"));
     facts.pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return facts;
 }
