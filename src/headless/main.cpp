@@ -145,6 +145,9 @@ int main(int argc, char *argv[])
     Session session(environment, settings, output);
     if (read.status == SettingsStatus::Loaded)
         applyStoredSettings(read.values, settings, session.state());
+    // As in the window: the default download folder is made when it is used.
+    if (settings.savePath.isEmpty() && !options.dryRun)
+        QDir().mkpath(folders.save);
     applyStartUpDefaults(folders.save, settings, session.state());
     settings.uniqueUser = options.user;
     settings.getGallery = options.gallery;
