@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh desktop-file-utils appstream man-db dpkg-dev
+scripts/install-packages.sh desktop-file-utils appstream man-db dpkg-dev file
 scripts/setup.sh vorpaline vorpaline-sync manual_pages
 
 work=$(mktemp -d)
