@@ -2,9 +2,11 @@
 
 #include "DemoGallery.h"
 
-DemoSite::DemoSite()
-    : m_site(DemoGallery::site()), m_content(DemoGallery::content()),
-      m_pageHost(m_content, m_site.fileHost), m_fileHost(m_content)
+DemoSite::DemoSite() : DemoSite(DemoGallery::site()) {}
+
+DemoSite::DemoSite(const SiteConfig &site)
+    : m_site(site), m_content(DemoGallery::content()), m_pageHost(m_content, m_site.fileHost),
+      m_fileHost(m_content)
 {
 }
 
@@ -46,4 +48,13 @@ EndpointResolver DemoSite::resolver() const
             return Endpoint{loopback, updatePort};
         return Endpoint{QString(), 0}; // any other name: host not found
     };
+}
+
+QString DemoSite::hostsVariableLine() const
+{
+    return QStringLiteral("export VORPALINE_SYNC_HOSTS=%1=127.0.0.1:%2,%3=127.0.0.1:%4")
+        .arg(m_site.pageHost)
+        .arg(m_pageHost.port())
+        .arg(m_site.fileHost)
+        .arg(m_fileHost.port());
 }

@@ -16,13 +16,17 @@ class DemoSite final
     Q_DISABLE_COPY_MOVE(DemoSite)
 
 public:
+    // The site answers to the demo's own host names, or to the given ones.
     DemoSite();
+    explicit DemoSite(const SiteConfig &site);
 
     // Starts the three hosts; false (with the reason) when one cannot listen.
     bool start(QString *error);
 
     const SiteConfig &site() const { return m_site; }
     EndpointResolver resolver() const;
+    // The line that sends vorpaline-sync's page and file hosts here.
+    QString hostsVariableLine() const;
 
 private:
     SiteConfig m_site;

@@ -2,6 +2,7 @@
 // gallery site that runs in this process on loopback. Everything the demo
 // writes stays in its own folder, which is also the program folder it hands
 // to the window (settings, temporary file and, by default, the downloads).
+// With --serve there is no window: the site answers vorpaline-sync instead.
 
 #include "DemoGallery.h"
 #include "DemoSite.h"
@@ -114,10 +115,33 @@ void scheduleScreenshot(MainWindow &window, const QString &target, UnattendedPro
     });
 }
 
+// The gallery under the host names built into vorpaline-sync, until stopped.
+int serve(QApplication &app, const QString &folder)
+{
+    DemoSite site(SiteConfig::builtIn());
+    QString error;
+    if (!site.start(&error)) {
+        std::fprintf(stderr, "vorpaline-demo: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("Vorpaline demo gallery on 127.0.0.1, until Ctrl-C. In another terminal:\n"
+                "%s\n"
+                "vorpaline-sync --settings %s\n",
+                qPrintable(site.hostsVariableLine()),
+                qPrintable(QDir(folder).filePath(SettingsFileName)));
+    std::fflush(stdout);
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // The demo gallery draws its pictures with fonts, which needs a window
+    // system; serving needs no display, so it gets the off-screen one.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--serve") == 0 && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorpaline-demo"));
 
@@ -134,8 +158,13 @@ int main(int argc, char *argv[])
         QStringLiteral("screenshot"), QStringLiteral("Sync at once, save the window there, quit."),
         QStringLiteral("png"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption serveOption(
+        QStringLiteral("serve"),
+        QStringLiteral("No window: serve the demo gallery to vorpaline-sync and print the "
+                       "environment line that points it here."));
     parser.addOption(folderOption);
     parser.addOption(screenshotOption);
+    parser.addOption(serveOption);
     parser.process(app);
 
     const QString folder =
@@ -146,6 +175,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vorpaline-demo: %s\n", qPrintable(error));
         return 1;
     }
+    if (parser.isSet(serveOption))
+        return serve(app, folder);
     DemoSite site;
     if (!site.start(&error)) {
         std::fprintf(stderr, "vorpaline-demo: %s\n", qPrintable(error));

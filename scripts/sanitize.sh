@@ -17,9 +17,10 @@ export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 
-# Only the test programs (the engine tests bring the program without a window,
-# which they run): the application, the demo and the benchmarks are not needed.
-cmake --build build-asan --target pure_tests engine_tests window_tests -j"$(nproc)"
+# Only the test programs, which bring the programs they run as child processes
+# (the window program, the program without a window, the demo); the benchmarks
+# are not needed.
+cmake --build build-asan --target pure_tests engine_tests window_tests program_tests -j"$(nproc)"
 
 cd build-asan
 ctest --output-on-failure -j"$(nproc)" --timeout 900

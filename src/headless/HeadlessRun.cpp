@@ -11,8 +11,9 @@
 #include <csignal>
 
 HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutput &output,
-                         QObject *parent)
-    : QObject(parent), m_session(session), m_prompts(prompts), m_output(output)
+                         bool ownsTemporaryFile, QObject *parent)
+    : QObject(parent), m_session(session), m_prompts(prompts), m_output(output),
+      m_ownsTemporaryFile(ownsTemporaryFile)
 {
     connect(&m_session.log(), &EventLog::lineAdded, this,
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
@@ -57,7 +58,8 @@ void HeadlessRun::interrupt(int signalNumber)
 void HeadlessRun::cleanUp()
 {
     m_session.closeOpenFiles();
-    QFile::remove(m_session.temporaryFilePath());
+    if (m_ownsTemporaryFile)
+        QFile::remove(m_session.temporaryFilePath());
 }
 
 void HeadlessRun::finish(int forcedStatus)

@@ -20,14 +20,15 @@ public:
     static constexpr int Succeeded = 0;
     static constexpr int Failed = 1;
 
+    // ownsTemporaryFile: the run holds the lock, so the temporary file is its own to remove.
     HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutput &output,
-                QObject *parent = nullptr);
+                bool ownsTemporaryFile = true, QObject *parent = nullptr);
 
     void startGet();
     void startSync();
     // Stops the job at once; the file in progress is dropped.
     void interrupt(int signalNumber);
-    // Closes the temporary file and removes it: it belongs to this run while the lock is held.
+    // Closes the temporary file and removes it if it belongs to this run.
     void cleanUp();
 
     bool isFinished() const { return m_finished; }
@@ -44,6 +45,7 @@ private:
     Session &m_session;
     HeadlessPrompts &m_prompts;
     ConsoleOutput &m_output;
+    bool m_ownsTemporaryFile = true;
     bool m_userMissing = false;
     bool m_finished = false;
     int m_forcedStatus = -1; // interrupted or given up, whatever the job reported

@@ -37,12 +37,12 @@ void applyStoredSettings(const StoredSettings &values, PlainJobSettings &setting
         settings.favPath = *values.favPath;
 }
 
-void applyStartUpDefaults(const QString &programFolder, PlainJobSettings &settings, JobState &state)
+void applyStartUpDefaults(const QString &saveFolder, PlainJobSettings &settings, JobState &state)
 {
     if (settings.savePath.isEmpty())
-        settings.savePath = defaultSavePath(programFolder);
+        settings.savePath = defaultSavePath(saveFolder);
     if (settings.favPath.isEmpty())
-        settings.favPath = defaultFavoritesPath(programFolder);
+        settings.favPath = defaultFavoritesPath(saveFolder);
     state.Delay = startingDelay(state.Delay);
     state.NoWait = false;
 }

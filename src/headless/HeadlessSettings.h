@@ -11,5 +11,4 @@ struct StoredSettings;
 // the last slot left free, then the defaults for the folders and the delay.
 // A run without a window never shuts the machine down, whatever the file says.
 void applyStoredSettings(const StoredSettings &values, PlainJobSettings &settings, JobState &state);
-void applyStartUpDefaults(const QString &programFolder, PlainJobSettings &settings,
-                          JobState &state);
+void applyStartUpDefaults(const QString &saveFolder, PlainJobSettings &settings, JobState &state);

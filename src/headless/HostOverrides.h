@@ -7,11 +7,11 @@
 
 #include <optional>
 
-// Test seam: VORPALINE_SYNC_HOSTS="host=address:port,..." sends the named hosts
-// to other endpoints, so that tests can run the program against a simulated
-// site on loopback. While it is set, hosts it does not name are not found, so
-// that a test never reaches the network. Only this program reads it, and
-// --help does not mention it.
+// VORPALINE_SYNC_HOSTS="host=address:port,..." sends the named hosts to other
+// endpoints, so that the program can be tried and tested against a simulated
+// site on loopback (vorpaline-demo --serve prints the line). While it is set,
+// hosts it does not name are not found, so that such a run never reaches the
+// network. Only this program reads it.
 class HostOverrides final
 {
 public:

@@ -10,8 +10,11 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         "user of the settings file, with the settings of that file. The log goes to\n"
         "standard output, error reports to standard error.\n"
         "\n"
-        "The temporary file downloading.dat and the lock vorpl.lock lie beside the\n"
-        "settings file; only one run (or window) at a time works in that folder.\n"
+        "The settings file is vorpl.dat beside the program, or, for an installed program\n"
+        "without one there, $XDG_CONFIG_HOME/vorpaline/vorpl.dat. The lock vorpl.lock\n"
+        "lies beside it; only one run (or window) at a time works with that file.\n"
+        "VORPALINE_SYNC_HOSTS=host=address:port,... sends the named hosts elsewhere\n"
+        "(see vorpaline-demo --serve).\n"
         "\n"
         "Exit status: 0 every folder was retrieved (or had nothing to download);\n"
         "1 a folder ended with errors, a user does not exist, or an error was reported;\n"
@@ -32,10 +35,14 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
                                        QStringLiteral("With --get: not the gallery."));
     const QCommandLineOption settings(
         QStringLiteral("settings"),
-        QStringLiteral("Reads this settings file instead of vorpl.dat beside the program; its "
-                       "folder then takes the place of the program's folder."),
+        QStringLiteral("Reads this settings file instead; its folder then holds the temporary "
+                       "file and the lock and is the default download folder."),
         QStringLiteral("file"));
-    parser.addOptions({help, version, get, scraps, favorites, noGallery, settings});
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("Lists and filters as usual and logs each file it would fetch, but "
+                       "fetches and writes nothing."));
+    parser.addOptions({help, version, get, scraps, favorites, noGallery, settings, dryRun});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -61,6 +68,7 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         return false;
     }
     options->settingsFile = files.value(0);
+    options->dryRun = parser.isSet(dryRun);
 
     const bool folderOptions =
         parser.isSet(scraps) || parser.isSet(favorites) || parser.isSet(noGallery);

@@ -16,7 +16,8 @@ struct SyncOptions
     Command command = Command::Sync;
     QString user; // Get: as typed; the job lower-cases it
     bool gallery = true, scraps = false, favorites = false;
-    QString settingsFile; // empty: vorpl.dat beside the program
+    QString settingsFile; // empty: the settings file of the program's layout
+    bool dryRun = false;
 };
 
 // Reads the arguments; on a usage error returns false with the reason.

@@ -110,26 +110,33 @@ int main(int argc, char *argv[])
 
     // A settings file named on the command line brings its folder along: the
     // default download folder, the temporary file and the lock lie beside it.
+    // Otherwise the file is where the window keeps it.
     const bool named = !options.settingsFile.isEmpty();
-    const QString settingsPath =
-        named ? QFileInfo(options.settingsFile).absoluteFilePath()
-              : QDir(QCoreApplication::applicationDirPath()).filePath(SettingsFileName);
-    const QString programFolder = QFileInfo(settingsPath).absolutePath();
+    const ProgramFolders folders =
+        named ? portableFolders(QFileInfo(options.settingsFile).absolutePath())
+              : chooseProgramFolders(gatherLayoutFacts(QCoreApplication::applicationDirPath()));
+    const QString settingsPath = QDir(folders.settings).filePath(SettingsFileName);
     const bool sync = options.command == SyncOptions::Command::Sync;
 
     const SettingsRead read = loadSettingsFile(settingsPath);
     if (!settingsUsable(read, settingsPath, named, sync, &error))
         return refuse(output, error);
 
-    RunLock lock(programFolder);
-    if (!lock.tryAcquire())
-        return refuse(output, lock.refusal());
+    // A dry run touches no file, so it needs neither the lock nor the folders.
+    RunLock lock(folders.settings);
+    if (!options.dryRun) {
+        if (!makeProgramFolders(folders, &error))
+            return refuse(output, error);
+        if (!lock.tryAcquire())
+            return refuse(output, lock.refusal());
+    }
 
     HeadlessPrompts prompts(output);
     AppEnvironment environment;
     environment.site = SiteConfig::builtIn();
     environment.resolver = resolver;
-    environment.programFolder = programFolder;
+    environment.folders = folders;
+    environment.dryRun = options.dryRun;
     environment.prompts = &prompts;
     // Never powers the machine off: the shutdown box is ignored.
     environment.shutdown = [] {};
@@ -138,7 +145,10 @@ int main(int argc, char *argv[])
     Session session(environment, settings, output);
     if (read.status == SettingsStatus::Loaded)
         applyStoredSettings(read.values, settings, session.state());
-    applyStartUpDefaults(programFolder, settings, session.state());
+    // As in the window: the default download folder is made when it is used.
+    if (settings.savePath.isEmpty() && !options.dryRun)
+        QDir().mkpath(folders.save);
+    applyStartUpDefaults(folders.save, settings, session.state());
     settings.uniqueUser = options.user;
     settings.getGallery = options.gallery;
     settings.getScraps = options.scraps;
@@ -151,7 +161,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    HeadlessRun run(session, prompts, output);
+    HeadlessRun run(session, prompts, output, !options.dryRun);
     QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     SignalPipe stopSignals({SIGINT, SIGTERM});

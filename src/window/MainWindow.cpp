@@ -98,13 +98,13 @@ MainWindow::~MainWindow() = default;
 
 QString MainWindow::settingsFilePath() const
 {
-    return QDir(m_env.programFolder).filePath(SettingsFileName);
+    return QDir(m_env.fileFolders().settings).filePath(SettingsFileName);
 }
 
 void MainWindow::wireControls()
 {
     // A run without a window may be using the temporary file of this folder.
-    m_runLock = std::make_unique<RunLock>(m_env.programFolder);
+    m_runLock = std::make_unique<RunLock>(m_env.fileFolders().settings);
     const auto locked = [this](void (Session::*start)()) {
         if (m_runLock->tryAcquire()) {
             (m_session.get()->*start)();
@@ -138,15 +138,21 @@ void MainWindow::startUp()
     for (int i = 0; i < Lst_Types->count(); ++i)
         Lst_Types->item(i)->setCheckState(Qt::Checked);
     LoadSettings();
-    if (Txt_Path->text().isEmpty())
-        Txt_Path->setText(defaultSavePath(m_env.programFolder));
+    const QString saveFolder = m_env.fileFolders().save;
+    if (Txt_Path->text().isEmpty()) {
+        Txt_Path->setText(defaultSavePath(saveFolder));
+        // The default of an installed program may not exist yet, and the
+        // download folders are made only one level below it.
+        QDir().mkpath(saveFolder);
+    }
     if (Txt_Favpath->text().isEmpty())
-        Txt_Favpath->setText(defaultFavoritesPath(m_env.programFolder));
+        Txt_Favpath->setText(defaultFavoritesPath(saveFolder));
     state().Delay = startingDelay(state().Delay);
     Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
     Hscr_Delay->setValue(state().Delay);
     m_userList->UpdateUserList();
-    m_session->checkForUpdate();
+    if (m_env.updateCheck)
+        m_session->checkForUpdate();
 }
 
 void MainWindow::unload()
@@ -279,8 +285,7 @@ void MainWindow::SaveSettings()
     QString error;
     if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
         RaiseError(QStringLiteral("Could not save the settings to %1: %2\r\nThe user list and "
-                                  "settings are not kept until the program's folder can be "
-                                  "written.")
+                                  "settings are not kept until that folder can be written.")
                        .arg(QDir::toNativeSeparators(settingsFilePath()), error));
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/ProgramFolders.h"
 #include "core/SiteConfig.h"
 #include "platform/Endpoint.h"
 #include "platform/Shutdown.h"
 
 #include <QString>
+
+#include <optional>
 
 class Prompts;
 
@@ -26,8 +29,20 @@ struct AppEnvironment
 {
     SiteConfig site;
     EndpointResolver resolver = resolveUnchanged;
+    // The portable layout: settings, temporary file and first downloads in this folder.
     QString programFolder;
+    // Set by a program that chose its layout: these folders instead.
+    std::optional<ProgramFolders> folders;
     Prompts *prompts = nullptr;
     ShutdownRequest shutdown;
     Timeouts timeouts;
+    // Off in builds for distributions that bring updates themselves.
+    bool updateCheck = true;
+    // Lists and filters, and logs each file instead of fetching it; writes nothing.
+    bool dryRun = false;
+
+    ProgramFolders fileFolders() const
+    {
+        return folders ? *folders : portableFolders(programFolder);
+    }
 };

@@ -36,10 +36,10 @@ int32_t clampToInt32(qint64 value)
 
 Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
                        ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
-                       const Timeouts &timeouts, const QString &programFolder, QObject *parent)
+                       const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
       m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
-      m_programFolder(programFolder)
+      m_temporaryFolder(temporaryFolder)
 {
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
@@ -55,7 +55,7 @@ Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &displ
 
 QString Downloader::temporaryFilePath() const
 {
-    return QDir(m_programFolder).filePath(QStringLiteral("downloading.dat"));
+    return QDir(m_temporaryFolder).filePath(QStringLiteral("downloading.dat"));
 }
 
 bool Downloader::currentEntryValid() const

@@ -32,7 +32,7 @@ class Downloader final : public QObject
 public:
     Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
                ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
-               const Timeouts &timeouts, const QString &programFolder, QObject *parent = nullptr);
+               const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent = nullptr);
 
     void Retrieve();
     void TerminateFile();
@@ -97,7 +97,7 @@ private:
     TcpClientSocket &m_socket;
     SiteConfig m_site;
     Timeouts m_timeouts;
-    QString m_programFolder;
+    QString m_temporaryFolder;
 
     QTimer m_pauseTimer;
     QTimer m_replyTimer;

@@ -5,11 +5,15 @@
 #include "core/Prompts.h"
 #include "core/RequestText.h"
 #include "download/Downloader.h"
+#include "download/FileStore.h"
 #include "listing/ListingClient.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
+#include "naming/FileNames.h"
 #include "naming/UserNames.h"
 #include "report/ReportTexts.h"
+
+#include <QDir>
 
 #include <algorithm>
 
@@ -17,13 +21,17 @@ using namespace FolderNames;
 
 JobRunner::JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
                      ListingClient &listing, Downloader &downloader, ShutdownRequest shutdown,
-                     QObject *parent)
+                     bool dryRun, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_log(log), m_prompts(prompts),
       m_listing(listing), m_downloader(downloader), m_shutdown(std::move(shutdown))
 {
     // Direct connections: each step runs inside the event that ended the last one,
     // in the same order as a call would.
-    connect(&m_listing, &ListingClient::folderListed, &m_downloader, &Downloader::Retrieve);
+    if (dryRun)
+        connect(&m_listing, &ListingClient::folderListed, this,
+                &JobRunner::logQueueWithoutFetching);
+    else
+        connect(&m_listing, &ListingClient::folderListed, &m_downloader, &Downloader::Retrieve);
     connect(&m_listing, &ListingClient::folderFinished, this, &JobRunner::ProcessNextFolder);
     connect(&m_listing, &ListingClient::userMissing, this, &JobRunner::onUserMissing);
     connect(&m_listing, &ListingClient::pageGivenUp, this, &JobRunner::onPageGivenUp);
@@ -229,4 +237,22 @@ void JobRunner::startFolder(const QString &folder)
                        folder + QStringLiteral("..."),
                    LogBlack);
     m_listing.GetURLs();
+}
+
+void JobRunner::logQueueWithoutFetching()
+{
+    const int count = std::min<int>(m_state.QueueCount, QueueSlots);
+    for (int index = 0; index < count; ++index) {
+        const QueuedSubmission &entry = m_state.SubmissionQueue[size_t(index)];
+        const QString name =
+            MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
+        m_log.AddEvent(
+            QStringLiteral("Would retrieve %1 (%2/%3) as %4")
+                .arg(FName(entry.Url))
+                .arg(index + 1)
+                .arg(count)
+                .arg(QDir::toNativeSeparators(storedFilePath(m_state.DownloadFolder, name))),
+            LogBlack);
+    }
+    ProcessNextFolder();
 }

@@ -21,7 +21,7 @@ class JobRunner final : public QObject
 public:
     JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
               ListingClient &listing, Downloader &downloader, ShutdownRequest shutdown,
-              QObject *parent = nullptr);
+              bool dryRun = false, QObject *parent = nullptr);
 
     void Get();  // click of "Get"
     void Sync(); // click of "Sync all"
@@ -47,6 +47,8 @@ private:
     // name that cannot be used (logged).
     bool startUser();
     void startFolder(const QString &folder);
+    // A dry run: each queued file is logged with where it would go, none is fetched.
+    void logQueueWithoutFetching();
     void endJob();
 
     JobState &m_state;

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-RunLock::RunLock(const QString &programFolder)
-    : m_path(QDir(programFolder).filePath(QStringLiteral("vorpl.lock"))), m_file(m_path)
+RunLock::RunLock(const QString &settingsFolder)
+    : m_path(QDir(settingsFolder).filePath(QStringLiteral("vorpl.lock"))), m_file(m_path)
 {
     // A Sync may hold the lock for hours: only a dead holder makes it stale.
     m_file.setStaleLockTime(0);

@@ -3,15 +3,15 @@
 #include <QLockFile>
 #include <QString>
 
-// One job at a time per program folder: the window and a run without a window
-// share the temporary download file there. The lock file lies beside the
-// settings file; the lock of a process that has died is taken over.
+// One job at a time per settings file: the window and a run without a window
+// that read it share one temporary download file. The lock file lies beside
+// the settings file; the lock of a process that has died is taken over.
 class RunLock final
 {
     Q_DISABLE_COPY_MOVE(RunLock)
 
 public:
-    explicit RunLock(const QString &programFolder);
+    explicit RunLock(const QString &settingsFolder);
 
     // True when this object holds the lock, from before or from now.
     bool tryAcquire();

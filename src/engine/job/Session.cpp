@@ -20,13 +20,14 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     m_dlSocket = makeSocket(QStringLiteral("DLSocket"));
     m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
 
-    m_listing = std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
-                                                *m_listSocket, m_env.site, m_env.timeouts);
+    m_listing =
+        std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
+                                        *m_listSocket, m_env.site, m_env.timeouts, !m_env.dryRun);
     m_downloader =
         std::make_unique<Downloader>(*m_state, settings, display, *m_log, *m_errors, *m_dlSocket,
-                                     m_env.site, m_env.timeouts, m_env.programFolder);
+                                     m_env.site, m_env.timeouts, m_env.fileFolders().temporary);
     m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
-                                         *m_downloader, m_env.shutdown);
+                                         *m_downloader, m_env.shutdown, m_env.dryRun);
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);

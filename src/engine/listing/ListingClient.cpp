@@ -35,9 +35,11 @@ QString socketErrorReport(int number)
 
 ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
                              EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
-                             const SiteConfig &site, const Timeouts &timeouts, QObject *parent)
+                             const SiteConfig &site, const Timeouts &timeouts, bool createFolders,
+                             QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
-      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts)
+      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
+      m_createFolders(createFolders)
 {
     connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
@@ -339,7 +341,7 @@ void ListingClient::endFolder(int pagesListed)
                        QStringLiteral(" page(s)."),
                    LogBlack);
     QString error;
-    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, true, &error);
+    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, m_createFolders, &error);
     m_socket.close();
     if (m_state.DownloadFolder.isEmpty()) {
         // No folder could be planned (a user name that would leave the download

@@ -24,7 +24,7 @@ class ListingClient final : public QObject
 public:
     ListingClient(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
                   ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
-                  const Timeouts &timeouts, QObject *parent = nullptr);
+                  const Timeouts &timeouts, bool createFolders = true, QObject *parent = nullptr);
 
     void GetURLs();
     // Drops the connection and forgets the page in progress (a new job starts).
@@ -33,7 +33,8 @@ public:
     void endListingEarly();
 
 signals:
-    // The folder's submissions are queued and its download folder is ready.
+    // The folder's submissions are queued and its download folder is ready
+    // (planned only, when folders are not to be created).
     void folderListed();
     // The folder has nothing to download (or nowhere to save it).
     void folderFinished();
@@ -72,6 +73,7 @@ private:
     TcpClientSocket &m_socket;
     SiteConfig m_site;
     Timeouts m_timeouts;
+    bool m_createFolders = true;
 
     PageGatherer m_gatherer;
     QTimer m_stallTimer;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files. A copy run from the build folder or from
+// any folder it was copied to keeps everything beside its executable (the
+// portable layout); an installed program follows the XDG base directories.
+enum class FileLayout
+{
+    Portable,
+    Installed
+};
+
+struct ProgramFolders
+{
+    FileLayout layout = FileLayout::Portable;
+    QString settings;  // vorpl.dat and the run lock vorpl.lock
+    QString temporary; // downloading.dat
+    QString save;      // the first "Save to:"; the first "Favs folder:" is its favorites
+};
+
+// What the choice rests on. The gathering below reads it from the disk and the
+// environment; the rule itself reads nothing else.
+struct LayoutFacts
+{
+    QString programFolder;              // the folder of the executable
+    bool settingsBesideProgram = false; // vorpl.dat exists there
+    bool installMarker = false;         // the file the install puts in <prefix>/share/vorpaline
+    QString configHome;                 // $XDG_CONFIG_HOME, or ~/.config
+    QString cacheHome;                  // $XDG_CACHE_HOME, or ~/.cache
+    QString pictures;                   // the user's Pictures folder
+};
+
+// The rule: a vorpl.dat beside the executable keeps the portable layout, so
+// that earlier installs and portable copies keep their settings; otherwise the
+// install marker means the installed layout; otherwise portable.
+ProgramFolders chooseProgramFolders(const LayoutFacts &facts);
+ProgramFolders portableFolders(const QString &programFolder);
+
+// The marker's path for an executable in programFolder, as the install lays it out.
+QString installMarkerPath(const QString &programFolder);
+LayoutFacts gatherLayoutFacts(const QString &programFolder);
+
+// Creates the settings and temporary folders when missing (nothing to do in
+// the portable layout). False with the reason when one cannot be made.
+bool makeProgramFolders(const ProgramFolders &folders, QString *error);
