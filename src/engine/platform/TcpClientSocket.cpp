@@ -1,9 +1,30 @@
 #include "platform/TcpClientSocket.h"
 
+#include "platform/TlsFailure.h"
+
 #include <QNetworkProxy>
+#include <QSslSocket>
 
 namespace {
+
 constexpr qint64 ReadBufferBytes = 256 * 1024;
+
+// TLS 1.2 or newer, the peer verified against the system's authorities and
+// those in the file SSL_CERT_FILE names (the OpenSSL and curl convention, so
+// a private authority can be added without touching the system's list).
+QSslConfiguration verifyingConfiguration()
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
+    const QString extra = qEnvironmentVariable("SSL_CERT_FILE");
+    if (!extra.isEmpty())
+        authorities += QSslCertificate::fromPath(extra, QSsl::Pem);
+    configuration.setCaCertificates(authorities);
+    return configuration;
+}
+
 } // namespace
 
 TcpClientSocket::TcpClientSocket(EndpointResolver resolver, QObject *parent)
@@ -42,11 +63,12 @@ void TcpClientSocket::close()
     m_state = StateClosed;
 }
 
-void TcpClientSocket::reconnect(const QString &host, int32_t port)
+void TcpClientSocket::reconnect(const QString &host, const Transport &transport)
 {
     close();
     setRemoteHost(host);
-    setRemotePort(port);
+    setRemotePort(transport.port);
+    setTls(transport.tls);
     connectToRemote();
 }
 
@@ -66,19 +88,42 @@ void TcpClientSocket::connectToRemote()
         });
         return;
     }
-    m_socket = new QTcpSocket(this);
+    m_socket = makeSocket();
+    // The handshake counts as part of connecting: a host that accepts the
+    // connection and never completes it times out like one that never answers.
+    m_connectTimer.start(m_connectTimeoutMs);
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket.data()))
+        secure->connectToHostEncrypted(endpoint.address, endpoint.port, m_remoteHost);
+    else
+        m_socket->connectToHost(endpoint.address, endpoint.port);
+}
+
+QTcpSocket *TcpClientSocket::makeSocket()
+{
+    QTcpSocket *socket = nullptr;
+    if (m_tls) {
+        if (!m_tlsConfiguration)
+            m_tlsConfiguration = verifyingConfiguration();
+        auto *secure = new QSslSocket(this);
+        secure->setSslConfiguration(*m_tlsConfiguration);
+        // Connect is raised once the peer is verified, never at the bare connection.
+        connect(secure, &QSslSocket::encrypted, this, &TcpClientSocket::onConnected);
+        connect(secure, &QSslSocket::sslErrors, this, &TcpClientSocket::onSslErrors);
+        socket = secure;
+    } else {
+        socket = new QTcpSocket(this);
+        connect(socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
+    }
     // The requests are written by hand for the site itself; never through a proxy.
-    m_socket->setProxy(QNetworkProxy::NoProxy);
+    socket->setProxy(QNetworkProxy::NoProxy);
     // Bytes are taken from the system in pieces of bounded size: a reader that
     // falls behind (a slow disk, a busy machine) holds the sender back instead
     // of gathering megabytes per read, whose freed blocks the allocator keeps.
-    m_socket->setReadBufferSize(ReadBufferBytes);
-    connect(m_socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpClientSocket::onSocketError);
-    m_connectTimer.start(m_connectTimeoutMs);
-    m_socket->connectToHost(endpoint.address, endpoint.port);
+    socket->setReadBufferSize(ReadBufferBytes);
+    connect(socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &TcpClientSocket::onSocketError);
+    return socket;
 }
 
 void TcpClientSocket::sendData(const QString &text)
@@ -186,10 +231,33 @@ void TcpClientSocket::onDisconnected()
     emit closed();
 }
 
+void TcpClientSocket::onSslErrors(const QList<QSslError> &errors)
+{
+    // Never ignored: the handshake stops here and the connection goes.
+    failHandshake(certificateRefusedLine(m_remoteHost, errors));
+}
+
+void TcpClientSocket::failHandshake(const QString &line)
+{
+    ++m_generation;
+    dropSocket();
+    m_state = StateError;
+    emit handshakeFailed(line);
+}
+
 void TcpClientSocket::onSocketError(QAbstractSocket::SocketError error)
 {
     const bool wasConnected = m_state == StateConnected;
     switch (error) {
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        if (wasConnected) // a broken record on a verified connection: a lost connection
+            raiseError(SocketError::ConnectionReset, QStringLiteral("Connection reset by peer"));
+        else
+            failHandshake(
+                handshakeFailedLine(m_remoteHost, m_socket ? m_socket->errorString() : QString()));
+        return;
     case QAbstractSocket::RemoteHostClosedError:
         // A close after the connection was made is reported through disconnected().
         if (wasConnected || m_state == StateClosing)
