@@ -11,7 +11,9 @@
 // to other endpoints, so that tests can run the program against a simulated
 // site on loopback. While it is set, hosts it does not name are not found, so
 // that a test never reaches the network. Only this program reads it, and
-// --help does not mention it.
+// --help does not mention it. Hosts are named without a scheme; one built as
+// https:// is still reached over TLS and its certificate verified for that
+// name, whatever address it is sent to.
 class HostOverrides final
 {
 public:

@@ -46,6 +46,7 @@ void TcpClientSocket::dropSocket()
     m_announcedTotal = 0;
     m_announcing = false;
     m_peerClosed = false;
+    m_announceQueued = false;
     if (!m_socket)
         return;
     QTcpSocket *socket = m_socket;
@@ -170,7 +171,26 @@ void TcpClientSocket::onConnected()
 
 void TcpClientSocket::onReadyRead()
 {
-    announceData();
+    if (!m_tls) {
+        announceData();
+        return;
+    }
+    // QSslSocket raises readyRead for every few kilobytes it decrypts, all in
+    // one pass over what the system has received: one DataArrival once that
+    // pass is over covers them all, as one read of a plain connection would.
+    if (m_announceQueued)
+        return;
+    m_announceQueued = true;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation != m_generation)
+                return;
+            m_announceQueued = false;
+            announceData();
+        },
+        Qt::QueuedConnection);
 }
 
 // One DataArrival for the bytes that came since the last one. A handler of

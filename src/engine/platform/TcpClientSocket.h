@@ -122,8 +122,9 @@ private:
     int16_t m_state = StateClosed;
     int m_connectTimeoutMs = 20000;
     quint64 m_generation = 0;
-    qint64 m_bytesTaken = 0;     // bytes of this connection already moved out by getData
-    qint64 m_announcedTotal = 0; // bytes of this connection covered by a DataArrival so far
-    bool m_announcing = false;   // a DataArrival of this connection is being handled
-    bool m_peerClosed = false;   // the peer closed while a DataArrival was being handled
+    qint64 m_bytesTaken = 0;       // bytes of this connection already moved out by getData
+    qint64 m_announcedTotal = 0;   // bytes of this connection covered by a DataArrival so far
+    bool m_announcing = false;     // a DataArrival of this connection is being handled
+    bool m_peerClosed = false;     // the peer closed while a DataArrival was being handled
+    bool m_announceQueued = false; // a DataArrival of this TLS connection waits in the event loop
 };
