@@ -6,25 +6,7 @@
 #include <QSslSocket>
 
 namespace {
-
 constexpr qint64 ReadBufferBytes = 256 * 1024;
-
-// TLS 1.2 or newer, the peer verified against the system's authorities and
-// those in the file SSL_CERT_FILE names (the OpenSSL and curl convention, so
-// a private authority can be added without touching the system's list).
-QSslConfiguration verifyingConfiguration()
-{
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setProtocol(QSsl::TlsV1_2OrLater);
-    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
-    const QString extra = qEnvironmentVariable("SSL_CERT_FILE");
-    if (!extra.isEmpty())
-        authorities += QSslCertificate::fromPath(extra, QSsl::Pem);
-    configuration.setCaCertificates(authorities);
-    return configuration;
-}
-
 } // namespace
 
 TcpClientSocket::TcpClientSocket(EndpointResolver resolver, QObject *parent)
@@ -103,10 +85,8 @@ QTcpSocket *TcpClientSocket::makeSocket()
 {
     QTcpSocket *socket = nullptr;
     if (m_tls) {
-        if (!m_tlsConfiguration)
-            m_tlsConfiguration = verifyingConfiguration();
         auto *secure = new QSslSocket(this);
-        secure->setSslConfiguration(*m_tlsConfiguration);
+        secure->setSslConfiguration(m_trust->configuration());
         // Connect is raised once the peer is verified, never at the bare connection.
         connect(secure, &QSslSocket::encrypted, this, &TcpClientSocket::onConnected);
         connect(secure, &QSslSocket::sslErrors, this, &TcpClientSocket::onSslErrors);

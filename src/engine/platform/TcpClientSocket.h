@@ -2,18 +2,17 @@
 
 #include "platform/Endpoint.h"
 #include "platform/HostAddress.h"
+#include "platform/TlsTrust.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QSslConfiguration>
 #include <QSslError>
 #include <QString>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <cstdint>
-#include <optional>
 
 // Winsock error numbers, as the handlers and the error texts report them.
 namespace SocketError {
@@ -70,6 +69,9 @@ public:
     int16_t state() const { return m_state; }
     bool tls() const { return m_tls; }
     void setTls(bool tls) { m_tls = tls; }
+    // The authorities to verify against, shared with other sockets of the
+    // run; by default the socket reads its own at its first TLS connection.
+    void setTlsTrust(TlsTrust &trust) { m_trust = &trust; }
 
     // How long a connection attempt may take before Error 10060 is raised.
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
@@ -115,7 +117,8 @@ private:
     EndpointResolver m_resolver;
     QPointer<QTcpSocket> m_socket;
     QTimer m_connectTimer;
-    std::optional<QSslConfiguration> m_tlsConfiguration; // made at the first TLS connection
+    TlsTrust m_ownTrust;
+    TlsTrust *m_trust = &m_ownTrust;
     QString m_remoteHost;
     int32_t m_remotePort = 80;
     bool m_tls = false;
