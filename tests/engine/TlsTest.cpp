@@ -21,7 +21,10 @@ QSslConfiguration served(const QString &certificate)
 // reached over TLS and serves that one. The authority in SSL_CERT_FILE or not.
 struct TlsSite : TestEngine
 {
-    TlsSite(const QString &pageCertificate, const QString &fileCertificate, bool authority = true)
+    SimUpdateHost updates;
+
+    TlsSite(const QString &pageCertificate, const QString &fileCertificate,
+            const QString &updateCertificate = {}, bool authority = true)
     {
         if (authority)
             qputenv("SSL_CERT_FILE", QFile::encodeName(tlsFile(u"ca.pem"_s)));
@@ -31,9 +34,12 @@ struct TlsSite : TestEngine
             pages->serveTls(served(pageCertificate));
         if (!fileCertificate.isEmpty())
             files->serveTls(served(fileCertificate));
-        EXPECT_TRUE(pages->listen() && files->listen());
+        if (!updateCertificate.isEmpty())
+            updates.serveTls(served(updateCertificate));
+        EXPECT_TRUE(pages->listen() && files->listen() && updates.listen());
         ports[TestHosts::Page] = pages->port();
         ports[TestHosts::File] = files->port();
+        ports[TestHosts::Update] = updates.port();
         addUser(u"someone"_s, 3, 2);
         SimUser big; // one file of 3 MB, in many TLS records
         big.name = u"big"_s;
@@ -45,6 +51,7 @@ struct TlsSite : TestEngine
         AppEnvironment env = environment();
         env.site.pageTransport = Transport{443, !pageCertificate.isEmpty()};
         env.site.fileTransport = Transport{443, !fileCertificate.isEmpty()};
+        env.site.updateTransport = Transport{443, !updateCertificate.isEmpty()};
         session = std::make_unique<Session>(env, settings, display);
     }
     ~TlsSite() { qunsetenv("SSL_CERT_FILE"); }
@@ -89,7 +96,7 @@ TEST(TlsTest, ACertificateThatFailsIsRefusedBeforeAnyRequestWithItsLineAndNoRepo
     };
     for (const auto &[pageCertificate, fileCertificate, authority, line] : rows) {
         SCOPED_TRACE(line.toStdString());
-        TlsSite site(pageCertificate, fileCertificate, authority);
+        TlsSite site(pageCertificate, fileCertificate, {}, authority);
         site.run([&] { site.get(u"someone"_s, true); });
         const QStringList lines = site.colouredLines();
         EXPECT_EQ(lines.count(red("Certificate of " + line)), 1) << lines.join(u'\n').toStdString();
@@ -102,23 +109,15 @@ TEST(TlsTest, ACertificateThatFailsIsRefusedBeforeAnyRequestWithItsLineAndNoRepo
 
 TEST(TlsTest, TheUpdateCheckGoesOverTlsAndARefusedCertificateIsOnlyALine)
 {
+    const QString refused = u"Certificate of %1 not trusted: self-signed certificate"_s;
     for (const auto &[certificate, line] :
          {std::pair{u"site"_s, green(u"No updates."_s)},
-          std::pair{
-              u"self-signed"_s,
-              red(u"Certificate of update.test.invalid not trusted: self-signed certificate"_s)}}) {
-        TlsSite site({}, {});
-        SimUpdateHost host;
-        host.serveTls(served(certificate));
-        ASSERT_TRUE(host.listen());
-        site.ports[TestHosts::Update] = host.port();
-        AppEnvironment env = site.environment();
-        env.site.updateTransport = Transport{443, true};
-        site.session = std::make_unique<Session>(env, site.settings, site.display);
+          {u"self-signed"_s, red(refused.arg(TestHosts::Update))}}) {
+        TlsSite site({}, {}, certificate);
         site.session->checkForUpdate();
-        EXPECT_TRUE(site.waitForLine(line.mid(line.indexOf(u": ") + 2)));
-        EXPECT_EQ(site.colouredLines().last(), line);
-        EXPECT_EQ(host.requests().size(), certificate == u"site"_s ? 1 : 0);
+        EXPECT_TRUE(waitUntil([&] { return site.log().lineCount() == 2; }));
+        EXPECT_EQ(site.colouredLines(), QStringList({black(u"Checking for update..."_s), line}));
+        EXPECT_EQ(site.updates.requests().size(), certificate == u"site"_s ? 1 : 0);
         EXPECT_TRUE(site.errorReports().isEmpty());
     }
 }
