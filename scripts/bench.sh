@@ -48,12 +48,12 @@ rows="$work/rows.tsv"
 
 # --- Micro figures --------------------------------------------------------
 micro() {
-echo "Running the micro benchmarks..." >&2
-"$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
-    --benchmark_out="$work/micro.json" --benchmark_out_format=json >"$work/micro.txt" 2>&1 ||
-    { cat "$work/micro.txt" >&2; exit 1; }
+    echo "Running the micro benchmarks..." >&2
+    "$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
+        --benchmark_out="$work/micro.json" --benchmark_out_format=json >"$work/micro.txt" 2>&1 ||
+        { cat "$work/micro.txt" >&2; exit 1; }
 
-python3 - "$work/micro.json" >>"$rows" <<'EOF'
+    python3 - "$work/micro.json" >>"$rows" <<'EOF'
 import json, sys
 
 ms, kept, released = {}, {}, {}
