@@ -47,9 +47,6 @@ QString reasonOf(const QSslError &error)
     case QSslError::UnableToGetLocalIssuerCertificate:
     case QSslError::UnableToGetIssuerCertificate:
     case QSslError::UnableToVerifyFirstCertificate:
-    case QSslError::CertificateUntrusted:
-    case QSslError::InvalidCaCertificate:
-    case QSslError::CertificateRejected:
         return QStringLiteral("issued by an unknown authority");
     case QSslError::CertificateExpired: {
         const QString expiry = day(certificate.expiryDate());
