@@ -1,11 +1,12 @@
 // The engine's whole-program figures: a download and the pause between files,
 // run through a Session with plain settings, as the window would run them.
 //
-//   TransferBench fetch PORT PATH SIZE FOLDER
+//   TransferBench fetch PORT PATH SIZE FOLDER [tls]
 //       Downloads PATH from an HTTP server on 127.0.0.1:PORT (the file host is
 //       mapped there) into FOLDER/saved, the temporary file in FOLDER, and
 //       prints "seconds=... peak_kb=... start_kb=... saved=FILE". Fails unless
-//       the saved file has SIZE bytes.
+//       the saved file has SIZE bytes. With tls, the file host is reached over
+//       TLS and its certificate must pass (SSL_CERT_FILE names the authority).
 //   TransferBench pause SECONDS
 //       Waits out the pause between two files against the simulated file host
 //       and prints "seconds=... cpu_seconds=... core_percent=...".
@@ -44,7 +45,7 @@ void queueOne(JobState &state, const QString &url, const QString &folder)
     state.DownloadFolder = folder;
 }
 
-int fetch(quint16 port, const QString &path, qint64 size, const QString &folder)
+int fetch(quint16 port, const QString &path, qint64 size, const QString &folder, bool tls)
 {
     const long startKb = peakResidentKb();
     const QString saved = QDir(folder).filePath(QStringLiteral("saved"));
@@ -55,7 +56,9 @@ int fetch(quint16 port, const QString &path, qint64 size, const QString &folder)
     BenchPrompts prompts;
     PlainJobSettings settings;
     PlainJobDisplay display;
-    Session session(environment(folder, prompts, {{FileHost, port}}), settings, display);
+    AppEnvironment env = environment(folder, prompts, {{FileHost, port}});
+    env.site.fileTransport = Transport{port, tls};
+    Session session(env, settings, display);
     session.state().NoWait = true;
     queueOne(session.state(), QStringLiteral("http://") + FileHost + path, saved);
 
@@ -123,10 +126,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() == 5 && args[0] == QLatin1String("fetch"))
-        return fetch(quint16(args[1].toUInt()), args[2], args[3].toLongLong(), args[4]);
+    const bool tls = args.size() == 6 && args[5] == QLatin1String("tls");
+    if ((args.size() == 5 || tls) && args[0] == QLatin1String("fetch"))
+        return fetch(quint16(args[1].toUInt()), args[2], args[3].toLongLong(), args[4], tls);
     if (args.size() == 2 && args[0] == QLatin1String("pause"))
         return pause(args[1].toInt());
-    std::fprintf(stderr, "usage: TransferBench fetch PORT PATH SIZE FOLDER | pause SECONDS\n");
+    std::fprintf(stderr,
+                 "usage: TransferBench fetch PORT PATH SIZE FOLDER [tls] | pause SECONDS\n");
     return 2;
 }

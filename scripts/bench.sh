@@ -7,6 +7,10 @@
 #
 #   scripts/bench.sh             every figure
 #   scripts/bench.sh --micro     the micro figures only
+#   scripts/bench.sh --tls       the transfer over TLS only
+#
+# VORPALINE_BENCH_TLS_MB sets the size of the TLS transfer (256 by default),
+# for a machine too busy to move 256 MB six times in a reasonable time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,13 +18,19 @@ scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libbench
     python3 curl
 
 only_micro=false
+only_tls=false
 [ "${1:-}" = "--micro" ] && only_micro=true
+[ "${1:-}" = "--tls" ] && only_tls=true
+tls_mb=${VORPALINE_BENCH_TLS_MB:-256}
+certificates=$PWD/tests/data/tls
 
 build=build-bench
 work=$(mktemp -d)
 server_pid=""
+tls_pid=""
 cleanup() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+    [ -n "$tls_pid" ] && kill "$tls_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -29,6 +39,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORPALINE_BUILD_BENCHMARKS=O
     -DVORPALINE_BUILD_TESTS=OFF >/dev/null
 targets=(MicroBench)
 $only_micro || targets+=(TransferBench EventLogBench StartupBench)
+$only_tls && targets=(TransferBench)
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" -- --no-print-directory >/dev/null
 
 # Rows of the table, one "figure<TAB>ours<TAB>limit or peer<TAB>ratio" a line.
@@ -36,12 +47,13 @@ rows="$work/rows.tsv"
 : >"$rows"
 
 # --- Micro figures --------------------------------------------------------
-echo "Running the micro benchmarks..." >&2
-"$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
-    --benchmark_out="$work/micro.json" --benchmark_out_format=json >"$work/micro.txt" 2>&1 ||
-    { cat "$work/micro.txt" >&2; exit 1; }
+micro() {
+    echo "Running the micro benchmarks..." >&2
+    "$build/bench/MicroBench" --benchmark_repetitions=5 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
+        --benchmark_out="$work/micro.json" --benchmark_out_format=json >"$work/micro.txt" 2>&1 ||
+        { cat "$work/micro.txt" >&2; exit 1; }
 
-python3 - "$work/micro.json" >>"$rows" <<'EOF'
+    python3 - "$work/micro.json" >>"$rows" <<'EOF'
 import json, sys
 
 ms, kept, released = {}, {}, {}
@@ -80,6 +92,7 @@ print(f"50,000 submissions: rewriting, filters, folder, file name, on-disk check
       f"{checked:.0f} ms ({checked * 1000 / 50000:.1f} us each)\t"
       f"without the on-disk check: {unchecked:.0f} ms\t{checked / unchecked:.1f}x")
 EOF
+}
 
 # --- Whole-program figures -------------------------------------------------
 # The engine's figures run through a Session with plain settings (TransferBench);
@@ -115,22 +128,57 @@ serve() {
     exit 1
 }
 
-# The 256 MB file three times each, interleaved: curl writing it, curl and a cp
-# to its final name, and the program (download to its temporary file, then the
-# copy to the final name). The least of the three runs counts.
-transfer() {
-    local path=/art/bench/1.bench.big.bin size=$((256 * 1024 * 1024))
-    local best_curl=999999 best_cp=999999 best_ours=999999 start curl_ms cp_ms ours_ms out
+# The same file over TLS, from Python's server wrapped in the test site's
+# certificate (tests/data/tls/site.pem, made for *.bench.invalid); curl and the
+# program both verify it against the test authority.
+serve_tls() {
+    tls_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    mkdir -p "$work/served/art/bench"
+    head -c $((tls_mb * 1024 * 1024)) /dev/urandom >"$work/served/art/bench/3.bench.tls.bin"
+    python3 - "$tls_port" "$work/served" "$certificates" >/dev/null 2>&1 <<'EOF' &
+import functools, http.server, ssl, sys
+port, root, certificates = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=root)
+server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+context.load_cert_chain(f"{certificates}/site.pem", f"{certificates}/server.key")
+server.socket = context.wrap_socket(server.socket, server_side=True)
+server.serve_forever()
+EOF
+    tls_pid=$!
+    for _ in $(seq 50); do
+        curl -sf -o /dev/null --cacert "$certificates/ca.pem" \
+            --resolve "files.bench.invalid:$tls_port:127.0.0.1" \
+            "https://files.bench.invalid:$tls_port/" && return 0
+        sleep 0.1
+    done
+    echo "the TLS file server did not start" >&2
+    exit 1
+}
+
+# A file three times each, interleaved: curl writing it, curl and a cp to its
+# final name, and the program (download to its temporary file, then the copy
+# to the final name). The least of the three runs counts; the program's peak
+# memory is the largest of its runs.
+#   timed_fetches FIGURE AIM PORT PATH SIZE URL CURL_ARGS OUR_ENV OUR_MODE
+# CURL_ARGS and OUR_ENV are word lists (curl's options, the program's
+# environment); OUR_MODE is TransferBench's last argument ("tls" or empty).
+timed_fetches() {
+    local figure=$1 aim=$2 our_port=$3 path=$4 size=$5 url=$6 curl_args=$7 our_env=$8 mode=$9
+    local best_curl=999999 best_cp=999999 best_ours=999999 peak=0 start curl_ms cp_ms ours_ms out
     for round in 1 2 3; do
         mkdir -p "$work/fetched"
         start=$(now_ms)
-        curl -sf -o "$work/fetched/part" "http://127.0.0.1:$port$path"
+        # shellcheck disable=SC2086
+        curl -sf $curl_args -o "$work/fetched/part" "$url"
         curl_ms=$(($(now_ms) - start))
         cp "$work/fetched/part" "$work/fetched/big.bin"
         cp_ms=$(($(now_ms) - start))
 
         start=$(now_ms)
-        out=$("$bench_bin/TransferBench" fetch "$port" "$path" "$size" "$work/ours")
+        # shellcheck disable=SC2086
+        out=$(env $our_env "$bench_bin/TransferBench" fetch "$our_port" "$path" "$size" \
+            "$work/ours" $mode)
         ours_ms=$(($(now_ms) - start))
         if [ "$round" = 1 ] && ! cmp -s "$(field saved "$out")" "$work/fetched/big.bin"; then
             echo "the program's file differs from curl's" >&2
@@ -140,13 +188,32 @@ transfer() {
         ((curl_ms < best_curl)) && best_curl=$curl_ms
         ((cp_ms < best_cp)) && best_cp=$cp_ms
         ((ours_ms < best_ours)) && best_ours=$ours_ms
+        (($(field peak_kb "$out") > peak)) && peak=$(field peak_kb "$out")
     done
-    python3 - "$best_ours" "$best_curl" "$best_cp" >>"$rows" <<'EOF'
+    python3 - "$figure" "$aim" "$mode" "$best_ours" "$best_curl" "$best_cp" "$peak" \
+        >>"$rows" <<'EOF'
 import sys
-ours, curl, cp = map(int, sys.argv[1:])
-print(f"256 MB over loopback, final copy included\t{ours} ms\tcurl {curl} ms, curl + cp {cp} ms\t"
-      f"{ours / cp:.2f}x curl + cp, {ours / curl:.2f}x curl (aim within 1.1x curl + cp)")
+figure, aim, mode = sys.argv[1:4]
+ours, curl, cp, peak = map(int, sys.argv[4:])
+memory = f"; peak memory {peak / 1024:.1f} MB (limit 50 MB)" if mode == "tls" else ""
+print(f"{figure}\t{ours} ms\tcurl {curl} ms, curl + cp {cp} ms\t"
+      f"{ours / cp:.2f}x curl + cp, {ours / curl:.2f}x curl (aim within {aim} curl + cp){memory}")
 EOF
+}
+
+transfer() {
+    timed_fetches "256 MB over loopback, final copy included" 1.1x "$port" \
+        /art/bench/1.bench.big.bin $((256 * 1024 * 1024)) \
+        "http://127.0.0.1:$port/art/bench/1.bench.big.bin" "" "" ""
+}
+
+transfer_tls() {
+    timed_fetches "$tls_mb MB over TLS on loopback, final copy included" 1.3x "$tls_port" \
+        /art/bench/3.bench.tls.bin $((tls_mb * 1024 * 1024)) \
+        "https://files.bench.invalid:$tls_port/art/bench/3.bench.tls.bin" \
+        "--cacert $certificates/ca.pem --resolve files.bench.invalid:$tls_port:127.0.0.1" \
+        "SSL_CERT_FILE=$certificates/ca.pem" tls
+    rm -f "$work/served/art/bench/3.bench.tls.bin"
 }
 
 memory() {
@@ -204,10 +271,23 @@ print(f"start-up to the shown window, 1,000 users in the settings file\t{many:.0
 EOF
 }
 
-if ! $only_micro; then
+if $only_tls; then
+    echo "Timing the transfer over TLS against curl..." >&2
+    serve_tls
+    transfer_tls
+else
+    micro
+fi
+
+if ! $only_micro && ! $only_tls; then
     echo "Timing the transfer against curl..." >&2
     serve
     transfer
+    echo "Timing the transfer over TLS against curl..." >&2
+    serve_tls
+    transfer_tls
+    kill "$tls_pid" && wait "$tls_pid" 2>/dev/null || true
+    tls_pid=""
     echo "Measuring memory over 1 GB..." >&2
     memory
     kill "$server_pid" && wait "$server_pid" 2>/dev/null || true

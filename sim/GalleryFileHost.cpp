@@ -1,6 +1,7 @@
 #include "GalleryFileHost.h"
 
 #include <QPointer>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -82,6 +83,9 @@ public:
     {
         connect(socket, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
         connect(socket, &QTcpSocket::bytesWritten, this, [this] { writeMore(); });
+        // Over TLS the bytes that hold the body back are the encrypted ones.
+        if (auto *secure = qobject_cast<QSslSocket *>(socket))
+            connect(secure, &QSslSocket::encryptedBytesWritten, this, [this] { writeMore(); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 
@@ -247,7 +251,7 @@ private:
             m_socket->write(all);
         }
         const qint64 piece = m_host.m_pieceSize > 0 ? m_host.m_pieceSize : StreamPiece;
-        while (m_offset < m_total && m_socket->bytesToWrite() < HighWater) {
+        while (m_offset < m_total && SimListener::unsentBytes(*m_socket) < HighWater) {
             const qint64 n = std::min(piece, m_total - m_offset);
             QByteArray bytes(n, Qt::Uninitialized);
             m_body(m_offset, bytes.data(), n);
@@ -309,12 +313,12 @@ private:
 GalleryFileHost::GalleryFileHost(const GalleryContent &content, QObject *parent)
     : QObject(parent), m_content(content)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &GalleryFileHost::onNewConnection);
+    connect(&m_server, &SimListener::connectionReady, this, &GalleryFileHost::onNewConnection);
 }
 
 bool GalleryFileHost::listen(quint16 port)
 {
-    if (!m_server.listen(QHostAddress::LocalHost, port))
+    if (!m_server.listen(port))
         return false;
     m_port = m_server.serverPort();
     return true;
@@ -350,7 +354,7 @@ void GalleryFileHost::setRefusing(bool refusing)
         return;
     }
     if (!m_server.isListening())
-        m_server.listen(QHostAddress::LocalHost, m_port);
+        m_server.listen(m_port);
 }
 
 void GalleryFileHost::addGeneratedFile(const QString &path, qint64 size, BodySource source)

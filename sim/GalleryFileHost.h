@@ -1,12 +1,12 @@
 #pragma once
 
 #include "GalleryContent.h"
+#include "SimListener.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QTcpServer>
 
 #include <functional>
 
@@ -47,6 +47,8 @@ public:
     explicit GalleryFileHost(const GalleryContent &content, QObject *parent = nullptr);
 
     bool listen(quint16 port = 0); // on 127.0.0.1; 0 picks a free port
+    // Serves over TLS with this configuration; before listen().
+    void serveTls(const QSslConfiguration &configuration) { m_server.setTls(configuration); }
     quint16 port() const;
 
     QList<QByteArray> requests() const { return m_requests; }
@@ -95,7 +97,7 @@ private:
     Fault takeFault(const QString &path);
 
     const GalleryContent &m_content;
-    QTcpServer m_server;
+    SimListener m_server;
     quint16 m_port = 0;
     QList<QByteArray> m_requests;
     int m_connections = 0;

@@ -28,7 +28,7 @@ GalleryPageHost::GalleryPageHost(const GalleryContent &content, const QString &f
                                  QObject *parent)
     : QObject(parent), m_content(content), m_fileHost(fileHost)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &GalleryPageHost::onNewConnection);
+    connect(&m_server, &SimListener::connectionReady, this, &GalleryPageHost::onNewConnection);
 }
 
 GalleryPageHost::~GalleryPageHost()
@@ -38,7 +38,7 @@ GalleryPageHost::~GalleryPageHost()
 
 bool GalleryPageHost::listen(quint16 port)
 {
-    return m_server.listen(QHostAddress::LocalHost, port);
+    return m_server.listen(port);
 }
 
 quint16 GalleryPageHost::port() const

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "GalleryContent.h"
+#include "SimListener.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTcpServer>
 
 class QTcpSocket;
 
@@ -28,6 +28,8 @@ public:
     ~GalleryPageHost() override;
 
     bool listen(quint16 port = 0); // on 127.0.0.1; 0 picks a free port
+    // Serves over TLS with this configuration; before listen().
+    void serveTls(const QSslConfiguration &configuration) { m_server.setTls(configuration); }
     quint16 port() const;
     // Stops listening: further connections are refused. Open ones are dropped.
     void stopListening();
@@ -83,7 +85,7 @@ private:
 
     const GalleryContent &m_content;
     QString m_fileHost;
-    QTcpServer m_server;
+    SimListener m_server;
     QList<QByteArray> m_requests;
     QHash<QTcpSocket *, Client> m_clients;
     QList<Fault> m_faults;

@@ -8,12 +8,12 @@ constexpr qsizetype MaxRequestBytes = 64 * 1024;
 
 SimUpdateHost::SimUpdateHost(QObject *parent) : QObject(parent)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &SimUpdateHost::onNewConnection);
+    connect(&m_server, &SimListener::connectionReady, this, &SimUpdateHost::onNewConnection);
 }
 
 bool SimUpdateHost::listen(quint16 port)
 {
-    return m_server.listen(QHostAddress::LocalHost, port);
+    return m_server.listen(port);
 }
 
 quint16 SimUpdateHost::port() const

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "SimListener.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 // A loopback stand-in for the update server: answers each request with the
@@ -20,6 +21,8 @@ public:
     explicit SimUpdateHost(QObject *parent = nullptr);
 
     bool listen(quint16 port = 0); // on 127.0.0.1; 0 picks a free port
+    // Serves over TLS with this configuration; before listen().
+    void serveTls(const QSslConfiguration &configuration) { m_server.setTls(configuration); }
     quint16 port() const;
 
     // A plain reply: an HTTP/1.1 200 header and the body.
@@ -40,7 +43,7 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket *client);
 
-    QTcpServer m_server;
+    SimListener m_server;
     QList<QByteArray> m_pieces{httpReply("138")};
     bool m_paced = false;
     QList<QByteArray> m_requests;

@@ -11,7 +11,9 @@
 // endpoints, so that the program can be tried and tested against a simulated
 // site on loopback (vorpaline-demo --serve prints the line). While it is set,
 // hosts it does not name are not found, so that such a run never reaches the
-// network. Only this program reads it.
+// network. Only this program reads it. Hosts are named without a scheme; one
+// built as https:// is still reached over TLS and its certificate verified for
+// that name, whatever address it is sent to.
 class HostOverrides final
 {
 public:

@@ -51,6 +51,7 @@ Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &displ
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &Downloader::onDataArrival);
     connect(&m_socket, &TcpClientSocket::closed, this, &Downloader::onClose);
     connect(&m_socket, &TcpClientSocket::errorOccurred, this, &Downloader::onError);
+    connect(&m_socket, &TcpClientSocket::handshakeFailed, this, &Downloader::onHandshakeFailed);
 }
 
 QString Downloader::temporaryFilePath() const
@@ -171,7 +172,7 @@ void Downloader::resetTransfer()
 void Downloader::connectForFile()
 {
     resetTransfer();
-    m_socket.reconnect(m_site.fileHost, 80);
+    m_socket.reconnect(m_site.fileHost, m_site.fileTransport);
 }
 
 void Downloader::abort()
@@ -281,6 +282,22 @@ void Downloader::onError(int number, const QString &description)
     failedAttempt(QStringLiteral("Data socket error %1: ").arg(number) + description +
                       QStringLiteral(". Retry..."),
                   QStringLiteral("error %1: ").arg(number) + description);
+}
+
+void Downloader::onHandshakeFailed(const QString &line)
+{
+    if (dropIfStale())
+        return;
+    resetTransfer();
+    m_log.AddEvent(line, LogRed);
+    m_state.DownloadErrors = true;
+    m_state.LastFileEnd = clockSeconds();
+    // Every file of the queue comes from the same host and would meet the same
+    // certificate: the rest of the folder is given up at once, not tried file
+    // by file. The next folder connects afresh.
+    m_failures = 0;
+    m_state.QueueIndex = m_state.QueueCount;
+    Retrieve();
 }
 
 void Downloader::handleHeaderBytes(const QByteArray &chunk)

@@ -64,6 +64,7 @@ private:
     void onDataArrival();
     void onClose();
     void onError(int number, const QString &description);
+    void onHandshakeFailed(const QString &line);
     void onReplyTimeout();
 
     void handleHeaderBytes(const QByteArray &chunk);

@@ -41,10 +41,11 @@ Session::~Session()
     m_updateSocket->close();
 }
 
-std::unique_ptr<TcpClientSocket> Session::makeSocket(const QString &name) const
+std::unique_ptr<TcpClientSocket> Session::makeSocket(const QString &name)
 {
     auto socket = std::make_unique<TcpClientSocket>(m_env.resolver);
     socket->setObjectName(name);
+    socket->setTlsTrust(m_trust);
     socket->setConnectTimeout(m_env.timeouts.connectMs);
     return socket;
 }

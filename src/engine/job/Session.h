@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "platform/TlsTrust.h"
 
 #include <QObject>
 
@@ -60,9 +61,12 @@ signals:
     void userMissing();
 
 private:
-    std::unique_ptr<TcpClientSocket> makeSocket(const QString &name) const;
+    std::unique_ptr<TcpClientSocket> makeSocket(const QString &name);
 
     AppEnvironment m_env;
+    // Read once for the three connections: the system's authorities take a
+    // noticeable moment to read.
+    TlsTrust m_trust;
     // On the heap: the queue alone is over a megabyte.
     std::unique_ptr<JobState> m_state;
     std::unique_ptr<EventLog> m_log;

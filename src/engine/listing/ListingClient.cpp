@@ -45,6 +45,7 @@ ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay 
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
     connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
     connect(&m_socket, &TcpClientSocket::errorOccurred, this, &ListingClient::onError);
+    connect(&m_socket, &TcpClientSocket::handshakeFailed, this, &ListingClient::onHandshakeFailed);
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
     m_retryTimer.setSingleShot(true);
@@ -91,7 +92,7 @@ void ListingClient::requestPage()
     ++m_generation;
     m_receiving = true;
     m_connected = false;
-    m_socket.reconnect(m_site.pageHost, 80);
+    m_socket.reconnect(m_site.pageHost, m_site.pageTransport);
 }
 
 void ListingClient::stopWaiting()
@@ -176,13 +177,18 @@ void ListingClient::retryPage(const QString &reason, const QString &report)
 
 void ListingClient::giveUpPage(const QString &reason, const QString &report)
 {
-    stopWaiting();
-    m_retryTimer.stop();
-    m_socket.close();
     m_log.AddEvent(QStringLiteral("Could not list page ") + QString::number(m_state.PageNumber) +
                        QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
                        m_state.CurrentFolder + QStringLiteral(": ") + reason,
                    LogRed);
+    abandonPage(report);
+}
+
+void ListingClient::abandonPage(const QString &report)
+{
+    stopWaiting();
+    m_retryTimer.stop();
+    m_socket.close();
     m_state.DownloadErrors = true;
     // The next step is queued before the report opens: the report is modal but
     // lets events through, so the job goes on while it waits for a person, and
@@ -219,6 +225,15 @@ void ListingClient::onError(int number, const QString &description)
         return;
     }
     retryPage(reason, socketErrorReport(number));
+}
+
+void ListingClient::onHandshakeFailed(const QString &line)
+{
+    m_log.AddEvent(line, LogRed);
+    // The same certificate would be shown again on a retry, and nothing was
+    // sent: the page is given up at once, without a report to send anyone.
+    if (m_receiving)
+        abandonPage(QString());
 }
 
 void ListingClient::readPage(PageKind kind)

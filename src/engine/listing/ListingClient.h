@@ -49,6 +49,7 @@ private:
     void onDataArrival();
     void onClose();
     void onError(int number, const QString &description);
+    void onHandshakeFailed(const QString &line);
     void onStalled();
 
     // Connects for the page PageNumber names (a new page or the same one again).
@@ -58,6 +59,8 @@ private:
     // if the page is given up, if any.
     void retryPage(const QString &reason, const QString &report = QString());
     void giveUpPage(const QString &reason, const QString &report);
+    // Ends the page's listing as an error of the folder, its line already logged.
+    void abandonPage(const QString &report);
     void stopWaiting();
     void readPage(PageKind kind);
     void readSubmissions();

@@ -1,6 +1,9 @@
 #include "platform/TcpClientSocket.h"
 
+#include "platform/TlsFailure.h"
+
 #include <QNetworkProxy>
+#include <QSslSocket>
 
 namespace {
 constexpr qint64 ReadBufferBytes = 256 * 1024;
@@ -25,6 +28,7 @@ void TcpClientSocket::dropSocket()
     m_announcedTotal = 0;
     m_announcing = false;
     m_peerClosed = false;
+    m_announceQueued = false;
     if (!m_socket)
         return;
     QTcpSocket *socket = m_socket;
@@ -42,11 +46,12 @@ void TcpClientSocket::close()
     m_state = StateClosed;
 }
 
-void TcpClientSocket::reconnect(const QString &host, int32_t port)
+void TcpClientSocket::reconnect(const QString &host, const Transport &transport)
 {
     close();
     setRemoteHost(host);
-    setRemotePort(port);
+    setRemotePort(transport.port);
+    setTls(transport.tls);
     connectToRemote();
 }
 
@@ -66,19 +71,40 @@ void TcpClientSocket::connectToRemote()
         });
         return;
     }
-    m_socket = new QTcpSocket(this);
+    m_socket = makeSocket();
+    // The handshake counts as part of connecting: a host that accepts the
+    // connection and never completes it times out like one that never answers.
+    m_connectTimer.start(m_connectTimeoutMs);
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket.data()))
+        secure->connectToHostEncrypted(endpoint.address, endpoint.port, m_remoteHost);
+    else
+        m_socket->connectToHost(endpoint.address, endpoint.port);
+}
+
+QTcpSocket *TcpClientSocket::makeSocket()
+{
+    QTcpSocket *socket = nullptr;
+    if (m_tls) {
+        auto *secure = new QSslSocket(this);
+        secure->setSslConfiguration(m_trust->configuration());
+        // Connect is raised once the peer is verified, never at the bare connection.
+        connect(secure, &QSslSocket::encrypted, this, &TcpClientSocket::onConnected);
+        connect(secure, &QSslSocket::sslErrors, this, &TcpClientSocket::onSslErrors);
+        socket = secure;
+    } else {
+        socket = new QTcpSocket(this);
+        connect(socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
+    }
     // The requests are written by hand for the site itself; never through a proxy.
-    m_socket->setProxy(QNetworkProxy::NoProxy);
+    socket->setProxy(QNetworkProxy::NoProxy);
     // Bytes are taken from the system in pieces of bounded size: a reader that
     // falls behind (a slow disk, a busy machine) holds the sender back instead
     // of gathering megabytes per read, whose freed blocks the allocator keeps.
-    m_socket->setReadBufferSize(ReadBufferBytes);
-    connect(m_socket, &QTcpSocket::connected, this, &TcpClientSocket::onConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpClientSocket::onSocketError);
-    m_connectTimer.start(m_connectTimeoutMs);
-    m_socket->connectToHost(endpoint.address, endpoint.port);
+    socket->setReadBufferSize(ReadBufferBytes);
+    connect(socket, &QTcpSocket::readyRead, this, &TcpClientSocket::onReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &TcpClientSocket::onDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &TcpClientSocket::onSocketError);
+    return socket;
 }
 
 void TcpClientSocket::sendData(const QString &text)
@@ -125,7 +151,26 @@ void TcpClientSocket::onConnected()
 
 void TcpClientSocket::onReadyRead()
 {
-    announceData();
+    if (!m_tls) {
+        announceData();
+        return;
+    }
+    // QSslSocket raises readyRead for every few kilobytes it decrypts, all in
+    // one pass over what the system has received: one DataArrival once that
+    // pass is over covers them all, as one read of a plain connection would.
+    if (m_announceQueued)
+        return;
+    m_announceQueued = true;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation != m_generation)
+                return;
+            m_announceQueued = false;
+            announceData();
+        },
+        Qt::QueuedConnection);
 }
 
 // One DataArrival for the bytes that came since the last one. A handler of
@@ -186,10 +231,33 @@ void TcpClientSocket::onDisconnected()
     emit closed();
 }
 
+void TcpClientSocket::onSslErrors(const QList<QSslError> &errors)
+{
+    // Never ignored: the handshake stops here and the connection goes.
+    failHandshake(certificateRefusedLine(m_remoteHost, errors));
+}
+
+void TcpClientSocket::failHandshake(const QString &line)
+{
+    ++m_generation;
+    dropSocket();
+    m_state = StateError;
+    emit handshakeFailed(line);
+}
+
 void TcpClientSocket::onSocketError(QAbstractSocket::SocketError error)
 {
     const bool wasConnected = m_state == StateConnected;
     switch (error) {
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        if (wasConnected) // a broken record on a verified connection: a lost connection
+            raiseError(SocketError::ConnectionReset, QStringLiteral("Connection reset by peer"));
+        else
+            failHandshake(
+                handshakeFailedLine(m_remoteHost, m_socket ? m_socket->errorString() : QString()));
+        return;
     case QAbstractSocket::RemoteHostClosedError:
         // A close after the connection was made is reported through disconnected().
         if (wasConnected || m_state == StateClosing)

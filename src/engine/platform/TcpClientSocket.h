@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/Endpoint.h"
+#include "platform/HostAddress.h"
+#include "platform/TlsTrust.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QSslError>
 #include <QString>
 #include <QTcpSocket>
 #include <QTimer>
@@ -37,6 +40,13 @@ inline constexpr int16_t HostNotFound = 11001;
 // Handlers may close and reconnect from inside any event, and may pump events
 // while they run; each connection uses its own QTcpSocket, so nothing of an
 // old connection reaches a handler once close() or connectToRemote() has run.
+//
+// With TLS on, Connect means that the handshake succeeded: the certificate
+// chain leads to an authority of the system, or of the file named by
+// SSL_CERT_FILE, and is made for RemoteHost (the name, not the address it
+// resolves to). A handshake that fails raises HandshakeFailed instead, and
+// nothing can be sent on that connection. No setting accepts a certificate
+// that failed.
 class TcpClientSocket final : public QObject
 {
     Q_OBJECT
@@ -57,6 +67,11 @@ public:
     int32_t remotePort() const { return m_remotePort; }
     void setRemotePort(int32_t port) { m_remotePort = port; }
     int16_t state() const { return m_state; }
+    bool tls() const { return m_tls; }
+    void setTls(bool tls) { m_tls = tls; }
+    // The authorities to verify against, shared with other sockets of the
+    // run; by default the socket reads its own at its first TLS connection.
+    void setTlsTrust(TlsTrust &trust) { m_trust = &trust; }
 
     // How long a connection attempt may take before Error 10060 is raised.
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
@@ -65,8 +80,8 @@ public:
     void close();
     // Starts connecting to RemoteHost:RemotePort; the outcome arrives as an event.
     void connectToRemote();
-    // Drops any connection, then connects to host:port afresh.
-    void reconnect(const QString &host, int32_t port);
+    // Drops any connection, then connects to the host afresh as the transport says.
+    void reconnect(const QString &host, const Transport &transport);
     // Queues the text for sending, one byte per character. Ignored unless connected.
     void sendData(const QString &text);
     void sendBytes(const QByteArray &bytes);
@@ -80,6 +95,9 @@ signals:
     void dataArrived(qint64 bytesTotal);
     void closed();
     void errorOccurred(int number, const QString &description);
+    // A TLS connection was refused before anything was sent; line says why,
+    // naming RemoteHost. Nothing more arrives on it.
+    void handshakeFailed(const QString &line);
 
 private:
     void onConnected();
@@ -87,6 +105,9 @@ private:
     void onDisconnected();
     void onSocketError(QAbstractSocket::SocketError error);
     void onConnectTimeout();
+    void onSslErrors(const QList<QSslError> &errors);
+    void failHandshake(const QString &line);
+    QTcpSocket *makeSocket();
     void announceData();
     void announceLater();
     void raiseError(int16_t number, const QString &description);
@@ -96,13 +117,17 @@ private:
     EndpointResolver m_resolver;
     QPointer<QTcpSocket> m_socket;
     QTimer m_connectTimer;
+    TlsTrust m_ownTrust;
+    TlsTrust *m_trust = &m_ownTrust;
     QString m_remoteHost;
     int32_t m_remotePort = 80;
+    bool m_tls = false;
     int16_t m_state = StateClosed;
     int m_connectTimeoutMs = 20000;
     quint64 m_generation = 0;
-    qint64 m_bytesTaken = 0;     // bytes of this connection already moved out by getData
-    qint64 m_announcedTotal = 0; // bytes of this connection covered by a DataArrival so far
-    bool m_announcing = false;   // a DataArrival of this connection is being handled
-    bool m_peerClosed = false;   // the peer closed while a DataArrival was being handled
+    qint64 m_bytesTaken = 0;       // bytes of this connection already moved out by getData
+    qint64 m_announcedTotal = 0;   // bytes of this connection covered by a DataArrival so far
+    bool m_announcing = false;     // a DataArrival of this connection is being handled
+    bool m_peerClosed = false;     // the peer closed while a DataArrival was being handled
+    bool m_announceQueued = false; // a DataArrival of this TLS connection waits in the event loop
 };

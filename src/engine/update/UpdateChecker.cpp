@@ -13,13 +13,14 @@ UpdateChecker::UpdateChecker(EventLog &log, ErrorReporter &errors, TcpClientSock
     connect(&m_socket, &TcpClientSocket::connected, this, &UpdateChecker::onConnected);
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &UpdateChecker::onDataArrived);
     connect(&m_socket, &TcpClientSocket::errorOccurred, this, &UpdateChecker::onError);
+    connect(&m_socket, &TcpClientSocket::handshakeFailed, this, &UpdateChecker::onHandshakeFailed);
     // The server closing the connection ends nothing: there is no close handler.
 }
 
 void UpdateChecker::UpdCheck()
 {
     m_log.AddEvent(QStringLiteral("Checking for update..."), LogBlack);
-    m_socket.reconnect(m_site.updateHost, 80);
+    m_socket.reconnect(m_site.updateHost, m_site.updateTransport);
 }
 
 void UpdateChecker::onConnected()
@@ -43,4 +44,10 @@ void UpdateChecker::onError(int number)
         return;
     }
     m_errors.RaiseError(UpdateVerdict::errorReportText(number));
+}
+
+void UpdateChecker::onHandshakeFailed(const QString &line)
+{
+    // The host is not the one it claims to be: nothing to report but the line.
+    m_log.AddEvent(line, LogRed);
 }

@@ -25,6 +25,7 @@ private:
     void onConnected();
     void onDataArrived();
     void onError(int number);
+    void onHandshakeFailed(const QString &line);
 
     EventLog &m_log;
     ErrorReporter &m_errors;

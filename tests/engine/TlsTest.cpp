@@ -1,0 +1,125 @@
+#include "SimUpdateHost.h"
+#include "TestEngine.h"
+
+#include <QDirIterator>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The tests' own authority and the certificates it made, in tests/data/tls.
+QString tlsFile(const QString &name)
+{
+    return QDir(QStringLiteral(VORPALINE_TEST_CERTIFICATES)).filePath(name);
+}
+QSslConfiguration served(const QString &certificate)
+{
+    return SimListener::tlsFromFiles(tlsFile(certificate + ".pem"), tlsFile(u"server.key"_s));
+}
+
+// The engine against the simulated site; a host given a certificate is
+// reached over TLS and serves that one. The authority in SSL_CERT_FILE or not.
+struct TlsSite : TestEngine
+{
+    SimUpdateHost updates;
+
+    TlsSite(const QString &pageCertificate, const QString &fileCertificate,
+            const QString &updateCertificate = {}, bool authority = true)
+    {
+        if (authority)
+            qputenv("SSL_CERT_FILE", QFile::encodeName(tlsFile(u"ca.pem"_s)));
+        pages = std::make_unique<GalleryPageHost>(content, TestHosts::File);
+        files = std::make_unique<GalleryFileHost>(content);
+        if (!pageCertificate.isEmpty())
+            pages->serveTls(served(pageCertificate));
+        if (!fileCertificate.isEmpty())
+            files->serveTls(served(fileCertificate));
+        if (!updateCertificate.isEmpty())
+            updates.serveTls(served(updateCertificate));
+        EXPECT_TRUE(pages->listen() && files->listen() && updates.listen());
+        ports[TestHosts::Page] = pages->port();
+        ports[TestHosts::File] = files->port();
+        ports[TestHosts::Update] = updates.port();
+        addUser(u"someone"_s, 3, 2);
+        SimUser big; // one file of 3 MB, in many TLS records
+        big.name = u"big"_s;
+        big.gallery = {
+            GalleryContent::make(90, u"big"_s, u"b"_s, u"png"_s, u"Big"_s, u"general"_s, 3 << 20)};
+        content.addUser(big);
+        settings.savePath = QDir::toNativeSeparators(folder.path());
+        settings.favPath = settings.savePath + QDir::separator() + FolderNames::Favorites;
+        AppEnvironment env = environment();
+        env.site.pageTransport = Transport{443, !pageCertificate.isEmpty()};
+        env.site.fileTransport = Transport{443, !fileCertificate.isEmpty()};
+        env.site.updateTransport = Transport{443, !updateCertificate.isEmpty()};
+        session = std::make_unique<Session>(env, settings, display);
+    }
+    ~TlsSite() { qunsetenv("SSL_CERT_FILE"); }
+
+    // Every file under the program folder, by relative path, with its bytes.
+    QMap<QString, QByteArray> stored() const
+    {
+        QMap<QString, QByteArray> result;
+        for (QDirIterator it(folder.path(), QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();) {
+            const QString path = it.next();
+            result.insert(QDir(folder.path()).relativeFilePath(path), readFile(path));
+        }
+        return result;
+    }
+};
+
+TEST(TlsTest, AGetOverTlsStoresAndLogsWhatPlainHttpDoesAndSendsTheSameBytes)
+{
+    TlsSite plain({}, {}), tls(u"site"_s, u"site"_s);
+    for (TlsSite *site : {&plain, &tls}) {
+        site->run([&] { site->get(u"someone"_s, true, true); });
+        site->run([&] { site->get(u"big"_s, true); });
+    }
+    EXPECT_EQ(tls.lines(), plain.lines());
+    EXPECT_EQ(tls.stored(), plain.stored());
+    EXPECT_EQ(tls.stored().size(), 7); // six submissions and the temporary file
+    EXPECT_EQ(tls.pages->requests(), plain.pages->requests());
+    EXPECT_EQ(tls.files->requests(), plain.files->requests());
+    EXPECT_TRUE(tls.errorReports().isEmpty());
+}
+
+TEST(TlsTest, ACertificateThatFailsIsRefusedBeforeAnyRequestWithItsLineAndNoReport)
+{
+    const QString page = TestHosts::Page, file = TestHosts::File;
+    // Page and file host certificates, the authority in SSL_CERT_FILE, the line.
+    const std::tuple<QString, QString, bool, QString> rows[] = {
+        {u"other-host"_s, u"site"_s, true, page + " not trusted: issued for other.invalid"},
+        {u"site"_s, u"self-signed"_s, true, file + " not trusted: self-signed certificate"},
+        {u"site"_s, u"expired"_s, true, file + " not trusted: expired on 2001-01-01"},
+        {u"site"_s, u"site"_s, false, page + " not trusted: issued by an unknown authority"},
+    };
+    for (const auto &[pageCertificate, fileCertificate, authority, line] : rows) {
+        SCOPED_TRACE(line.toStdString());
+        TlsSite site(pageCertificate, fileCertificate, {}, authority);
+        site.run([&] { site.get(u"someone"_s, true); });
+        const QStringList lines = site.colouredLines();
+        EXPECT_EQ(lines.count(red("Certificate of " + line)), 1) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(site.stored().isEmpty());
+        EXPECT_TRUE(site.files->requests().isEmpty());
+        EXPECT_EQ(site.pages->requests().isEmpty(), line.startsWith(page));
+        EXPECT_TRUE(site.errorReports().isEmpty());
+    }
+}
+
+TEST(TlsTest, TheUpdateCheckGoesOverTlsAndARefusedCertificateIsOnlyALine)
+{
+    const QString refused = u"Certificate of %1 not trusted: self-signed certificate"_s;
+    for (const auto &[certificate, line] :
+         {std::pair{u"site"_s, green(u"No updates."_s)},
+          {u"self-signed"_s, red(refused.arg(TestHosts::Update))}}) {
+        TlsSite site({}, {}, certificate);
+        site.session->checkForUpdate();
+        EXPECT_TRUE(waitUntil([&] { return site.log().lineCount() == 2; }));
+        EXPECT_EQ(site.colouredLines(), QStringList({black(u"Checking for update..."_s), line}));
+        EXPECT_EQ(site.updates.requests().size(), certificate == u"site"_s ? 1 : 0);
+        EXPECT_TRUE(site.errorReports().isEmpty());
+    }
+}
+
+} // namespace

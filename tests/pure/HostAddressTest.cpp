@@ -1,0 +1,39 @@
+#include "platform/HostAddress.h"
+#include "platform/TlsFailure.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(HostAddressTest, TheThreeFormsAndWhatIsRefused)
+{
+    // Text, then host, port and TLS; an empty host: refused.
+    const std::tuple<QString, QString, int, bool> rows[] = {
+        {u"files.example.net"_s, u"files.example.net"_s, 80, false},
+        {u"http://files.example.net"_s, u"files.example.net"_s, 80, false},
+        {u"HTTPS://Files.Example.net"_s, u"Files.Example.net"_s, 443, true},
+        {u"https://files.example.net:8443"_s, u"files.example.net"_s, 8443, true},
+        {u"files.example.net:8080"_s, {}, 0, false}, // a port says nothing without a scheme
+        {u"https://files.example.net:65536"_s, {}, 0, false},
+        {u"https://files.example.net/"_s, {}, 0, false},
+        {u"https://user@files.example.net"_s, {}, 0, false},
+        {u"ftp://files.example.net"_s, {}, 0, false},
+        {u"files.example.net\r\nX: y"_s, {}, 0, false},
+        {{}, {}, 0, false},
+    };
+    for (const auto &[text, host, port, tls] : rows) {
+        const HostAddress got = parseHostAddress(text).value_or(HostAddress{{}, Transport{0}});
+        EXPECT_EQ(std::tuple(got.host, int(got.transport.port), got.transport.tls),
+                  std::tuple(host, port, tls))
+            << text.toStdString();
+    }
+}
+
+TEST(HostAddressTest, AHandshakeFailureKeepsTheWordsOfTheTlsLibrary)
+{
+    EXPECT_EQ(
+        handshakeFailedLine(
+            u"files.example.net"_s,
+            u"Error during SSL handshake: error:0A00010B:SSL routines::wrong version number"_s),
+        u"Secure connection to files.example.net failed: wrong version number"_s);
+}
