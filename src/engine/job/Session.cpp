@@ -21,7 +21,8 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
 
     m_listing = std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
-                                                *m_listSocket, m_env.site, m_env.timeouts);
+                                                *m_listSocket, m_env.site, m_env.timeouts,
+                                                m_env.programFolder);
     m_downloader =
         std::make_unique<Downloader>(*m_state, settings, display, *m_log, *m_errors, *m_dlSocket,
                                      m_env.site, m_env.timeouts, m_env.programFolder);
