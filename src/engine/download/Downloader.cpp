@@ -567,6 +567,7 @@ void Downloader::overLong()
     // connection may arrive meanwhile.
     m_socket.close();
     m_replyTimer.stop();
+    m_speedWatch.stop();
     m_state.InBody = false;
     const quint64 token = m_token;
     m_errors.RaiseError(overLongText(m_expected, m_written, currentEntry().Title));

@@ -44,7 +44,10 @@ bool createFresh(QFile &file, const QString &path, QString *error)
     const int fd =
         ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        *error = systemWords(errno);
+        const int number = errno;
+        const QString kind = nonFileKind(path);
+        *error = number == EEXIST && !kind.isEmpty() ? QStringLiteral("it is %1").arg(kind)
+                                                     : systemWords(number);
         return false;
     }
     if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
