@@ -27,6 +27,9 @@ struct SyncProcess : TestEnvironment, TestSite
                        .arg(site.pageHost, QString::number(pages->port()), site.fileHost,
                             QString::number(files->port())));
         process->setProcessEnvironment(env);
+        // As from a terminal, whatever this run ignores (nohup, a background job).
+        process->setChildProcessModifier(
+            [] { ::signal(SIGHUP, SIG_DFL), ::signal(SIGINT, SIG_DFL); });
         settings = settings.isEmpty() ? path(QStringLiteral("vorpl.dat")) : settings;
         process->start(QStringLiteral(VORPALINE_SYNC_BINARY),
                        QStringList{QStringLiteral("--settings"), settings} + arguments);
