@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-targets=(PageReaderFuzzer ReplyHeaderFuzzer SettingsFileFuzzer NamingFuzzer)
+targets=(PageReaderFuzzer ReplyHeaderFuzzer SettingsFileFuzzer NamingFuzzer ChunkedDecoderFuzzer)
 
 # clang and its libFuzzer runtime, installed when missing as setup.sh does.
 scripts/install-packages.sh cmake clang-14 libclang-rt-14-dev qt6-base-dev

@@ -1,5 +1,7 @@
 #include "GalleryContent.h"
 
+#include <algorithm>
+
 QString SimSubmission::filePath() const
 {
     return QStringLiteral("/art/%1/%2.%1.%3.%4").arg(artist).arg(id).arg(slug, extension);
@@ -63,4 +65,16 @@ SimSubmission GalleryContent::make(int id, const QString &artist, const QString 
     for (int i = 0; i < bodySize; ++i)
         submission.body[i] = char((i * 31 + id * 7) & 0xFF);
     return submission;
+}
+
+QByteArray chunkedBody(const QByteArray &body, int chunkSize)
+{
+    QByteArray framed;
+    const int size = std::max(1, chunkSize);
+    for (qsizetype at = 0; at < body.size(); at += size) {
+        const QByteArray piece = body.mid(at, size);
+        framed += QByteArray::number(piece.size(), 16) + (at == 0 ? ";part=first" : "") + "\r\n" +
+                  piece + "\r\n";
+    }
+    return framed + "0\r\nX-Checksum: none\r\n\r\n";
 }

@@ -61,3 +61,7 @@ private:
     QMap<QString, SimUser> m_users;
     QMap<QString, SimSubmission> m_files;
 };
+
+// body in the chunked transfer coding: chunks of at most chunkSize bytes, the
+// first with an extension, and a trailer after the last.
+QByteArray chunkedBody(const QByteArray &body, int chunkSize);

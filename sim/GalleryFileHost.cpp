@@ -194,6 +194,20 @@ private:
         case Fault::CloseMidBody:
             beginBody("200 OK", size, size / 2, true, false);
             return;
+        case Fault::Chunked:
+        case Fault::Gzipped: {
+            QByteArray body(size, Qt::Uninitialized);
+            m_body(0, body.data(), size);
+            if (fault == Fault::Chunked)
+                body = chunkedBody(body, 700);
+            m_extraHeader = fault == Fault::Chunked ? "Transfer-Encoding: chunked\r\n"
+                                                    : "Content-Encoding: gzip\r\n";
+            m_body = [body](qint64 offset, char *out, qint64 length) {
+                std::memcpy(out, body.constData() + offset, size_t(length));
+            };
+            beginBody("200 OK", -1, body.size(), true, false);
+            return;
+        }
         case Fault::StallMidBody:
             m_stallAfter = true;
             beginBody("200 OK", size, size / 2, false, false);
@@ -210,7 +224,7 @@ private:
     {
         m_replying = true;
         m_header = "HTTP/1.1 " + status + "\r\nServer: gallery-sim\r\n";
-        m_header += "Content-Type: application/octet-stream\r\n";
+        m_header += "Content-Type: application/octet-stream\r\n" + std::exchange(m_extraHeader, {});
         if (!m_claimedLength.isEmpty())
             m_header += "Content-Length: " + std::exchange(m_claimedLength, {}) + "\r\n";
         else if (contentLength >= 0)
@@ -304,6 +318,7 @@ private:
     bool m_waiting = false;
     bool m_stallAfter = false;
     QByteArray m_claimedLength;
+    QByteArray m_extraHeader;
     QByteArray m_header;
     BodySource m_body;
     qint64 m_offset = 0;

@@ -39,6 +39,8 @@ public:
         ClaimedLength,   // the Content-Length set by setClaimedLength, the real body, a close
         CloseAtOnce,     // the request is read and the connection closes with no reply
         CloseMidHeader,  // the first half of the header, then the connection closes
+        Chunked,         // the body in the chunked transfer coding, then a close
+        Gzipped,         // "Content-Encoding: gzip" over the body as it is
     };
 
     // Writes length bytes of the body starting at offset into out.

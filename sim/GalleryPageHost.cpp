@@ -132,6 +132,22 @@ void GalleryPageHost::answer(QTcpSocket *socket, const QString &path)
         const qsizetype marker = bytes.indexOf(EndMarker);
         bytes.truncate(std::max<qsizetype>(1, (marker < 0 ? bytes.size() : marker) / 2));
     }
+    const qsizetype headerEnd = bytes.indexOf("\r\n\r\n");
+    if ((m_chunked || !m_contentCoding.isEmpty()) && headerEnd > 0) {
+        QByteArray header = bytes.left(headerEnd + 2);
+        QByteArray body = bytes.mid(headerEnd + 4);
+        if (!m_contentCoding.isEmpty())
+            header += "Content-Encoding: " + m_contentCoding + "\r\n";
+        if (m_chunked) {
+            // The size goes: the framing says where the body ends.
+            const qsizetype length = header.indexOf("Content-Length:");
+            if (length >= 0)
+                header.remove(length, header.indexOf("\r\n", length) + 2 - length);
+            header += "Transfer-Encoding: chunked\r\n";
+            body = chunkedBody(body, 300);
+        }
+        bytes = header + "\r\n" + body;
+    }
     Client &client = m_clients[socket];
     client.closeAfter = drop;
     client.pending = bytes;
@@ -156,7 +172,7 @@ void GalleryPageHost::writeNextPiece(QPointer<QTcpSocket> socket)
     if (!socket || !m_clients.contains(socket.data()))
         return;
     if (more)
-        QTimer::singleShot(0, this, [this, socket] { writeNextPiece(socket); });
+        QTimer::singleShot(m_pieceDelayMs, this, [this, socket] { writeNextPiece(socket); });
     else if (closeAfter)
         socket->disconnectFromHost();
 }

@@ -44,6 +44,12 @@ public:
     // Faults. A path filter of "" matches every page.
     // Replies are written in pieces of this many bytes, one piece per event-loop turn.
     void setPieceSize(int bytes) { m_pieceSize = bytes; }
+    // A pause between pieces, for a page host that trickles.
+    void setPieceDelayMs(int milliseconds) { m_pieceDelayMs = milliseconds; }
+    // Replies in the chunked transfer coding, or with this content coding named
+    // in the header (the body left as it is).
+    void setChunked(bool chunked) { m_chunked = chunked; }
+    void setContentCoding(const QByteArray &coding) { m_contentCoding = coding; }
     // The next `times` matching replies stop before the end marker and the connection closes.
     void dropNext(int times, const QString &path = QString());
     // The next `times` matching replies stop before the end marker and the connection stays open.
@@ -91,5 +97,8 @@ private:
     QList<Fault> m_faults;
     QHash<QString, QByteArray> m_raw;
     int m_pieceSize = 0; // 0: the whole reply at once
+    int m_pieceDelayMs = 0;
+    bool m_chunked = false;
+    QByteArray m_contentCoding;
     bool m_endless = false;
 };

@@ -24,6 +24,9 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
 void HeadlessRun::startGet()
 {
     m_session.Get();
+    // A name the Get refuses starts no job, so nothing would ever end the run.
+    if (!m_finished && !m_session.isJobRunning())
+        finish(CannotRun);
 }
 
 void HeadlessRun::startSync()
@@ -49,6 +52,7 @@ void HeadlessRun::interrupt(int signalNumber)
     cleanUp();
     const char *name = signalNumber == SIGINT    ? "SIGINT"
                        : signalNumber == SIGTERM ? "SIGTERM"
+                       : signalNumber == SIGHUP  ? "SIGHUP"
                                                  : "a signal";
     m_output.notice(QStringLiteral("Stopped by %1; the file in progress was not kept.")
                         .arg(QString::fromLatin1(name)));

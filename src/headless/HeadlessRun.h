@@ -9,8 +9,9 @@ class Session;
 
 // Runs one Get or Sync of a session to its end and works out the exit status
 // from what the job reports: 0 when every folder was retrieved, 1 when a
-// folder ended with errors, a user was missing or an error was reported, and
-// 128 + the signal's number when the run was interrupted.
+// folder ended with errors, a user was missing or an error was reported, 2
+// when a Get refused its user name, and 128 + the signal's number when the run
+// was interrupted.
 class HeadlessRun final : public QObject
 {
     Q_OBJECT
@@ -19,6 +20,7 @@ class HeadlessRun final : public QObject
 public:
     static constexpr int Succeeded = 0;
     static constexpr int Failed = 1;
+    static constexpr int CannotRun = 2;
 
     // ownsTemporaryFile: the run holds the lock, so the temporary file is its own to remove.
     HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutput &output,

@@ -30,8 +30,14 @@ SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers, QObject *parent
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalPipe::onReadable);
-    for (const int number : m_signals) {
+    const QList<int> wanted = m_signals;
+    m_signals.clear();
+    for (const int number : wanted) {
         struct sigaction action = {};
+        if (::sigaction(number, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+            continue;
+        m_signals.append(number);
+        action = {};
         action.sa_handler = onSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;

@@ -7,9 +7,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal. The handler only writes the
-// signal's number into a pipe; everything else runs in the event loop, where
-// the job's files can be closed safely.
+// Turns stop signals into a Qt signal. The handler only writes the signal's
+// number into a pipe; everything else runs in the event loop, where the job's
+// files can be closed safely. A signal ignored when the program starts (a run
+// under nohup, or in the background of a script) stays ignored.
 class SignalPipe final : public QObject
 {
     Q_OBJECT

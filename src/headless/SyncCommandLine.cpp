@@ -18,8 +18,9 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         "\n"
         "Exit status: 0 every folder was retrieved (or had nothing to download);\n"
         "1 a folder ended with errors, a user does not exist, or an error was reported;\n"
-        "2 nothing was run: a usage error, a settings file that cannot be read, or\n"
-        "another run holding the folder; 130 / 143 stopped by SIGINT / SIGTERM."));
+        "2 nothing was run: a usage error, a settings file that cannot be read,\n"
+        "another run holding the folder, or a user name --get refuses;\n"
+        "129 / 130 / 143 stopped by SIGHUP / SIGINT / SIGTERM."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int CannotRun = 2;
+constexpr int CannotRun = HeadlessRun::CannotRun;
 
 int refuse(ConsoleOutput &output, const QString &text)
 {
@@ -164,7 +164,8 @@ int main(int argc, char *argv[])
     HeadlessRun run(session, prompts, output, !options.dryRun);
     QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    SignalPipe stopSignals({SIGINT, SIGTERM});
+    // A closed terminal or a stopped service ends the run like a kill.
+    SignalPipe stopSignals({SIGINT, SIGTERM, SIGHUP});
     QObject::connect(&stopSignals, &SignalPipe::signalReceived, &run, &HeadlessRun::interrupt);
 
     if (sync)

@@ -64,7 +64,7 @@ TEST(FileNames, CharacterFilterIsOneForwardPass)
         {"195 then 169", abc + codes({195, 169}), abc + codes({169}) + u".png"_s},
         {"tab is not trimmed but removed", u" \tHi "_s, u"Hi.png"_s},
         // The pass skips shifted characters, but no control character survives.
-        {"two controls at the start", codes({1, 2}), u".png"_s},
+        {"two controls at the start", codes({1, 2}), u"nightday.png"_s},
         {"NUL shifted into place", codes({1, 0}) + "x" + codes({0}), u"x.png"_s},
         {"shifted character removed at a later position", codes({1, 2}) + "a" + codes({2}),
          u"a.png"_s},

@@ -22,6 +22,11 @@ struct Timeouts
     int fileAttempts = 5;     // attempts at one file before it is given up
     int pauseTickMs = 200;    // how often the pause between files re-reads its settings
     int pauseSecondMs = 1000; // how long one second of the pause between files lasts
+    // A page or file that brings fewer than lowSpeedBytes a second over a
+    // whole window of lowSpeedWindowMs has timed out, however often it trickles.
+    int lowSpeedBytes = 1024;
+    int lowSpeedWindowMs = 60000;
+    qint64 pageBytes = 64 * 1024 * 1024; // a listing page larger than this is given up
 };
 
 // Everything the main window gets from outside.

@@ -9,8 +9,10 @@
 #include "download/SizeLimit.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
+#include "naming/DownloadFolders.h"
 #include "naming/FileNames.h"
 #include "platform/Clock.h"
+#include "platform/LocalFiles.h"
 #include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
 #include "report/ReportTexts.h"
@@ -32,6 +34,11 @@ int32_t clampToInt32(qint64 value)
     return int32_t(std::clamp<qint64>(value, 0, std::numeric_limits<int32_t>::max()));
 }
 
+QString pathKey(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace
 
 Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
@@ -39,8 +46,10 @@ Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &displ
                        const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
       m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
-      m_temporaryFolder(temporaryFolder)
+      m_temporaryFolder(temporaryFolder),
+      m_speedWatch(timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs)
 {
+    connect(&m_speedWatch, &LowSpeedWatch::tooSlow, this, &Downloader::onTooSlow);
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pauseTimer, &QTimer::timeout, this, &Downloader::pauseTick);
@@ -56,7 +65,7 @@ Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &displ
 
 QString Downloader::temporaryFilePath() const
 {
-    return QDir(m_temporaryFolder).filePath(QStringLiteral("downloading.dat"));
+    return QDir(m_temporaryFolder).filePath(TemporaryFileName);
 }
 
 bool Downloader::currentEntryValid() const
@@ -156,12 +165,16 @@ void Downloader::finishQueue()
     // Closed before the next step, which may start the next folder at once.
     m_socket.close();
     m_failures = 0;
+    m_storedThisQueue.clear();
     emit queueFinished();
 }
 
 void Downloader::resetTransfer()
 {
     m_replyTimer.stop();
+    m_speedWatch.stop();
+    m_chunked = false;
+    m_chunks.reset();
     m_state.InBody = false;
     m_header.clear();
     m_headerDone = false;
@@ -184,6 +197,7 @@ void Downloader::abort()
     m_socket.close();
     m_file.close();
     m_failures = 0;
+    m_storedThisQueue.clear();
 }
 
 void Downloader::discard()
@@ -215,6 +229,7 @@ void Downloader::onConnected()
     m_state.TransferStart = clockSeconds();
     m_socket.sendData(m_state.FileRequest);
     m_replyTimer.start(m_timeouts.replyMs);
+    m_speedWatch.start();
 }
 
 bool Downloader::dropIfStale()
@@ -234,6 +249,15 @@ void Downloader::onReplyTimeout()
     failedAttempt(QStringLiteral("Timed out, trying again."), QStringLiteral("timed out"));
 }
 
+void Downloader::onTooSlow()
+{
+    if (dropIfStale())
+        return;
+    failedAttempt(
+        QStringLiteral("Timed out, trying again."),
+        QStringLiteral("timed out below %1 bytes a second").arg(m_timeouts.lowSpeedBytes));
+}
+
 void Downloader::onDataArrival()
 {
     if (dropIfStale())
@@ -249,6 +273,7 @@ void Downloader::onDataArrival()
     // The silence watch starts over with every chunk, so a host that stops in
     // the middle of a body is given up as well.
     m_replyTimer.start(m_timeouts.replyMs);
+    m_speedWatch.count(chunk.size());
     if (!m_headerDone)
         handleHeaderBytes(chunk);
     else
@@ -260,7 +285,13 @@ void Downloader::onClose()
     if (dropIfStale())
         return;
     // A reply without a size ends when the host closes; one that brought
-    // nothing is a failed attempt, never an empty file.
+    // nothing is a failed attempt, never an empty file. A chunked body has not
+    // come whole without its last chunk.
+    if (m_headerDone && m_state.InBody && m_chunked) {
+        failedAttempt(QStringLiteral("Data socket disconnected. Retry..."),
+                      QStringLiteral("disconnected"));
+        return;
+    }
     if (m_headerDone && m_state.InBody && m_expected < 0 && m_written > 0) {
         m_state.FileSize = clampToInt32(m_written);
         TerminateFile();
@@ -348,6 +379,13 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
         }
         return;
     }
+    if (!header.foreignCoding.isEmpty()) {
+        // Compressed or otherwise coded bytes are not the submission's file.
+        refuse(QStringLiteral("GS sent ") + m_state.FilePath + QStringLiteral(" in the ") +
+               header.foreignCoding + QStringLiteral(" coding: not stored."));
+        return;
+    }
+    m_chunked = header.chunked;
     beginFile(received.mid(header.headerLength));
 }
 
@@ -357,36 +395,25 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
         emptyReply();
         return;
     }
-    if (pastSizeLimit(firstBodyBytes.size()))
+    if (!m_chunked && pastSizeLimit(firstBodyBytes.size()))
         return;
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
     m_file.close();
     const QString path = temporaryFilePath();
-    if (QFile::exists(path))
-        QFile::remove(path);
-    m_file.setFileName(path);
-    // Unbuffered: a full disk shows at the write that hits it.
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // Whatever has that name goes, a link included: nothing is ever written
+    // through it to where it points. Unbuffered: a full disk shows at the
+    // write that hits it.
+    QString error;
+    if (!LocalFiles::createFresh(m_file, path, &error)) {
         storageFailed(QStringLiteral("Could not write ") + QDir::toNativeSeparators(path) +
-                      QStringLiteral(": ") + m_file.errorString());
+                      QStringLiteral(": ") + error);
         return;
     }
     m_written = 0;
-    if (!writeBody(firstBodyBytes))
-        return;
-    if (m_expected >= 0 && m_written > m_expected) {
-        overLong();
-        return;
-    }
-    if (m_expected >= 0 && m_written == m_expected) {
-        TerminateFile();
-        return;
-    }
     m_state.InBody = true;
-    // Bytes that came with the header count as much as any later chunk.
-    showFileProgress();
+    takeBody(firstBodyBytes, false);
 }
 
 void Downloader::handleBodyChunk(const QByteArray &chunk)
@@ -400,11 +427,39 @@ void Downloader::handleBodyChunk(const QByteArray &chunk)
         skipForSize(*size);
         return;
     }
-    if (pastSizeLimit(m_written + chunk.size()))
+    takeBody(chunk, true);
+}
+
+void Downloader::takeBody(const QByteArray &received, bool showProgress)
+{
+    QByteArray decoded;
+    ChunkedDecoder::Status chunks = ChunkedDecoder::Status::More;
+    if (m_chunked) {
+        chunks = m_chunks.add(received, decoded);
+        if (chunks == ChunkedDecoder::Status::Malformed) {
+            failedAttempt(QStringLiteral("Unreadable reply on ") + m_state.FilePath +
+                              QStringLiteral(". Retry..."),
+                          QStringLiteral("unreadable reply"));
+            return;
+        }
+    }
+    // The limit and the progress count the file's own bytes, not the framing.
+    const QByteArray &body = m_chunked ? decoded : received;
+    if (pastSizeLimit(m_written + body.size()))
         return;
-    if (!writeBody(chunk))
+    if (!writeBody(body))
         return;
-    showFileProgress();
+    if (showProgress)
+        showFileProgress();
+    if (chunks == ChunkedDecoder::Status::Done) {
+        if (m_written == 0) {
+            emptyReply();
+            return;
+        }
+        m_state.FileSize = clampToInt32(m_written);
+        TerminateFile();
+        return;
+    }
     if (m_expected >= 0 && m_written > m_expected) {
         overLong();
         return;
@@ -417,14 +472,13 @@ bool Downloader::writeBody(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return true;
-    const qint64 written = m_file.write(bytes);
-    if (written != bytes.size()) {
+    QString error;
+    if (!LocalFiles::writeAll(m_file, bytes, &error)) {
         storageFailed(QStringLiteral("Could not write ") +
-                      QDir::toNativeSeparators(m_file.fileName()) + QStringLiteral(": ") +
-                      m_file.errorString());
+                      QDir::toNativeSeparators(temporaryFilePath()) + QStringLiteral(": ") + error);
         return false;
     }
-    m_written += written;
+    m_written += bytes.size();
     return true;
 }
 
@@ -442,9 +496,15 @@ void Downloader::TerminateFile()
 {
     m_state.InBody = false;
     m_replyTimer.stop();
+    m_speedWatch.stop();
     m_file.close();
 
     const QString source = temporaryFilePath();
+    const QString wanted = m_state.FileName;
+    m_state.FileName = unusedName(wanted);
+    if (m_state.FileName != wanted)
+        m_log.AddEvent(wanted + QStringLiteral(" is taken: saving as ") + m_state.FileName,
+                       LogBlack);
     StoreOutcome outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
     if (outcome.result == StoreOutcome::Result::NameRefused && m_state.FileName != BadFileName) {
         // Stored once under a name every file system takes, but never over a
@@ -465,6 +525,7 @@ void Downloader::TerminateFile()
         return;
     }
 
+    m_storedThisQueue.insert(pathKey(storedFilePath(m_state.DownloadFolder, m_state.FileName)));
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
     m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));
@@ -472,6 +533,27 @@ void Downloader::TerminateFile()
     m_state.LastFileEnd = clockSeconds();
     advanceQueue();
     Retrieve();
+}
+
+QString Downloader::unusedName(const QString &wanted) const
+{
+    const QString &folder = m_state.DownloadFolder;
+    const QString name = nameBesideTemporaryFile(folder, wanted, m_temporaryFolder);
+    const auto taken = [&](const QString &candidate) {
+        const QString path = storedFilePath(folder, candidate);
+        return m_storedThisQueue.contains(pathKey(path)) ||
+               nameBesideTemporaryFile(folder, candidate, m_temporaryFolder) != candidate;
+    };
+    if (!taken(name))
+        return name;
+    // Another submission of this queue has that name: the first number free on
+    // disk too, so that nothing is replaced. A queue is never longer than this.
+    for (int number = 2; number <= QueueSlots + 1; ++number) {
+        const QString candidate = numberedName(name, number);
+        if (!taken(candidate) && !QFileInfo::exists(storedFilePath(folder, candidate)))
+            return candidate;
+    }
+    return name;
 }
 
 void Downloader::refuse(const QString &line)
@@ -513,6 +595,7 @@ void Downloader::overLong()
     // connection may arrive meanwhile.
     m_socket.close();
     m_replyTimer.stop();
+    m_speedWatch.stop();
     m_state.InBody = false;
     const quint64 token = m_token;
     m_errors.RaiseError(overLongText(m_expected, m_written, currentEntry().Title));

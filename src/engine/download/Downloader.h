@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "platform/ChunkedDecoder.h"
+#include "platform/LowSpeedWatch.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <optional>
@@ -66,10 +69,18 @@ private:
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
     void onReplyTimeout();
+    void onTooSlow();
 
     void handleHeaderBytes(const QByteArray &chunk);
     void handleBodyChunk(const QByteArray &chunk);
     void beginFile(const QByteArray &firstBodyBytes);
+    // Body bytes as received: decoded, counted against the limit, written, and
+    // the file completed when its end has come.
+    void takeBody(const QByteArray &received, bool showProgress);
+    // The name to store the finished file under: never the temporary file, and
+    // never a file stored earlier from this queue. (Files of earlier folders
+    // were on disk when this folder was listed: the listing skipped their names.)
+    QString unusedName(const QString &wanted) const;
     bool writeBody(const QByteArray &bytes);
     void showFileProgress();
 
@@ -102,6 +113,7 @@ private:
 
     QTimer m_pauseTimer;
     QTimer m_replyTimer;
+    LowSpeedWatch m_speedWatch;
     bool m_pausing = false;
     bool m_pauseCaptionShown = false;
     // Changes whenever a transfer is dropped or replaced, so that code resuming
@@ -114,4 +126,7 @@ private:
     bool m_headerDone = false;
     qint64 m_expected = -1; // body size from Content-Length; -1 read until the host closes
     qint64 m_written = 0;
+    bool m_chunked = false; // the body comes in chunks, and ends with the last one
+    ChunkedDecoder m_chunks;
+    QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
 };

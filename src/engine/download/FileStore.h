@@ -4,7 +4,9 @@
 
 // Puts a finished download under its final name. The bytes go to a temporary
 // file beside the target first and are renamed over it, so an existing file of
-// that name stays intact until the new one is complete.
+// that name stays intact until the new one is complete. Staging files that a
+// killed run left there (an hour old or more) are removed with the next file
+// stored in that folder.
 struct StoreOutcome
 {
     enum class Result

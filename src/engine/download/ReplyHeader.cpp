@@ -19,6 +19,15 @@ std::optional<qint64> readCount(QByteArrayView text)
     return value;
 }
 
+// A coding's name as it may go into a log line: printable, and short.
+QString printable(const QByteArray &text)
+{
+    QString shown;
+    for (const char c : text.left(40))
+        shown += (c >= 32 && c < 127) ? QChar::fromLatin1(c) : QChar(u'?');
+    return shown;
+}
+
 bool startsLike(QByteArrayView data, QByteArrayView prefix)
 {
     const qsizetype n = std::min(data.size(), prefix.size());
@@ -65,16 +74,37 @@ ReplyHeader parseReplyHeader(QByteArrayView data)
     header.reason =
         secondSpace < 0 ? QString() : QString::fromLatin1(rest.mid(secondSpace + 1).trimmed());
 
+    bool lengthSeen = false;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines.at(i);
         const qsizetype colon = line.indexOf(':');
         if (colon < 0)
             continue;
-        if (line.left(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) == 0) {
-            header.contentLength = readCount(QByteArrayView(line).sliced(colon + 1));
-            break;
+        const QByteArray name = line.left(colon).trimmed();
+        const QByteArray value = line.mid(colon + 1).trimmed().toLower();
+        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0 && !lengthSeen) {
+            header.contentLength = readCount(value);
+            lengthSeen = true;
+            continue;
+        }
+        const bool transfer = name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0;
+        if (!transfer && name.compare("Content-Encoding", Qt::CaseInsensitive) != 0)
+            continue;
+        const QList<QByteArray> codings = value.split(',');
+        for (qsizetype k = 0; k < codings.size(); ++k) {
+            const QByteArray coding = codings.at(k).trimmed();
+            if (coding.isEmpty() || coding == "identity")
+                continue;
+            // Chunked counts only as the last transfer coding: then it frames the body.
+            if (transfer && coding == "chunked" && k == codings.size() - 1)
+                header.chunked = true;
+            else if (header.foreignCoding.isEmpty())
+                header.foreignCoding = printable(coding);
         }
     }
+    // A chunked body carries its own end: a size beside it means nothing.
+    if (header.chunked)
+        header.contentLength.reset();
     header.status = ReplyHeader::Status::Complete;
     return header;
 }

@@ -19,8 +19,12 @@ struct ReplyHeader
     Status status = Status::Incomplete;
     int statusCode = 0;
     QString reason;                      // as sent, e.g. "Not Found"
-    std::optional<qint64> contentLength; // absent, or unreadable
-    qsizetype headerLength = 0;          // bytes up to and including the blank line
+    std::optional<qint64> contentLength; // absent, unreadable, or ignored for a chunked body
+    bool chunked = false;                // the body comes in the chunked transfer coding
+    // A content or transfer coding other than identity and chunked, as sent
+    // (lower case): the body is not the file itself.
+    QString foreignCoding;
+    qsizetype headerLength = 0; // bytes up to and including the blank line
 };
 
 // Headers longer than this, blank line included, are not waited for.

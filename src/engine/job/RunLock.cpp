@@ -1,5 +1,7 @@
 #include "job/RunLock.h"
 
+#include "platform/LocalFiles.h"
+
 #include <QDir>
 
 RunLock::RunLock(const QString &settingsFolder)
@@ -13,11 +15,17 @@ bool RunLock::tryAcquire()
 {
     if (m_file.isLocked())
         return true;
+    const QString where = QDir::toNativeSeparators(m_path);
+    // Something that is no lock file is not another run: say what stands there.
+    if (const QString kind = LocalFiles::nonFileKind(m_path); !kind.isEmpty()) {
+        m_refusal =
+            QStringLiteral("Cannot use the lock file %1: it is %2, not a file.").arg(where, kind);
+        return false;
+    }
     if (m_file.tryLock(0)) {
         m_refusal.clear();
         return true;
     }
-    const QString where = QDir::toNativeSeparators(m_path);
     qint64 pid = 0;
     QString host, program;
     switch (m_file.error()) {

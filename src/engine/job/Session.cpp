@@ -20,9 +20,9 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     m_dlSocket = makeSocket(QStringLiteral("DLSocket"));
     m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
 
-    m_listing =
-        std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
-                                        *m_listSocket, m_env.site, m_env.timeouts, !m_env.dryRun);
+    m_listing = std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
+                                                *m_listSocket, m_env.site, m_env.timeouts,
+                                                m_env.fileFolders().temporary, !m_env.dryRun);
     m_downloader =
         std::make_unique<Downloader>(*m_state, settings, display, *m_log, *m_errors, *m_dlSocket,
                                      m_env.site, m_env.timeouts, m_env.fileFolders().temporary);

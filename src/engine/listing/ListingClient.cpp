@@ -35,12 +35,14 @@ QString socketErrorReport(int number)
 
 ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
                              EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
-                             const SiteConfig &site, const Timeouts &timeouts, bool createFolders,
-                             QObject *parent)
+                             const SiteConfig &site, const Timeouts &timeouts,
+                             const QString &temporaryFolder, bool createFolders, QObject *parent)
     : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
       m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
-      m_createFolders(createFolders)
+      m_temporaryFolder(temporaryFolder), m_createFolders(createFolders),
+      m_speedWatch(timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs)
 {
+    connect(&m_speedWatch, &LowSpeedWatch::tooSlow, this, &ListingClient::onTooSlow);
     connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
     connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
     connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
@@ -98,6 +100,7 @@ void ListingClient::requestPage()
 void ListingClient::stopWaiting()
 {
     m_stallTimer.stop();
+    m_speedWatch.stop();
     m_receiving = false;
 }
 
@@ -106,6 +109,8 @@ void ListingClient::onConnect()
     m_connected = true;
     m_state.PageBuffer.clear();
     m_gatherer.reset();
+    m_reply.reset();
+    m_replyBytes = 0;
     // Cookies are read for every page, so a change in the window applies from the next one.
     ListingRequestFields fields;
     fields.folder = m_state.CurrentFolder;
@@ -116,6 +121,7 @@ void ListingClient::onConnect()
     fields.cookieA = m_settings.cookieA();
     m_socket.sendData(listingRequest(fields));
     m_stallTimer.start(m_timeouts.listStallMs);
+    m_speedWatch.start();
 }
 
 void ListingClient::onDataArrival()
@@ -131,7 +137,30 @@ void ListingClient::onDataArrival()
     if (!m_receiving)
         return;
     m_stallTimer.start(m_timeouts.listStallMs);
-    const PageKind kind = m_gatherer.add(m_state.PageBuffer, piece);
+    m_speedWatch.count(piece.size());
+    // A reply that never brings its end would take all memory: far above any
+    // real page, it is given up like a lost one.
+    m_replyBytes += piece.size();
+    if (m_replyBytes > m_timeouts.pageBytes) {
+        giveUpPage(QStringLiteral("the page is larger than %1 bytes").arg(m_timeouts.pageBytes),
+                   QString());
+        return;
+    }
+    QByteArray text;
+    const PageReplyReader::Status status = m_reply.add(piece, text);
+    if (status == PageReplyReader::Status::Coded) {
+        giveUpPage(QStringLiteral("the page came in the ") + m_reply.coding() +
+                       QStringLiteral(" coding, which is not read"),
+                   QString());
+        return;
+    }
+    if (status == PageReplyReader::Status::Malformed) {
+        giveUpPage(QStringLiteral("its chunked reply is unreadable"), QString());
+        return;
+    }
+    if (text.isEmpty())
+        return;
+    const PageKind kind = m_gatherer.add(m_state.PageBuffer, text);
     if (kind == PageKind::Incomplete)
         return;
     stopWaiting();
@@ -155,6 +184,16 @@ void ListingClient::onStalled()
     m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
     m_socket.close();
     retryPage(QString());
+}
+
+void ListingClient::onTooSlow()
+{
+    if (!m_receiving)
+        return;
+    m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
+    m_socket.close();
+    retryPage(
+        QStringLiteral("it arrived at less than %1 bytes a second").arg(m_timeouts.lowSpeedBytes));
 }
 
 void ListingClient::retryPage(const QString &reason, const QString &report)
@@ -189,6 +228,10 @@ void ListingClient::abandonPage(const QString &report)
     stopWaiting();
     m_retryTimer.stop();
     m_socket.close();
+    // What came of the page is no use any more.
+    m_state.PageBuffer.clear();
+    m_gatherer.release();
+    m_reply.reset();
     m_state.DownloadErrors = true;
     // The next step is queued before the report opens: the report is modal but
     // lets events through, so the job goes on while it waits for a person, and
@@ -277,6 +320,8 @@ void ListingClient::readSubmissions()
             m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
                                QString::number(m_state.PageNumber) + u'.',
                            LogRed);
+            // A submission that will never be fetched: the folder is not whole.
+            m_state.DownloadErrors = true;
             continue;
         }
         if (m_state.QueueCount >= CountLimit) {
@@ -320,13 +365,18 @@ bool ListingClient::acceptSubmission(const PageLink &link)
         // Without a folder there is nothing on disk to find; the folder's end says why.
         const QString folder = MakeDLFolder(m_settings, m_state, false);
         if (!folder.isEmpty() &&
-            FileSystem::FileExists(folder + QDir::separator() +
-                                   MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
-                                                m_settings.nameMode(), m_state.CurrentUser)))
+            FileSystem::FileExists(
+                folder + QDir::separator() +
+                nameBesideTemporaryFile(folder,
+                                        MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
+                                                     m_settings.nameMode(), m_state.CurrentUser),
+                                        m_temporaryFolder)))
             reason = SkipReason::AlreadyExists;
     }
     if (reason != SkipReason::None) {
         m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
+        if (reason == SkipReason::UnusableAddress)
+            m_state.DownloadErrors = true;
         return false;
     }
 

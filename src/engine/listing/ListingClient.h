@@ -2,6 +2,8 @@
 
 #include "core/AppEnvironment.h"
 #include "listing/PageReader.h"
+#include "listing/PageReplyReader.h"
+#include "platform/LowSpeedWatch.h"
 
 #include <QObject>
 #include <QTimer>
@@ -24,7 +26,8 @@ class ListingClient final : public QObject
 public:
     ListingClient(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
                   ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
-                  const Timeouts &timeouts, bool createFolders = true, QObject *parent = nullptr);
+                  const Timeouts &timeouts, const QString &temporaryFolder = QString(),
+                  bool createFolders = true, QObject *parent = nullptr);
 
     void GetURLs();
     // Drops the connection and forgets the page in progress (a new job starts).
@@ -51,6 +54,7 @@ private:
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
     void onStalled();
+    void onTooSlow();
 
     // Connects for the page PageNumber names (a new page or the same one again).
     void requestPage();
@@ -76,10 +80,14 @@ private:
     TcpClientSocket &m_socket;
     SiteConfig m_site;
     Timeouts m_timeouts;
+    QString m_temporaryFolder; // where downloading.dat lies
     bool m_createFolders = true;
 
+    PageReplyReader m_reply;
     PageGatherer m_gatherer;
+    qint64 m_replyBytes = 0; // bytes of the current reply, framing included
     QTimer m_stallTimer;
+    LowSpeedWatch m_speedWatch;
     QTimer m_retryTimer;
     // Changes with every page asked for and every abort, so that a step queued
     // for a given-up page is dropped once anything else has happened.

@@ -2,6 +2,7 @@
 
 #include "core/JobSettings.h"
 #include "core/JobState.h"
+#include "naming/FileNames.h"
 #include "naming/UserNames.h"
 #include "platform/FileSystem.h"
 
@@ -128,4 +129,16 @@ QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFo
     if (createFolders)
         createDownloadFolder(plan, error);
     return plan.folder;
+}
+
+QString nameBesideTemporaryFile(const QString &folder, const QString &name,
+                                const QString &programFolder)
+{
+    if (name != TemporaryFileName || folder.isEmpty() || programFolder.isEmpty())
+        return name;
+    // Through links too: a download folder may be the program's folder by another path.
+    const QString there = QFileInfo(folder).canonicalFilePath();
+    const bool same = canonicalForm(folder) == canonicalForm(programFolder) ||
+                      (!there.isEmpty() && there == QFileInfo(programFolder).canonicalFilePath());
+    return same ? numberedName(name, 2) : name;
 }

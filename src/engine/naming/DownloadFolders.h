@@ -41,3 +41,13 @@ struct JobState;
 // and sets *error whether or not createFolders is true; otherwise *error is cleared.
 QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders,
                      QString *error = nullptr);
+
+// The temporary download file, in the program's folder.
+inline const QString TemporaryFileName = QStringLiteral("downloading.dat");
+
+// The name a file is stored under in folder: name itself, unless that would be
+// the program's temporary download file, which the next file overwrites; then
+// "downloading (2).dat". The listing side asks the same, so that the next
+// Sync finds the file under the name it was given.
+QString nameBesideTemporaryFile(const QString &folder, const QString &name,
+                                const QString &programFolder);

@@ -117,8 +117,11 @@ QString MakeFileName(const QString &url, const QString &title, int nameMode,
                 name.remove(c);
         }
 
-        name = withoutControls(name) + u'.' + withoutControls(extension);
-        if (nameMode == 2) {
+        name = withoutControls(name);
+        // Nothing left of the title: the file's own name, which has its extension.
+        name =
+            name.isEmpty() ? withoutControls(FName(url)) : name + u'.' + withoutControls(extension);
+        if (nameMode == 2 && !name.isEmpty()) {
             // The user name must not add a folder to the name.
             QString user = withoutControls(currentUser);
             removeForbidden(user);
@@ -133,4 +136,13 @@ QString MakeFileName(const QString &url, const QString &title, int nameMode,
     if (refusedByFileSystem(name))
         name = QStringLiteral("submission-") + hashTag(url, 12);
     return shortened(name);
+}
+
+QString numberedName(const QString &name, int number)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString tag = QStringLiteral(" (%1)").arg(number);
+    if (dot <= 0)
+        return shortened(name + tag);
+    return shortened(name.left(dot) + tag + name.mid(dot));
 }

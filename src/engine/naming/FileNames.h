@@ -19,9 +19,15 @@ QString StripHTML(const QString &html);
 
 // nameMode: -1 none selected (as "Title only"), 0 Original filename, 1 Title only,
 // 2 Author - Title. currentUser is used as stored, less the characters a title
-// loses. The result is always a name the file system stores: no control
-// characters, never empty, "." or ".." (the file's own name from url is used
-// instead, then one made from url), and at most 255 bytes (a longer name is
-// cut, keeping its extension, the same way every time).
+// loses. A title that leaves nothing after cleaning gives way to the file's own
+// name from url, so that no title becomes a hidden ".png". The result is always a name the file
+// system stores: no control characters, never empty, "." or ".." (the file's own name from url is
+// used instead, then one made from url), and at most 255 bytes (a longer name is cut, keeping its
+// extension, the same way every time).
 QString MakeFileName(const QString &url, const QString &title, int nameMode,
                      const QString &currentUser);
+
+// "Sketch (2).png" for "Sketch.png" and 2: the number goes before the
+// extension, or at the end of a name without one, and the result is kept
+// within the longest name the file system stores.
+QString numberedName(const QString &name, int number);

@@ -1,7 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "download/SizeLimit.h"
-#include "platform/FileSystem.h"
+#include "platform/LocalFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -305,14 +305,18 @@ QByteArray settingsText(const SettingsSnapshot &snapshot)
 
 SettingsRead loadSettingsFile(const QString &path)
 {
-    if (!FileSystem::FileExists(path))
+    // Far above what 1024 users and their settings take.
+    constexpr qint64 largest = 16 * 1024 * 1024;
+    QByteArray bytes;
+    QString error;
+    switch (LocalFiles::readRegularFile(path, largest, &bytes, &error)) {
+    case LocalFiles::ReadResult::Missing:
         return SettingsRead{SettingsStatus::Missing, {}, {}};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SettingsRead{SettingsStatus::Unreadable, {}, file.errorString()};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return SettingsRead{SettingsStatus::Unreadable, {}, file.errorString()};
+    case LocalFiles::ReadResult::Refused:
+        return SettingsRead{SettingsStatus::Unreadable, {}, error};
+    case LocalFiles::ReadResult::Read:
+        break;
+    }
     return readSettingsText(bytes);
 }
 

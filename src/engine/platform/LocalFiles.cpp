@@ -1,0 +1,123 @@
+#include "platform/LocalFiles.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace LocalFiles {
+
+namespace {
+
+QString systemWords(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+QString kindOf(const struct stat &info)
+{
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("a folder");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return QStringLiteral("a device");
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(info.st_mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+} // namespace
+
+bool createFresh(QFile &file, const QString &path, QString *error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // A folder of that name stays: the exclusive creation below then fails.
+    if (::unlink(native.constData()) != 0 && errno != ENOENT && errno != EISDIR && errno != EPERM) {
+        *error = systemWords(errno);
+        return false;
+    }
+    const int fd =
+        ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int number = errno;
+        const QString kind = nonFileKind(path);
+        *error = number == EEXIST && !kind.isEmpty() ? QStringLiteral("it is %1").arg(kind)
+                                                     : systemWords(number);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool writeAll(QFile &file, QByteArrayView bytes, QString *error)
+{
+    qsizetype done = 0;
+    // A short write leaves no error behind; the next one names it.
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            break;
+        done += written;
+    }
+    if (done == bytes.size())
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+QString nonFileKind(const QString &path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return QString();
+    return kindOf(info);
+}
+
+ReadResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
+{
+    // Without blocking: opening a FIFO would wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return ReadResult::Missing;
+        *error = systemWords(errno);
+        return ReadResult::Refused;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes) {
+        *error = !S_ISREG(info.st_mode)
+                     ? QStringLiteral("it is %1, not a file").arg(kindOf(info))
+                     : QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+        ::close(fd);
+        return ReadResult::Refused;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = file.errorString();
+        return ReadResult::Refused;
+    }
+    // The size may grow while it is read: never more than the bound.
+    *bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        return ReadResult::Refused;
+    }
+    if (bytes->size() > maxBytes) {
+        *error = QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+        return ReadResult::Refused;
+    }
+    return ReadResult::Read;
+}
+
+} // namespace LocalFiles
