@@ -115,7 +115,9 @@ int main(int argc, char *argv[])
     const ProgramFolders folders =
         named ? portableFolders(QFileInfo(options.settingsFile).absolutePath())
               : chooseProgramFolders(gatherLayoutFacts(QCoreApplication::applicationDirPath()));
-    const QString settingsPath = QDir(folders.settings).filePath(SettingsFileName);
+    // A named file is read under its own name, whatever it is called.
+    const QString settingsPath = named ? QFileInfo(options.settingsFile).absoluteFilePath()
+                                       : QDir(folders.settings).filePath(SettingsFileName);
     const bool sync = options.command == SyncOptions::Command::Sync;
 
     const SettingsRead read = loadSettingsFile(settingsPath);

@@ -413,7 +413,8 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
     }
     m_written = 0;
     m_state.InBody = true;
-    takeBody(firstBodyBytes, false);
+    // Bytes that came with the header count as much as any later chunk.
+    takeBody(firstBodyBytes, true);
 }
 
 void Downloader::handleBodyChunk(const QByteArray &chunk)
