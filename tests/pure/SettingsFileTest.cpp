@@ -43,17 +43,6 @@ TEST(SettingsText, UsersPastTheTableEndAreDropped)
         ASSERT_FALSE(user.Scraps || user.Favs) << user.Name.toStdString();
 }
 
-// A failed save over an old file is held by the window's settings test.
-TEST(SettingsFile, SavingIntoAMissingFolderFails)
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(u"missing/vorpl.dat"_s);
-    QString error;
-    EXPECT_FALSE(saveSettingsFile(missing, "130\r\n", &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(clearSettingsFile(missing, &error));
-}
-
 // The size limit is stored as the number it begins with.
 TEST(SettingsText, SizeLimitKeepsItsLeadingNumber)
 {
