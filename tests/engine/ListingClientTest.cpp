@@ -144,6 +144,7 @@ TEST(Listing, ALostPageIsFetchedAgain)
     }
 }
 
+// Each of them leaves the folder incomplete, which its red line marks as an error.
 TEST(Listing, UnreadableEntriesAreSkipped)
 {
     TestEngine engine;
@@ -162,7 +163,13 @@ TEST(Listing, UnreadableEntriesAreSkipped)
     engine.pages->setRawReply(u"/gallery/someone/2"_s,
                               "HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
                               "maintenance</p>Page generated in 0.1 s");
+    QList<bool> marked; // the error mark at each red line, cleared after it
+    QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &, int32_t colour) {
+        if (colour == 0x0000FF)
+            marked << std::exchange(engine.state().DownloadErrors, false);
+    });
     ASSERT_TRUE(listed(engine, [&] { engine.get(u"someone"_s, true); }));
+    EXPECT_EQ(marked, (QList<bool>{true, true}));
     EXPECT_EQ(
         engine.colouredLines().mid(1, 5),
         (QStringList{black(parsing(1, 0)), red(u"Skipping an unreadable entry on page 1."_s),

@@ -132,17 +132,11 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
     }
 }
 
-namespace {
-
-QString f(const char *path)
-{
-    return u"http://files.example"_s + QString::fromLatin1(path);
-}
-
-} // namespace
-
 TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
 {
+    const auto f = [](const char *path) {
+        return "http://files.example" + QString::fromLatin1(path);
+    };
     const QString bob = u"bob"_s, someone = u"someone"_s;
     const QString scraps = u"scraps"_s, gallery = u"gallery"_s;
     // What, address, user, folder, the owner fix, the rewritten address.
