@@ -350,6 +350,14 @@ TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
     engine.session->pauseSettingsChanged();
     EXPECT_FALSE(downloader().isPausing());
     ASSERT_TRUE(waitUntil([&] { return host().requests().size() == 2; }));
+
+    // In the hidden no-wait mode none starts.
+    ASSERT_TRUE(waitUntil([&] { return lines().count(green("Saved as Alpha.png")) == 2; }));
+    state().NoWait = true;
+    state().LastFileEnd = clockSeconds();
+    queue({a});
+    downloader().Retrieve();
+    EXPECT_FALSE(downloader().isPausing());
 }
 
 TEST_F(DownloaderTest, StorageFailuresMoveOnToTheNextFile)

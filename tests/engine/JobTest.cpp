@@ -208,3 +208,17 @@ TEST(Jobs, AGetOfANameThatLeavesTheDownloadFoldersIsRefused)
               std::tuple(Prompts::Icon::Exclamation, ProductName, userNameProblem(u"../bob"_s)));
     EXPECT_TRUE(engine.pages->requests().isEmpty());
 }
+
+// Without a folder layout nothing can be saved anywhere: the folder ends in red
+// and the job has errors.
+TEST(Jobs, AFolderWithoutALayoutEndsWithAnError)
+{
+    TestEngine engine;
+    engine.addUser(u"bob"_s, 1);
+    engine.start();
+    engine.settings.folderLayout = -1;
+    engine.run([&] { engine.get(u"bob"_s, true); });
+    EXPECT_EQ(engine.colouredLines().last(),
+              red(u"Cannot save bob's gallery: No folder structure is selected."_s));
+    EXPECT_TRUE(engine.state().DownloadErrors);
+}

@@ -26,11 +26,6 @@ bool listed(TestEngine &engine, const std::function<void()> &command)
     command();
     return spy.wait(60000);
 }
-SimSubmission make(int id, const QString &title, const QString &ext = u"png"_s,
-                   const QString &rating = u"general"_s)
-{
-    return GalleryContent::make(id, u"someone"_s, u"s%1"_s.arg(id), ext, title, rating);
-}
 
 } // namespace
 
@@ -68,6 +63,10 @@ TEST(Listing, AGalleryIsListedPageByPage)
 
 TEST(Listing, EachFilterSkipsWithItsOwnLine)
 {
+    const auto make = [](int id, const QString &title, const QString &ext = u"png"_s,
+                         const QString &rating = u"general"_s) {
+        return GalleryContent::make(id, u"someone"_s, u"s%1"_s.arg(id), ext, title, rating);
+    };
     TestEngine engine;
     SimUser user;
     user.name = u"someone"_s;
