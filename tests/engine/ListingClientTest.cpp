@@ -83,6 +83,8 @@ TEST(Listing, EachFilterSkipsWithItsOwnLine)
     // Already on disk, where the download would put it ("Title only" naming).
     ASSERT_TRUE(QDir(engine.folder.path()).mkdir(u"someone-gallery"_s));
     QFile(engine.path(u"someone-gallery/Song & Dance.mp3"_s)).open(QIODevice::WriteOnly);
+    // A folder of a file's name is no file: "More" is still wanted.
+    ASSERT_TRUE(QDir(engine.path(u"someone-gallery"_s)).mkdir(u"More.gif"_s));
     // GFX is wanted again from the submission after the first refusal on.
     const auto again =
         QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
