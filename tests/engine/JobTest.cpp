@@ -44,62 +44,6 @@ TEST(GetCommand, FoldersAreListedInBoxOrder)
     }
 }
 
-TEST(SyncCommand, WalksTheWholeTable)
-{
-    TestEngine engine;
-    for (const char *name : {"Alpha", "beta", "gamma"})
-        engine.addUser(QString::fromLatin1(name), 0);
-    engine.start();
-    engine.log().AddEvent(u"earlier line"_s, LogBlack);
-    JobState &state = engine.state();
-    state.Users[5] = UserEntry{u"Alpha"_s, true, false};
-    state.Users[7] = UserEntry{u"beta"_s, false, true};
-    state.Users[9] = UserEntry{u"ghost"_s, true, true};
-    state.Users[1023] = UserEntry{u"gamma"_s, false, false};
-    state.UserCount = 1024;
-
-    engine.run([&] { engine.session->Sync(); });
-    const QStringList folders = {u"gallery/Alpha"_s,  u"scraps/Alpha"_s,  u"gallery/beta"_s,
-                                 u"favorites/beta"_s, u"gallery/ghost"_s, u"gallery/gamma"_s};
-    EXPECT_EQ(engine.pages->requestPaths(), firstPages(folders));
-    const QStringList lines = engine.colouredLines();
-    EXPECT_EQ(lines.first(), black(u"Listing Alpha's gallery..."_s)); // the log was cleared
-    EXPECT_TRUE(lines.contains(red(u"User ghost doesn't exist"_s)));
-    EXPECT_EQ(lines.last(), green(u"Synching done."_s));
-    EXPECT_EQ(engine.shutdownRequests, 0);
-
-    // An empty table does nothing at all, not even clearing the log.
-    for (UserEntry &user : state.Users)
-        user = UserEntry{};
-    engine.session->Sync();
-    EXPECT_EQ(engine.colouredLines(), lines);
-    EXPECT_EQ(engine.pages->requests().size(), 6);
-}
-
-TEST(SyncCommand, ShutdownOnlyWhenConfirmed)
-{
-    for (const bool yes : {true, false}) {
-        SCOPED_TRACE(yes);
-        TestEngine engine;
-        engine.addUser(u"solo"_s, 0);
-        engine.start();
-        engine.state().Users[0] = UserEntry{u"solo"_s, false, false};
-        engine.settings.shutdown = true;
-        engine.prompts.answers = {yes ? Prompts::Answer::Yes : Prompts::Answer::No};
-        engine.run([&] { engine.session->Sync(); });
-        drainPostedEvents();
-        const auto question = engine.prompts.ofKind(u"message"_s);
-        ASSERT_EQ(question.size(), 1);
-        EXPECT_EQ(question[0].text, u"Warning: Computer will shut down after synching is "
-                                    u"done.\r\nStill want this ?"_s);
-        EXPECT_TRUE(question[0].yesNo);
-        EXPECT_EQ(engine.settings.shutdown, yes);
-        EXPECT_EQ(engine.colouredLines().last(),
-                  yes ? black(u"Everything is going down !"_s) : green(u"Synching done."_s));
-        EXPECT_EQ(engine.shutdownRequests, yes ? 1 : 0);
-    }
-}
-
 // The new job's first page stalls once, so that by its end the old job's wait
 // (on a hung page, or in the pause between files) would have run out as well.
 TEST(Jobs, ANewJobSupersedesTheRunningOne)
@@ -172,19 +116,6 @@ protected:
 
 } // namespace
 
-TEST_F(SyncRecoveryTest, ANameWithCapitalsIsListedAsStored)
-{
-    engine.content.pageSize = 3;
-    start();
-    list(0, u"Alpha"_s, 5);
-    ASSERT_TRUE(sync());
-    // The listing asks for the name as stored; the file addresses carry it in lower case.
-    EXPECT_EQ(engine.pages->requestPaths().first(), u"/gallery/Alpha/1"_s);
-    EXPECT_TRUE(engine.files->requests().first().startsWith("GET /art/alpha/1000.alpha.work.png "));
-    EXPECT_TRUE(engine.colouredLines().contains(green(u"Succesfully retrieved 5 submissions."_s)));
-    EXPECT_EQ(engine.savedIn(u"Alpha-gallery"_s), 5);
-}
-
 TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
 {
     start();
@@ -193,9 +124,11 @@ TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
     list(2, u"third"_s, 3);
     engine.pages->dropNext(1000, u"/gallery/first/1"_s);
     ASSERT_TRUE(sync());
-    EXPECT_TRUE(engine.colouredLines().contains(
-        red(u"Could not list page 1 of first's gallery: the connection was lost 4 times before "
-            u"the page was complete"_s)));
+    const QStringList lines = engine.colouredLines();
+    const QString givenUp = red(u"Could not list page 1 of first's gallery: the connection was "
+                                u"lost 4 times before the page was complete"_s);
+    ASSERT_TRUE(lines.contains(givenUp));
+    EXPECT_EQ(lines[lines.indexOf(givenUp) + 1], black(u"Listing second's gallery..."_s));
     EXPECT_EQ(engine.pages->requestPaths().count(u"/gallery/first/1"_s), 4);
     EXPECT_EQ(engine.savedIn(u"second-gallery"_s), 2);
     EXPECT_EQ(engine.savedIn(u"third-gallery"_s), 3);
@@ -262,7 +195,8 @@ TEST_F(SyncRecoveryTest, RetriesWaitThePause)
     EXPECT_EQ(engine.savedIn(u"first-gallery"_s), 1);
 }
 
-TEST(Jobs, UserNamesThatLeaveTheDownloadFoldersAreNeverUsed)
+// A Sync skips such names with a red line (the Sync matrix).
+TEST(Jobs, AGetOfANameThatLeavesTheDownloadFoldersIsRefused)
 {
     TestEngine engine;
     engine.addUser(u"bob"_s, 1);
@@ -273,38 +207,18 @@ TEST(Jobs, UserNamesThatLeaveTheDownloadFoldersAreNeverUsed)
     EXPECT_EQ(std::tuple(refusal.icon, refusal.title, refusal.text),
               std::tuple(Prompts::Icon::Exclamation, ProductName, userNameProblem(u"../bob"_s)));
     EXPECT_TRUE(engine.pages->requests().isEmpty());
-
-    // A Sync leaves such listed users out with a red line and goes on.
-    JobState &state = engine.state();
-    state.Users[0].Name = u".."_s;
-    state.Users[1].Name = u"bob"_s;
-    state.Users[2].Name = u"a/b"_s;
-    state.UserCount = 3;
-    engine.run([&] { engine.session->Sync(); });
-    const QStringList lines = engine.colouredLines();
-    EXPECT_EQ(lines.first(), red("Skipping user \"..\": " + userNameProblem(u".."_s)));
-    EXPECT_TRUE(lines.contains(red("Skipping user \"a/b\": " + userNameProblem(u"a/b"_s))));
-    EXPECT_EQ(lines.last(), green("Synching done."));
-    EXPECT_EQ(engine.pages->requestPaths(), (QStringList{"/gallery/bob/1", "/gallery/bob/2"}));
-    EXPECT_EQ(readFile(engine.path(u"bob-gallery/Gallery piece 1.png"_s)),
-              engine.submission(u"bob"_s, u"gallery"_s, 0).body);
 }
 
-// A file where the folder should be: reported, nothing fetched, the file
-// untouched, and the job goes on with the next folder.
-TEST(Jobs, AFolderThatCannotBeMadeEndsOnlyThatFolder)
+// Without a folder layout nothing can be saved anywhere: the folder ends in red
+// and the job has errors.
+TEST(Jobs, AFolderWithoutALayoutEndsWithAnError)
 {
     TestEngine engine;
     engine.addUser(u"bob"_s, 1);
     engine.start();
-    ASSERT_TRUE(writeFile(engine.path(u"bob-gallery"_s), "mine"));
-    engine.run([&] { engine.get(u"bob"_s, true, false, true); });
-    EXPECT_TRUE(engine.colouredLines().contains(black("Found 1 submissions on 1 page(s).")));
-    EXPECT_EQ(engine.lines().mid(engine.lines().indexOf(u"Listing bob's favorites..."_s)),
-              (QStringList{u"Listing bob's favorites..."_s, u"No submissions to download."_s}));
-    ASSERT_EQ(engine.errorReports().size(), 1);
-    EXPECT_TRUE(engine.errorReports()[0].startsWith(
-        u"Could not create the download folder for bob's gallery: "_s));
-    EXPECT_TRUE(engine.files->requests().isEmpty());
-    EXPECT_EQ(readFile(engine.path(u"bob-gallery"_s)), "mine");
+    engine.settings.folderLayout = -1;
+    engine.run([&] { engine.get(u"bob"_s, true); });
+    EXPECT_EQ(engine.colouredLines().last(),
+              red(u"Cannot save bob's gallery: No folder structure is selected."_s));
+    EXPECT_TRUE(engine.state().DownloadErrors);
 }

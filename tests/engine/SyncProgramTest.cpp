@@ -3,8 +3,6 @@
 #include <QDirIterator>
 #include <QProcess>
 
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -20,7 +18,7 @@ struct Finished
 // program under test is sent to the site through its host seam.
 struct SyncSite : TestEnvironment, TestSite
 {
-    SyncSite() { listen(*this, SiteConfig::builtIn().fileHost); }
+    SyncSite() { listen(*this, QStringLiteral(BUILT_FILE_HOST)); }
 
     // A settings file of the given lines after the version line.
     void writeLines(const QStringList &lines, const QString &version = u"130"_s)
@@ -32,11 +30,10 @@ struct SyncSite : TestEnvironment, TestSite
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const SiteConfig site = SiteConfig::builtIn();
         env.insert(u"VORPALINE_SYNC_HOSTS"_s,
-                   u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s.arg(site.pageHost)
+                   u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s.arg(QStringLiteral(BUILT_PAGE_HOST))
                        .arg(pages->port())
-                       .arg(site.fileHost)
+                       .arg(QStringLiteral(BUILT_FILE_HOST))
                        .arg(files->port()));
         process->setProcessEnvironment(env);
         process->start(QStringLiteral(VORPALINE_SYNC_BINARY),
@@ -85,12 +82,14 @@ QStringList userLines(const QString &users)
 
 } // namespace
 
+// The naming, layout and favorites settings of the file apply as in the window.
 TEST(SyncProgram, PrintsTheWindowsLogLines)
 {
     SyncSite site;
     site.addUser(u"alice"_s, 1);
-    site.addUser(u"bob"_s, 0, 1);
-    site.writeLines(userLines(u"alice bob+"_s)
+    site.addUser(u"bob"_s, 0, 0, 1);
+    site.writeLines(userLines(u"alice bob"_s)
+                    << u"getfavs=1"_s << u"namemode=2"_s << u"foldermode=0"_s << u"commonfavs=0"_s
                     << u"delay=5"_s << u"savepath="_s + site.path(u"art"_s));
     const QByteArray settings = readFile(site.path(u"vorpl.dat"_s));
     const Finished run = site.run({});
@@ -98,14 +97,16 @@ TEST(SyncProgram, PrintsTheWindowsLogLines)
     EXPECT_EQ(run.out,
               u"Listing alice's gallery...|Parsing page 1. Submissions found: 0|Found 1 "
               u"submissions on 1 page(s).|Retrieving 1000.alice.work.png (1/1)...|Saved as "
-              u"Gallery piece 1.png|Succesfully retrieved 1 submissions.|Listing bob's "
-              u"gallery...|No submissions to download.|Listing bob's scraps...|Parsing page "
-              u"1. Submissions found: 0|Found 1 submissions on 1 page(s).|Retrieving "
-              u"1001.bob.scrap.jpg (1/1)...|Saved as Scrap 1.jpg|Succesfully retrieved 1 "
+              u"alice - Gallery piece 1.png|Succesfully retrieved 1 submissions.|Listing bob's "
+              u"gallery...|No submissions to download.|Listing bob's favorites...|Parsing page 1. "
+              u"Submissions found: 0|Found 1 submissions on 1 page(s).|Retrieving "
+              u"1001.otherartist.fav.gif "
+              u"(1/1)...|Saved as bob - Favorite 1.gif|Succesfully retrieved 1 "
               u"submissions.|Synching done."_s.split(u'|'));
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
-    EXPECT_EQ(site.saved(),
-              (QStringList{u"alice-gallery/Gallery piece 1.png"_s, u"bob-scraps/Scrap 1.jpg"_s}));
+    EXPECT_TRUE(site.pages->requests().first().contains("\r\nHost: " BUILT_PAGE_HOST_ALIAS "\r\n"));
+    EXPECT_EQ(site.saved(), (QStringList{u"alice/gallery/alice - Gallery piece 1.png"_s,
+                                         u"bob/favorites/bob - Favorite 1.gif"_s}));
     EXPECT_FALSE(QFile::exists(site.path(u"downloading.dat"_s)));
     EXPECT_EQ(readFile(site.path(u"vorpl.dat"_s)), settings); // read, never written
 }
@@ -115,39 +116,49 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
     SyncSite site;
     site.addUser(u"alice"_s, 1);
     const QString art = u"savepath="_s + site.path(u"art"_s);
-    // Settings lines and version (none: no settings file), arguments, the exit status and a
-    // message on standard error (or standard output for a log line).
+    enum Scene
+    {
+        Plain,
+        LostPage,
+        FolderTaken,
+        EmptyFile
+    };
+    // Settings lines and version (none: no settings file), arguments, what goes wrong, the exit
+    // status and a message on standard error or output.
     // clang-format off
-    const std::tuple<QStringList, QString, QStringList, int, QString> cases[] = {
-        {userLines(u"ghost alice"_s) << art, u"130"_s, {}, 1, u"User ghost doesn't exist"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"Ghost"_s}, 1, u"User ghost doesn't exist"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"ALICE"_s}, 0, u"Listing alice's gallery..."_s},
-        {userLines(u"alice"_s), u"131"_s, {}, 2, u"vorpl.dat might be incompatible with this version"_s},
-        {{}, {}, {}, 2, u"vorpl.dat does not exist"_s},
-        {{art}, u"130"_s, {u"--scraps"_s}, 2, u"go with --get"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, 2, u"leaves nothing to get"_s},
+    const std::tuple<QStringList, QString, QStringList, Scene, int, QString> cases[] = {
+        {userLines(u"ghost alice"_s) << art, u"130"_s, {}, Plain, 1, u"User ghost doesn't exist"_s},
+        {userLines(u".. alice"_s) << art, u"130"_s, {}, Plain, 1, u"Skipping user \"..\""_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LostPage, 1, u"Could not list page 1 of alice's gallery"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, FolderTaken, 1, u"Could not create the download folder"_s},
+        {{}, u"130"_s, {}, EmptyFile, 2, u"is empty: there are no users to sync"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"Ghost"_s}, Plain, 1, u"User ghost doesn't exist"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"ALICE"_s, u"--scraps"_s}, Plain, 0, u"Listing alice's scraps..."_s},
+        {userLines(u"alice"_s), u"131"_s, {}, Plain, 2, u"vorpl.dat might be incompatible with this version"_s},
+        {{}, {}, {}, Plain, 2, u"vorpl.dat does not exist"_s},
+        {{art}, u"130"_s, {u"--scraps"_s}, Plain, 2, u"go with --get"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, Plain, 2, u"leaves nothing to get"_s},
     };
     // clang-format on
-    for (const auto &[settings, version, arguments, status, message] : cases) {
+    for (const auto &[settings, version, arguments, scene, status, message] : cases) {
         SCOPED_TRACE(message.toStdString());
         QFile::remove(site.path(u"vorpl.dat"_s));
         QDir(site.path(u"art"_s)).removeRecursively();
         if (!version.isEmpty())
             site.writeLines(settings, version);
+        if (scene == LostPage)
+            site.pages->dropNext(4, u"/gallery/alice/1"_s); // the first try and every retry
+        if (scene == FolderTaken)
+            writeFile(site.path(u"art/alice-gallery"_s), "mine");
+        if (scene == EmptyFile)
+            site.writeSettings({});
         const Finished run = site.run(arguments);
         EXPECT_EQ(run.status, status) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(message) || run.out.contains(message))
+        EXPECT_TRUE(run.err.contains(message) || run.out.join(u'\n').contains(message))
             << run.err.toStdString();
         EXPECT_TRUE(status != 2 || !arguments.isEmpty() ||
                     run.err.contains(site.path(u"vorpl.dat"_s)))
             << "names the file";
-    }
-    if (geteuid() != 0) {
-        site.writeLines(userLines(u"alice"_s));
-        QFile::setPermissions(site.path(u"vorpl.dat"_s), QFileDevice::WriteOwner);
-        const Finished run = site.run({});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(run.err.contains(u"cannot read settings file "_s + site.path(u"vorpl.dat"_s)));
     }
 }
 
@@ -162,16 +173,19 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
     const QString temporary = site.path(u"downloading.dat"_s);
     const auto stalled = [&] { return waitUntil([&] { return QFileInfo(temporary).size() > 0; }); };
 
-    auto first = site.start({});
-    ASSERT_TRUE(stalled());
-    const Finished second = site.run({u"--get"_s, u"alice"_s});
-    EXPECT_EQ(second.status, 2);
-    EXPECT_TRUE(second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
-
-    ::kill(pid_t(first->processId()), SIGTERM);
-    EXPECT_EQ(SyncSite::finish(*first).status, 143);
-    EXPECT_FALSE(QFile::exists(temporary));
-    EXPECT_EQ(site.saved(), QStringList()) << "no partial file at a final name";
+    // Ctrl-C and SIGTERM; the second run is refused while the first holds the folder.
+    for (const auto &[signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        auto first = site.start({});
+        ASSERT_TRUE(stalled());
+        const Finished second = site.run({u"--get"_s, u"alice"_s});
+        EXPECT_EQ(second.status, 2);
+        EXPECT_TRUE(second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
+        ::kill(pid_t(first->processId()), signal);
+        EXPECT_EQ(SyncSite::finish(*first).status, status);
+        EXPECT_FALSE(QFile::exists(temporary));
+        EXPECT_EQ(site.saved(), QStringList()) << "no partial file at a final name";
+    }
 
     // The lock of a run that was killed outright is taken over.
     auto killed = site.start({});

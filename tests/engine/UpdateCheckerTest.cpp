@@ -25,6 +25,7 @@ TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
     // The reply's pieces, the line after "Checking for update...", the port (none: the stand-in,
     // 0: not found) and the report.
     using P = std::optional<quint16>;
+    // clang-format off
     const std::tuple<QList<QByteArray>, QString, P, QString> rows[] = {
         {reply("139"), newVersion("139"), {}, {}},
         {reply("138"), noUpdates, {}, {}},
@@ -37,6 +38,7 @@ TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
         {{}, red(u"Could not check for updates"_s), P(0), {}},
         {{}, {}, P(closedPort), u"Error 10061 raised by sock3."_s},
     };
+    // clang-format on
     for (const auto &[pieces, line, fixedPort, report] : rows) {
         SCOPED_TRACE(testing::Message() << pieces.value(0).toStdString() << line.toStdString());
         SimUpdateHost host;

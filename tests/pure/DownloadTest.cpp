@@ -46,6 +46,7 @@ TEST(ReplyHeader, LongHeadersAreReadTheSameInPieces)
         EXPECT_EQ(pieces.status, whole.status) << length;
         EXPECT_EQ(pieces.headerLength, whole.headerLength) << length;
     }
+    EXPECT_EQ(parseReplyHeader("HTTP/1.1 200 OK\r\ncontent-LENGTH: 5\r\n\r\n").contentLength, 5);
 }
 
 TEST(SizeLimit, LimitIsTheLeadingNumberInWholeBytes)
@@ -95,6 +96,7 @@ TEST(FileStore, AFailureLeavesTheOldFile)
     ASSERT_TRUE(writeFile(target, old));
     using R = StoreOutcome::Result;
     // The failures first: each leaves the old file as it was.
+    // clang-format off
     const QList<std::tuple<QString, QString, QString, R>> cases = {
         {dir.filePath(u"gone.dat"_s), dir.path(), "pic.png", R::Failed},
         {source, dir.path(), QString(300, u'n') + ".png", R::NameRefused}, // too long for any disk
@@ -102,6 +104,7 @@ TEST(FileStore, AFailureLeavesTheOldFile)
         {source, dir.filePath(u"no/such/folder"_s), "a.png", R::Failed},
         {source, dir.path() + u'/', "pic.png", R::Stored},
     };
+    // clang-format on
     for (const auto &[from, folder, name, result] : cases) {
         SCOPED_TRACE(name.left(20).toStdString());
         const StoreOutcome outcome = storeFile(from, folder, name);

@@ -81,15 +81,16 @@ TEST(PageGatherer, CompleteOnlyAtThePieceThatBringsTheEndMarker)
 TEST(PageGatherer, KindHoldsHoweverTheTextIsSplit)
 {
     // The kind is that of the last piece; Incomplete before the end marker.
+    // clang-format off
     const std::vector<std::pair<std::vector<QByteArray>, PageKind>> cases = {
         {{"a Page gen", "erated in"}, PageKind::Submissions},
         {{"Page generated i", "n 0.1", " seconds</html>"}, PageKind::Submissions},
         {{"not be f", "ound", " Page generated in"}, PageKind::UserMissing},
         {{"no submissions ", "to list P", "age generated in"}, PageKind::FolderEnd},
-        {{"Page generated in", " no submissions to list", " not be", " found"},
-         PageKind::UserMissing},
+        {{"Page generated in", " no submissions to list", " not be", " found"}, PageKind::UserMissing},
         {{"caf\xe9 \xff", "Page generated in \x80"}, PageKind::Submissions},
     };
+    // clang-format on
     for (const auto &[pieces, lastKind] : cases) {
         PageGatherer gatherer;
         QString buffer;
@@ -111,14 +112,15 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
     const QString good1 = entry(1, "/a/1.png", "general", "One");
     const QString good3 = entry(3, "/a/3.png", "mature", "Three");
     const QString full = entry(2, "/a/2.png", "adult", "Two");
+    // clang-format off
     const std::pair<const char *, QString> cases[] = {
         {"no file host", QString(full).replace(Host, u"elsewhere.example"_s)},
         {"no closing quote", QString(full).replace(PageMarkers::AddressEnd, u"\">"_s)},
         {"no rating end", QString(full).replace(PageMarkers::RatingEnd, u"></div>"_s)},
-        {"no info marker",
-         QString(full).replace(PageMarkers::NameStart, u"<div class=\"x\"><span>"_s)},
+        {"no info marker", QString(full).replace(PageMarkers::NameStart, u"<div class=\"x\"><span>"_s)},
         {"no name end", QString(full).replace(u"Two</span>"_s, u"Two</b>"_s)},
     };
+    // clang-format on
     for (const auto &[what, broken] : cases) {
         const Walked result = walk(page(good1 + broken + good3));
         ASSERT_EQ(result.links.size(), 2u) << what;
@@ -130,50 +132,34 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
     }
 }
 
-namespace {
-
-QString f(const char *path)
-{
-    return u"http://files.example"_s + QString::fromLatin1(path);
-}
-
-} // namespace
-
 TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
 {
+    const auto f = [](const char *path) {
+        return "http://files.example" + QString::fromLatin1(path);
+    };
     const QString bob = u"bob"_s, someone = u"someone"_s;
     const QString scraps = u"scraps"_s, gallery = u"gallery"_s;
     // What, address, user, folder, the owner fix, the rewritten address.
+    // clang-format off
     const std::tuple<const char *, QString, QString, QString, bool, QString> cases[] = {
         {"nothing to do", f("/art/a/1.a.pic.png"), bob, scraps, true, f("/art/a/1.a.pic.png")},
-        {"size mark", f("/art/a/12.a.pic.200.thumbnail.png"), bob, scraps, false,
-         f("/art/a/12.a.pic.png")},
-        {"owner fix", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), bob, scraps, true,
-         f("/art/quillmere/12.quillmere.pic.png")},
-        {"owner listing, any case", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"),
-         u"QuillMere"_s, scraps, true, f("/art/quillmere/12_ab_.quillmere.pic.png")},
-        {"owner fix needs the owner's name", f("/art/a/12_ab_.pic.200.thumbnail.png"), bob, scraps,
-         true, f("/art/a/12_ab_.pic.png")},
+        {"size mark", f("/art/a/12.a.pic.200.thumbnail.png"), bob, scraps, false, f("/art/a/12.a.pic.png")},
+        {"owner fix", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), bob, scraps, true, f("/art/quillmere/12.quillmere.pic.png")},
+        {"owner listing, any case", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), u"QuillMere"_s, scraps, true, f("/art/quillmere/12_ab_.quillmere.pic.png")},
+        {"owner fix needs the owner's name", f("/art/a/12_ab_.pic.200.thumbnail.png"), bob, scraps, true, f("/art/a/12_ab_.pic.png")},
         {"double dots", f("/art/a/1..png"), bob, scraps, false, f("/art/a/1.png")},
         {"triple dots, one pass", f("/art/a/1...png"), bob, scraps, false, f("/art/a/1..png")},
-        {"gallery owner mark", f("/art/someone/1234.picture.png"), someone, gallery, false,
-         f("/art/someone/1234.someone.picture.png")},
-        {"owner mark not twice", f("/art/someone/1234.someone.picture.png"), someone, gallery,
-         false, f("/art/someone/1234.someone.picture.png")},
-        {"no owner mark outside the gallery", f("/art/someone/1234.picture.png"), someone,
-         u"favorites"_s, false, f("/art/someone/1234.picture.png")},
+        {"gallery owner mark", f("/art/someone/1234.picture.png"), someone, gallery, false, f("/art/someone/1234.someone.picture.png")},
+        {"owner mark not twice", f("/art/someone/1234.someone.picture.png"), someone, gallery, false, f("/art/someone/1234.someone.picture.png")},
+        {"no owner mark outside the gallery", f("/art/someone/1234.picture.png"), someone, u"favorites"_s, false, f("/art/someone/1234.picture.png")},
         {"text", f("/art/a/1.a.tale.txt.png"), bob, scraps, false, f("/art/a/1.a.tale.txt")},
-        {"music ending in .mp3 still loses four", f("/art/a/1.a.song.mp3"), bob, scraps, false,
-         f("/art/a/1.a.song")},
-        {".mp3 anywhere", f("/art/x.mp3/1.a.song.png"), bob, scraps, false,
-         f("/art/x.mp3/1.a.song")},
-        {"line break with indentation", u"http://files.example/art/a/1.a.\r\n      pic.png"_s, bob,
-         scraps, false, f("/art/a/1.a.pic.png")},
-        {"all together, picture", f("/art/someone/1234.picture.200.thumbnail.png"), someone,
-         gallery, true, f("/art/someone/1234.someone.picture.png")},
-        {"all together, story", f("/art/someone/1234.story.txt.png"), someone, gallery, true,
-         f("/art/someone/1234.someone.story.txt")},
+        {"music ending in .mp3 still loses four", f("/art/a/1.a.song.mp3"), bob, scraps, false, f("/art/a/1.a.song")},
+        {".mp3 anywhere", f("/art/x.mp3/1.a.song.png"), bob, scraps, false, f("/art/x.mp3/1.a.song")},
+        {"line break with indentation", u"http://files.example/art/a/1.a.\r\n      pic.png"_s, bob, scraps, false, f("/art/a/1.a.pic.png")},
+        {"all together, picture", f("/art/someone/1234.picture.200.thumbnail.png"), someone, gallery, true, f("/art/someone/1234.someone.picture.png")},
+        {"all together, story", f("/art/someone/1234.story.txt.png"), someone, gallery, true, f("/art/someone/1234.someone.story.txt")},
     };
+    // clang-format on
     for (const auto &[what, url, user, folder, urlFix, expected] : cases)
         EXPECT_EQ(rewriteAddress(url, user, folder, urlFix), expected) << what;
 }
@@ -189,28 +175,21 @@ TEST(ListingRequest, RequestsMatchByteForByte)
         u"Accept-Charset: ISO-8859-1,utf-8;q=0.7,*;q=0.7\r\n"
         u"Connection: keep-alive\r\n"_s;
     // Folder, user, page, cookie b, cookie a; the request line and the cookie line.
+    // clang-format off
     const std::tuple<const char *, const char *, int, const char *, const char *, const char *,
                      const char *>
         cases[] = {
-            {"gallery", "someone", 1, "", "", "GET /gallery/someone/1 HTTP/1.1",
-             "Cookie: b=; a=; folder=outbox"},
-            {"scraps", "someone", 2, "", "", "GET /scraps/someone/2 HTTP/1.1",
-             "Cookie: b=; a=; folder=outbox"},
-            {"favorites", "someone", 1, "", "", "GET /favorites/someone/1 HTTP/1.1",
-             "Cookie: b=; a=; folder=outbox"},
-            {"gallery", "someone", 10, "12345", "abcdef", "GET /gallery/someone/10 HTTP/1.1",
-             "Cookie: b=12345; a=abcdef; folder=outbox"},
+            {"gallery", "someone", 1, "", "", "GET /gallery/someone/1 HTTP/1.1", "Cookie: b=; a=; folder=outbox"},
+            {"scraps", "someone", 2, "", "", "GET /scraps/someone/2 HTTP/1.1", "Cookie: b=; a=; folder=outbox"},
+            {"favorites", "someone", 1, "", "", "GET /favorites/someone/1 HTTP/1.1", "Cookie: b=; a=; folder=outbox"},
+            {"gallery", "someone", 10, "12345", "abcdef", "GET /gallery/someone/10 HTTP/1.1", "Cookie: b=12345; a=abcdef; folder=outbox"},
             // Cookie texts and the user name go in as they stand: nothing is escaped.
-            {"gallery", "someone", 32767, " x;y ", "a=b", "GET /gallery/someone/32767 HTTP/1.1",
-             "Cookie: b= x;y ; a=a=b; folder=outbox"},
-            {"gallery", "Some One%20", 3, "", "", "GET /gallery/Some One%20/3 HTTP/1.1",
-             "Cookie: b=; a=; folder=outbox"},
+            {"gallery", "someone", 32767, " x;y ", "a=b", "GET /gallery/someone/32767 HTTP/1.1", "Cookie: b= x;y ; a=a=b; folder=outbox"},
+            {"gallery", "Some One%20", 3, "", "", "GET /gallery/Some One%20/3 HTTP/1.1", "Cookie: b=; a=; folder=outbox"},
             // Except line breaks and other control characters, which would start new lines.
-            {"gallery", "some\r\none", 1, "12\r\n345\n",
-             "\x01"
-             "ab\x7f",
-             "GET /gallery/someone/1 HTTP/1.1", "Cookie: b=12345; a=ab; folder=outbox"},
+            {"gallery", "some\r\none", 1, "12\r\n345\n", "\x01" "ab\x1f\x7f", "GET /gallery/someone/1 HTTP/1.1", "Cookie: b=12345; a=ab; folder=outbox"},
         };
+    // clang-format on
     for (const auto &[folder, user, page, cookieB, cookieA, requestLine, cookieLine] : cases) {
         const ListingRequestFields fields{folder,  user,   page, u"gallery.example"_s,
                                           cookieB, cookieA};

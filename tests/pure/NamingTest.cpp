@@ -28,6 +28,7 @@ const QString User = u"mossfern"_s;
 
 TEST(FileNames, StripHTMLDecodesOneLevelInItsOwnOrder)
 {
+    // clang-format off
     const std::pair<QString, QString> rows[] = {
         {u"Night &amp; Day: 1/2 &lt;WIP&gt;?"_s, u"Night & Day: 1/2 WIP>?"_s},
         // The removals bring an entity together, which the later steps decode.
@@ -37,6 +38,7 @@ TEST(FileNames, StripHTMLDecodesOneLevelInItsOwnOrder)
         // Case-sensitive, and unknown entities stay.
         {u"&LT;&nbsp;&#39;"_s, u"&LT;&nbsp;&#39;"_s},
     };
+    // clang-format on
     for (const auto &[in, out] : rows)
         EXPECT_EQ(StripHTML(in), out) << in.toStdString();
 }
@@ -44,6 +46,7 @@ TEST(FileNames, StripHTMLDecodesOneLevelInItsOwnOrder)
 TEST(FileNames, MakeFileNameBuildsTheStoredNames)
 {
     const QString exampleTitle = u"Night &amp; Day: 1/2 &lt;WIP&gt;?"_s;
+    // clang-format off
     const std::tuple<const char *, QString, QString, int, QString> rows[] = {
         {"example, original", Address, exampleTitle, 0, u"nightday.png"_s},
         {"example, title only", Address, exampleTitle, 1, u"Night & Day 12 WIP.png"_s},
@@ -52,6 +55,7 @@ TEST(FileNames, MakeFileNameBuildsTheStoredNames)
         {"decoded characters are removed too", Address, u"a&gt;b&amp;c"_s, 1, u"ab&c.png"_s},
         {"extension is the site's, case kept", u"http://f/x/Pic.JPG"_s, u"Pic"_s, 1, u"Pic.JPG"_s},
     };
+    // clang-format on
     for (const auto &[what, full, title, mode, out] : rows)
         EXPECT_EQ(MakeFileName(full, title, mode, User), out) << what;
 }
@@ -59,16 +63,18 @@ TEST(FileNames, MakeFileNameBuildsTheStoredNames)
 TEST(FileNames, CharacterFilterIsOneForwardPass)
 {
     const QString abc = u"abc"_s;
+    // clang-format off
     const std::tuple<const char *, QString, QString> rows[] = {
         // The 169 shifts into the examined position and is not looked at again.
         {"195 then 169", abc + codes({195, 169}), abc + codes({169}) + u".png"_s},
+        {"128 stays", codes({128, 129}), codes({128}) + u".png"_s},
         {"tab is not trimmed but removed", u" \tHi "_s, u"Hi.png"_s},
         // The pass skips shifted characters, but no control character survives.
         {"two controls at the start", codes({1, 2}), u"nightday.png"_s},
         {"NUL shifted into place", codes({1, 0}) + "x" + codes({0}), u"x.png"_s},
-        {"shifted character removed at a later position", codes({1, 2}) + "a" + codes({2}),
-         u"a.png"_s},
+        {"shifted character removed at a later position", codes({1, 2}) + "a" + codes({2}), u"a.png"_s},
     };
+    // clang-format on
     for (const auto &[what, title, out] : rows)
         EXPECT_EQ(MakeFileName(Address, title, 1, User), out) << what;
 }
@@ -83,6 +89,7 @@ TEST(FileNames, EveryNameCanBeStored)
         QString full, title;
         int mode;
         QString user, out; // out "" when only checked for being storable
+        // clang-format off
     } rows[] = {
         {"dot falls back to the address", bare, u"???"_s, 1, User, u"nightday"_s},
         {"dot dot falls back to the address", bare, u"."_s, 1, User, u"nightday"_s},
@@ -96,6 +103,7 @@ TEST(FileNames, EveryNameCanBeStored)
         {"too long in two-byte characters", Address, QString(200, QChar(169)), 1, User, QString()},
         {"too long extension", u"http://f/x/a."_s + long300, u"T"_s, 1, User, QString()},
     };
+    // clang-format on
     for (const auto &row : rows) {
         const QString name = MakeFileName(row.full, row.title, row.mode, row.user);
         EXPECT_EQ(name, MakeFileName(row.full, row.title, row.mode, row.user)) << row.what;
@@ -154,20 +162,17 @@ TEST(DownloadFolders, FailedCreationCreatesNoParents)
     ASSERT_TRUE(QFile(root.path(u"taken"_s)).open(QIODevice::WriteOnly));
     const QString save = root.path(u"save"_s), top = root.temp.path();
 
+    // clang-format off
     const std::pair<const char *, FolderRequest> rows[] = {
         {"save folder whose parent is missing", request(missing, missing, true, 2, u"gallery"_s)},
-        {"user-folder under a missing save folder",
-         request(missing, missing, true, 1, u"gallery"_s)},
-        {"user level under a missing save folder",
-         request(missing, missing, true, 0, u"gallery"_s)},
-        {"favorites folder whose parent is missing",
-         request(top, missing, true, 1, u"favorites"_s)},
-        {"a file where the user level should be",
-         request(top, top, true, 0, u"gallery"_s, u"taken"_s)},
+        {"user-folder under a missing save folder", request(missing, missing, true, 1, u"gallery"_s)},
+        {"user level under a missing save folder", request(missing, missing, true, 0, u"gallery"_s)},
+        {"favorites folder whose parent is missing", request(top, missing, true, 1, u"favorites"_s)},
+        {"a file where the user level should be", request(top, top, true, 0, u"gallery"_s, u"taken"_s)},
         {"no layout selected", request(save, missing, true, -1, u"gallery"_s)},
-        {"user name leaving the save folder",
-         request(save, missing, false, 0, u"gallery"_s, u".."_s)},
+        {"user name leaving the save folder", request(save, missing, false, 0, u"gallery"_s, u".."_s)},
     };
+    // clang-format on
     for (const auto &[what, in] : rows) {
         QString error;
         EXPECT_FALSE(createDownloadFolder(planDownloadFolder(in), &error)) << what;
@@ -202,8 +207,6 @@ TEST(DownloadFolders, UnsafeUserNamesGetNoFolder)
         EXPECT_FALSE(createDownloadFolder(plan, &error));
         EXPECT_EQ(error, problem);
     }
-    for (const QString &name : {u"alice"_s, u"Alpha"_s, u"a.b"_s, u"..a"_s, u"-x_~"_s})
-        EXPECT_EQ(userNameProblem(name), QString()) << name.toStdString();
     // The user is not part of a common favorites folder.
     EXPECT_EQ(planDownloadFolder(request(save, favs, true, 1, u"favorites"_s, u".."_s)).folder,
               favs + u'/');

@@ -1,17 +1,8 @@
 #include "settings/SettingsFile.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-SettingsRead readLines(const QStringList &lines)
-{
-    return readSettingsText((lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
-}
-} // namespace
 
 TEST(SettingsText, ValuesCannotBreakIntoLinesOfTheirOwn)
 {
@@ -36,31 +27,9 @@ TEST(SettingsText, UsersPastTheTableEndAreDropped)
         if (i >= MaxUsers)
             file << u"getscraps=True"_s << u"getfavs=True"_s;
     }
-    const SettingsRead read = readLines(file);
+    const SettingsRead read = readSettingsText((file.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
     ASSERT_EQ(read.values.users.size(), MaxUsers);
     EXPECT_EQ(read.values.users.last().Name, u"user1023"_s);
     for (const UserEntry &user : read.values.users)
         ASSERT_FALSE(user.Scraps || user.Favs) << user.Name.toStdString();
-}
-
-// A failed save over an old file is held by the window's settings test.
-TEST(SettingsFile, SavingIntoAMissingFolderFails)
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(u"missing/vorpl.dat"_s);
-    QString error;
-    EXPECT_FALSE(saveSettingsFile(missing, "130\r\n", &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(clearSettingsFile(missing, &error));
-}
-
-// The size limit is stored as the number it begins with.
-TEST(SettingsText, SizeLimitKeepsItsLeadingNumber)
-{
-    const QList<std::pair<QString, QString>> numbers = {
-        {"10", "10"}, {"10MB", "10"}, {" 2.50", "2.5"}, {"3.5x", "3.5"}, {"", "0"},    {"MB", "0"},
-        {"0", "0"},   {"-4", "-4"},   {".5", "0.5"},    {"1,5", "1"},    {"007", "7"}, {"-0", "0"},
-    };
-    for (const auto &[text, number] : numbers)
-        EXPECT_EQ(leadingNumberText(text), number) << text.toStdString();
 }

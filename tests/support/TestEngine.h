@@ -34,18 +34,19 @@ inline const QString Web = QStringLiteral("www.vorpaline.test.invalid");
 inline const QString Support = QStringLiteral("support@vorpaline.test.invalid");
 } // namespace TestHosts
 
-// Log lines are compared as "colour: text".
+// Log lines are compared as "colour: text", the colours as the values the
+// program draws (0x00BBGGRR), so that a wrong colour value shows too.
 inline QString coloured(int32_t color, const QString &text)
 {
-    return QString::fromLatin1(color == LogRed     ? "red: "
-                               : color == LogGreen ? "green: "
-                               : color == LogBlack ? "black: "
+    return QString::fromLatin1(color == 0x0000FF   ? "red: "
+                               : color == 0x008800 ? "green: "
+                               : color == 0        ? "black: "
                                                    : "other: ") +
            text;
 }
-inline const auto black = [](const QString &text) { return coloured(LogBlack, text); };
-inline const auto red = [](const QString &text) { return coloured(LogRed, text); };
-inline const auto green = [](const QString &text) { return coloured(LogGreen, text); };
+inline const auto black = [](const QString &text) { return coloured(0, text); };
+inline const auto red = [](const QString &text) { return coloured(0x0000FF, text); };
+inline const auto green = [](const QString &text) { return coloured(0x008800, text); };
 // Every line of a log, coloured or as plain text.
 inline QStringList logLines(const EventLog &log, bool withColour = true)
 {

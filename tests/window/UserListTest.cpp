@@ -3,6 +3,7 @@
 
 #include "UserList.h"
 #include "core/JobState.h"
+#include "naming/UserNames.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -104,4 +105,50 @@ TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
     EXPECT_LT(f.state.KeyBuffer.size(), 8);
     f.list.keyTyped(u"abskipnaps"_s);
     EXPECT_TRUE(f.state.NoWait);
+}
+
+// Add takes the scraps box of the "Get unique user" frame, never favorites; a
+// name already listed, or one that would leave the download folders, is refused.
+TEST(UserList, AddTakesTheUniqueScrapsBox)
+{
+    ListFixture f({{u"ann"_s}});
+    f.uniScraps.setChecked(true);
+    f.uniFavs.setChecked(true);
+    f.prompts.inputs = QStringList{u"../x"_s, u"e\r\nve"_s, u"eve"_s};
+    for (int i = 0; i < 3; ++i)
+        f.list.Add();
+    EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", "[S ]eve"}));
+    EXPECT_EQ(f.state.UserCount, 2);
+    const auto messages = f.prompts.ofKind(u"message"_s);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(std::pair(messages[0].icon, messages[0].text),
+              std::pair(Prompts::Icon::Exclamation, userNameProblem(u"../x"_s)));
+    EXPECT_EQ(messages[1].text, u"\"eve\" is already in the userlist."_s);
+    f.expectFramesShow(1, f.rows());
+    EXPECT_EQ(f.saves, 1);
+}
+
+// Removed users leave their slots empty, so rows and slots part ways.
+TEST(UserList, RemoveClearsTheSlotOfTheSelectedRow)
+{
+    ListFixture f({{u"ann"_s}, {u"bob"_s}, {u"cy"_s, true}, {u"dee"_s}});
+    for (const int row : {1, 1, 0}) {
+        f.names.setCurrentRow(row);
+        f.list.Remove();
+    }
+    EXPECT_EQ(f.rows(), QStringList{"[  ]dee"});
+    EXPECT_EQ(f.state.Users[3].Name, u"dee"_s);
+    EXPECT_EQ(f.saves, 3);
+}
+
+// The Sync frame's boxes change the flags of the selected user alone.
+TEST(UserList, SyncBoxesSetTheSelectedUsersFlags)
+{
+    ListFixture f({{u"ann"_s}, {u"bob"_s}});
+    f.names.setCurrentRow(1);
+    f.syncFavs.click();
+    EXPECT_EQ(f.rows(), (QStringList{"[  ]ann", "[ F]bob"}));
+    f.syncScraps.click();
+    f.syncFavs.click();
+    f.expectFramesShow(1, {"[  ]ann", "[S ]bob"});
 }

@@ -317,6 +317,8 @@ void ListingClient::readSubmissions()
             break;
         ++entries;
         if (step == LinkWalker::Step::Malformed) {
+            // A submission of this folder is left out: the folder is not complete.
+            m_state.DownloadErrors = true;
             m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
                                QString::number(m_state.PageNumber) + u'.',
                            LogRed);
@@ -338,6 +340,8 @@ void ListingClient::readSubmissions()
     if (entries == 0) {
         // Not a listing at all (an error or maintenance page): asking for the
         // following pages would only bring the same page up to the page limit.
+        // What the folder holds beyond it is not known, so the folder has errors.
+        m_state.DownloadErrors = true;
         m_log.AddEvent(QStringLiteral("Page ") + QString::number(m_state.PageNumber) +
                            QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
                            m_state.CurrentFolder +
