@@ -3,6 +3,9 @@
 #include <QDirIterator>
 #include <QProcess>
 
+#include <csignal>
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,7 +29,7 @@ struct SyncSite : TestEnvironment, TestSite
         QDir(folder.path()).mkpath(u"art"_s);
         writeSettings((QStringList{version} + lines).join("\r\n"_L1).toUtf8() + "\r\n");
     }
-    std::unique_ptr<QProcess> start(const QStringList &arguments)
+    std::unique_ptr<QProcess> start(const QStringList &arguments, const QString &settings = {})
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -36,8 +39,13 @@ struct SyncSite : TestEnvironment, TestSite
                        .arg(QStringLiteral(BUILT_FILE_HOST))
                        .arg(files->port()));
         process->setProcessEnvironment(env);
-        process->start(QStringLiteral(VORPALINE_SYNC_BINARY),
-                       QStringList{u"--settings"_s, path(u"vorpl.dat"_s)} + arguments);
+        // As from a terminal, whatever this run ignores (nohup, a background job).
+        process->setChildProcessModifier(
+            [] { ::signal(SIGHUP, SIG_DFL), ::signal(SIGINT, SIG_DFL); });
+        process->start(
+            QStringLiteral(VORPALINE_SYNC_BINARY),
+            QStringList{u"--settings"_s, settings.isEmpty() ? path(u"vorpl.dat"_s) : settings} +
+                arguments);
         process->waitForStarted();
         return process;
     }
@@ -55,7 +63,10 @@ struct SyncSite : TestEnvironment, TestSite
         result.err = QString::fromUtf8(process.readAllStandardError());
         return result;
     }
-    Finished run(const QStringList &arguments) { return finish(*start(arguments)); }
+    Finished run(const QStringList &arguments, const QString &settings = {})
+    {
+        return finish(*start(arguments, settings));
+    }
     // Files under the download folder, by relative path.
     QStringList saved() const
     {
@@ -121,10 +132,14 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         Plain,
         LostPage,
         FolderTaken,
-        EmptyFile
+        EmptyFile,
+        LockTaken // a folder where the lock goes
     };
+    const QString fifo = site.path(u"fifo"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // Settings lines and version (none: no settings file), arguments, what goes wrong, the exit
-    // status and a message on standard error or output.
+    // status and a message on standard error or output; refused runs end at once, without
+    // the lock. The last rows name another settings file.
     // clang-format off
     const std::tuple<QStringList, QString, QStringList, Scene, int, QString> cases[] = {
         {userLines(u"ghost alice"_s) << art, u"130"_s, {}, Plain, 1, u"User ghost doesn't exist"_s},
@@ -138,7 +153,15 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         {{}, {}, {}, Plain, 2, u"vorpl.dat does not exist"_s},
         {{art}, u"130"_s, {u"--scraps"_s}, Plain, 2, u"go with --get"_s},
         {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, Plain, 2, u"leaves nothing to get"_s},
+        {{art}, u"130"_s, {u"--get"_s, u".."_s}, Plain, 2, u"User names cannot"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"a\tb"_s}, Plain, 2, u"User names cannot"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"zero: it is a device, not a file"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"fifo: it is a FIFO, not a file"_s},
     };
+    const QString otherFiles[] = {site.path(u"art"_s), u"/dev/zero"_s, fifo};
+    int row = 0;
     // clang-format on
     for (const auto &[settings, version, arguments, scene, status, message] : cases) {
         SCOPED_TRACE(message.toStdString());
@@ -152,13 +175,19 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
             writeFile(site.path(u"art/alice-gallery"_s), "mine");
         if (scene == EmptyFile)
             site.writeSettings({});
-        const Finished run = site.run(arguments);
+        const QString lock = site.path(u"vorpl.lock"_s);
+        if (scene == LockTaken)
+            QDir().mkpath(lock);
+        const int other = row++ - int(std::size(cases)) + int(std::size(otherFiles));
+        const Finished run = site.run(arguments, other >= 0 ? otherFiles[other] : QString());
         EXPECT_EQ(run.status, status) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(message) || run.out.join(u'\n').contains(message))
             << run.err.toStdString();
-        EXPECT_TRUE(status != 2 || !arguments.isEmpty() ||
+        EXPECT_TRUE(status != 2 || !arguments.isEmpty() || scene == LockTaken || other >= 0 ||
                     run.err.contains(site.path(u"vorpl.dat"_s)))
             << "names the file";
+        EXPECT_EQ(QFileInfo::exists(lock), scene == LockTaken) << "the lock is released";
+        QDir().rmdir(lock);
     }
 }
 
@@ -173,17 +202,22 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
     const QString temporary = site.path(u"downloading.dat"_s);
     const auto stalled = [&] { return waitUntil([&] { return QFileInfo(temporary).size() > 0; }); };
 
-    // Ctrl-C and SIGTERM; the second run is refused while the first holds the folder.
-    for (const auto &[signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}}) {
+    // A closed terminal, Ctrl-C and SIGTERM; the second run is refused while the first holds
+    // the folder. Every log line is out as it happens, not at the end.
+    for (const auto &[signal, status] : {std::pair{SIGHUP, 129}, {SIGINT, 130}, {SIGTERM, 143}}) {
         SCOPED_TRACE(signal);
         auto first = site.start({});
         ASSERT_TRUE(stalled());
+        QByteArray out;
+        EXPECT_TRUE(waitUntil(
+            [&] { return (out += first->readAllStandardOutput()).contains("Retrieving "); }));
         const Finished second = site.run({u"--get"_s, u"alice"_s});
         EXPECT_EQ(second.status, 2);
         EXPECT_TRUE(second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
         ::kill(pid_t(first->processId()), signal);
         EXPECT_EQ(SyncSite::finish(*first).status, status);
         EXPECT_FALSE(QFile::exists(temporary));
+        EXPECT_FALSE(QFile::exists(site.path(u"vorpl.lock"_s)));
         EXPECT_EQ(site.saved(), QStringList()) << "no partial file at a final name";
     }
 
