@@ -69,7 +69,7 @@ struct TlsSite : TestEngine
     }
 };
 
-TEST(TlsTest, AGetOverTlsStoresAndLogsWhatPlainHttpDoesAndSendsTheSameBytes)
+TEST(Tls, AGetOverTlsMatchesPlainHttp)
 {
     TlsSite plain({}, {}), tls(u"site"_s, u"site"_s);
     for (TlsSite *site : {&plain, &tls}) {
@@ -84,7 +84,7 @@ TEST(TlsTest, AGetOverTlsStoresAndLogsWhatPlainHttpDoesAndSendsTheSameBytes)
     EXPECT_TRUE(tls.errorReports().isEmpty());
 }
 
-TEST(TlsTest, ACertificateThatFailsIsRefusedBeforeAnyRequestWithItsLineAndNoReport)
+TEST(Tls, AFailedCertificateIsRefusedBeforeAnyRequest)
 {
     const QString page = TestHosts::Page, file = TestHosts::File;
     // Page and file host certificates, the authority in SSL_CERT_FILE, the line.
@@ -107,7 +107,7 @@ TEST(TlsTest, ACertificateThatFailsIsRefusedBeforeAnyRequestWithItsLineAndNoRepo
     }
 }
 
-TEST(TlsTest, TheUpdateCheckGoesOverTlsAndARefusedCertificateIsOnlyALine)
+TEST(Tls, TheUpdateCheckIsVerifiedToo)
 {
     const QString refused = u"Certificate of %1 not trusted: self-signed certificate"_s;
     for (const auto &[certificate, line] :

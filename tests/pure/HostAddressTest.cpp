@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(HostAddressTest, TheThreeFormsAndWhatIsRefused)
+TEST(HostAddress, OnlyTheThreeFormsAreTaken)
 {
     // Text, then host, port and TLS; an empty host: refused.
     const std::tuple<QString, QString, int, bool> rows[] = {

@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(ChunkedDecoder, DecodesHoweverSplitAndRefusesWhatIsNoChunkedBody)
+TEST(ChunkedDecoder, DecodesOnlyChunkedBodiesHoweverSplit)
 {
     using S = ChunkedDecoder::Status;
     const QByteArray longLine(ChunkedDecoder::MaxLineBytes + 1, 'x');
@@ -48,7 +48,7 @@ TEST(ChunkedDecoder, DecodesHoweverSplitAndRefusesWhatIsNoChunkedBody)
     }
 }
 
-TEST(StoredName, NeverHiddenAndNeverTheTemporaryFile)
+TEST(StoredName, IsNeitherHiddenNorTheTemporaryFile)
 {
     const QString url = u"http://files.test.invalid/art/bob/12.bob.sketch.png"_s;
     EXPECT_EQ(MakeFileName(url, u"???"_s, 2, u"bob"_s), u"bob - 12.bob.sketch.png"_s);
@@ -67,7 +67,7 @@ TEST(StoredName, NeverHiddenAndNeverTheTemporaryFile)
 
 // Leftovers of a killed copy go with the next file stored once they are an
 // hour old; a fresh one may still be written by another run.
-TEST(LocalFiles, AFullDiskNamedAndNoStaleLeftovers)
+TEST(LocalFiles, FailedWritesNameTheirCauseAndLeaveNoParts)
 {
     QTemporaryDir dir;
     const QString temporary = dir.filePath(u"downloading.dat"_s);

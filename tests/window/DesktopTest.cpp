@@ -70,7 +70,7 @@ TEST(Desktop, TabReachesEveryControlOnceInLayoutOrderOnASmallScreen)
     EXPECT_FALSE(control<QPushButton>(window, "Command2")->isEnabled());
 }
 
-TEST(Desktop, LogColoursAndRatingCaptionsReadUnderALightAndADarkTheme)
+TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
 {
     EXPECT_NEAR(contrastRatio(QColor(0x76, 0x76, 0x76), Qt::white), 4.54, 0.01);
     TestWindow test;
@@ -104,7 +104,7 @@ TEST(Desktop, LogColoursAndRatingCaptionsReadUnderALightAndADarkTheme)
 
 // Esc stops a job mid-file: nothing of the file is kept, the window says so and is
 // ready for the next job; with no job Esc does nothing. Then the log is copied.
-TEST(Desktop, EscStopsTheRunningJobAndTheLogIsCopied)
+TEST(Desktop, EscStopsTheRunningJob)
 {
     TestWindow test;
     TestSite site;

@@ -36,7 +36,7 @@ TEST(WindowSettings, AddingAUserSavesTheFile)
 
 // Each row: a file's lines after the version line, and the lines that differ
 // from a first start's file when the window saves it again.
-TEST(WindowSettings, EachStoredValueIsShownAndSavedAgain)
+TEST(WindowSettings, EachStoredValueSurvivesARoundTrip)
 {
     // clang-format off
     const std::pair<const char *, const char *> rows[] = {
