@@ -89,6 +89,7 @@ TEST(PageGatherer, KindHoldsHoweverTheTextIsSplit)
         {{"no submissions ", "to list P", "age generated in"}, PageKind::FolderEnd},
         {{"Page generated in", " no submissions to list", " not be", " found"}, PageKind::UserMissing},
         {{"caf\xe9 \xff", "Page generated in \x80"}, PageKind::Submissions},
+        {{"no submissions to list Page generated in", " more"}, PageKind::FolderEnd},
     };
     // clang-format on
     for (const auto &[pieces, lastKind] : cases) {
