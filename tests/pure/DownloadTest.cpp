@@ -47,6 +47,7 @@ TEST(ReplyHeader, LongHeadersAreReadTheSameInPieces)
         EXPECT_EQ(pieces.headerLength, whole.headerLength) << length;
     }
     EXPECT_EQ(parseReplyHeader("HTTP/1.1 200 OK\r\ncontent-LENGTH: 5\r\n\r\n").contentLength, 5);
+    EXPECT_EQ(parseReplyHeader("HTTP/1.1 2000 OK\r\n\r\n").status, ReplyHeader::Status::Malformed);
 }
 
 TEST(SizeLimit, LimitIsTheLeadingNumberInWholeBytes)
