@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 using Fault = GalleryFileHost::Fault;
@@ -17,6 +18,12 @@ void addUser(TestWindow &test, const QString &name)
 {
     test.prompts.inputs << name;
     control<QPushButton>(*test.window, "Cmd_Add")->click();
+}
+
+bool rowShown(QTreeView *view, int row)
+{
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    return rect.isValid() && view->viewport()->rect().contains(rect);
 }
 
 } // namespace
@@ -106,6 +113,47 @@ TEST(WindowSettings, AFailedSaveKeepsTheOldFile)
 
 // Texts pasted with a line break reach no request line, and names that would
 // leave the download folders never reach the user list.
+// The limits hold for what is typed; a longer text put in by the program (a
+// listed user name, a stored size limit) is kept whole.
+TEST(MainWindow, TextBoxesLimitTypingOnly)
+{
+    TestWindow test;
+    MainWindow &window = test.open();
+    for (const auto &[name, limit] : {std::pair{"Txt_Uniuser", 22}, {"Txt_Maxsize", 5}}) {
+        SCOPED_TRACE(name);
+        auto *box = control<QLineEdit>(window, name);
+        box->clear();
+        QTest::keyClicks(box, u"1234567890123456789012345678"_s);
+        EXPECT_EQ(box->text(), u"1234567890123456789012345678"_s.left(limit));
+        const QString longText = u"a_listed_user_name_of_30_chars"_s;
+        box->setText(longText);
+        box->end(false);
+        QTest::keyClick(box, Qt::Key_X);
+        EXPECT_EQ(box->text(), longText);
+    }
+}
+
+// Scrolling to the newest line happens once per burst, so a long burst stays fast.
+TEST(MainWindow, TheLogShowsTheNewestLine)
+{
+    TestWindow test;
+    MainWindow &window = test.open();
+    window.show();
+    auto *view = control<QTreeView>(window, "ListView1");
+    int added = window.eventLog().lineCount();
+    QElapsedTimer clock;
+    clock.start();
+    for (const int burst : {1, 40, 20000}) {
+        for (int i = 0; i < burst; ++i, ++added)
+            window.AddEvent(u"line %1"_s.arg(added), LogBlack);
+        EXPECT_TRUE(waitUntil([&] { return rowShown(view, added - 1); })) << added;
+    }
+    EXPECT_LT(clock.elapsed(), 10000);
+    view->scrollToTop(); // scrolled back by the user: the next line brings it down
+    window.AddEvent(QString(), LogGreen);
+    EXPECT_TRUE(waitUntil([&] { return rowShown(view, added); }));
+}
+
 TEST(MainWindow, PastedLineBreaksReachNoRequest)
 {
     TestWindow t;
