@@ -20,7 +20,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mutants=$root/scripts/mutants.txt
 work=${MUTATE_DIR:-$root/build-mutate}
 timeout_s=${MUTATE_TIMEOUT:-300}
-targets=(pure_tests engine_tests window_tests vorpaline-sync)
+targets=(pure_tests engine_tests window_tests program_tests vorpaline-sync)
 
 # Reads the mutant file and answers queries about it; the text fields may hold
 # \n, \t and \\ escapes.
