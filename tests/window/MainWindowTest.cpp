@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
