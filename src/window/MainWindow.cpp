@@ -160,7 +160,9 @@ void MainWindow::unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A job cut off by the close leaves nothing partial behind.
     m_session->closeOpenFiles();
+    m_session->stopJob();
     SaveSettings();
 }
 

@@ -135,6 +135,23 @@ TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
     EXPECT_TRUE(engine.errorReports().isEmpty());
 }
 
+// "not be found" on a later page (a title may carry the phrase): what the
+// user's earlier pages queued is dropped, never saved as the next user's.
+TEST_F(SyncRecoveryTest, AUserMissingOnALaterPageLeavesNothingQueued)
+{
+    start();
+    list(0, u"first"_s, 5); // two pages
+    list(1, u"second"_s, 1);
+    engine.pages->setRawReply(u"/gallery/first/2"_s, engine.pages->reply(u"/gallery/none/1"_s));
+    ASSERT_TRUE(sync());
+    const QStringList lines = engine.lines();
+    EXPECT_EQ(lines.mid(lines.indexOf(u"User first doesn't exist"_s), 3),
+              (QStringList{u"User first doesn't exist"_s, u"Listing second's gallery..."_s,
+                           u"Parsing page 1. Submissions found: 0"_s}));
+    EXPECT_EQ(engine.savedIn(u"second-gallery"_s), 1);
+    EXPECT_EQ(engine.savedIn(u"first-gallery"_s), 0);
+}
+
 TEST_F(SyncRecoveryTest, AnUnreachablePageHostDoesNotStopTheSync)
 {
     engine.listen(engine);
@@ -221,4 +238,5 @@ TEST(Jobs, AFolderWithoutALayoutEndsWithAnError)
     EXPECT_EQ(engine.colouredLines().last(),
               red(u"Cannot save bob's gallery: No folder structure is selected."_s));
     EXPECT_TRUE(engine.state().DownloadErrors);
+    EXPECT_EQ(engine.display.status, QString()); // not "Listing files..." 
 }

@@ -155,6 +155,7 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, Plain, 2, u"leaves nothing to get"_s},
         {{art}, u"130"_s, {u"--get"_s, u".."_s}, Plain, 2, u"User names cannot"_s},
         {{art}, u"130"_s, {u"--get"_s, u"a\tb"_s}, Plain, 2, u"User names cannot"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"ab cd"_s}, Plain, 2, u"User names cannot hold blanks."_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"zero: it is a device, not a file"_s},

@@ -195,6 +195,7 @@ TEST(DownloadFolders, UnsafeUserNamesGetNoFolder)
         {u"../outside"_s, 1, refused}, {u".."_s, 0, refused},   {u".."_s, 1, refused},
         {u"a/.."_s, 0, refused},       {u"a\\b"_s, 1, refused}, {u"."_s, 0, refused},
         {u"x\ny"_s, 1, control},       {u"x\ty"_s, 0, control}, {u"x\x7fy"_s, 1, control},
+        {u"ab cd"_s, 1, u"User names cannot hold blanks."_s},     {u" "_s, 0, u"User names cannot hold blanks."_s},
     };
     for (const auto &[user, layout, problem] : rows) {
         SCOPED_TRACE(user.toStdString());

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -103,15 +104,18 @@ TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
 }
 
 // Esc stops a job mid-file: nothing of the file is kept, the window says so and is
-// ready for the next job; with no job Esc does nothing. Then the log is copied.
+// ready for the next job; with no job Esc does nothing. Then the log is copied, and
+// a window closed in the middle of a file leaves nothing of it either.
 TEST(Desktop, EscStopsTheRunningJob)
 {
     TestWindow test;
     TestSite site;
     site.addUser(u"alice"_s, 2);
+    site.addUser(u"bob"_s, 1);
     site.listen(test);
-    site.files->setFault(site.submission(u"alice"_s, u"gallery"_s, 0).filePath(),
-                         GalleryFileHost::Fault::StallMidBody, 1);
+    for (const char *name : {"alice", "bob"})
+        site.files->setFault(site.submission(QString::fromLatin1(name), u"gallery"_s, 0).filePath(),
+                             GalleryFileHost::Fault::StallMidBody, 1);
     MainWindow &window = openActive(test);
     test.typeNoWait();
     auto *user = control<QLineEdit>(window, "Txt_Uniuser");
@@ -142,6 +146,8 @@ TEST(Desktop, EscStopsTheRunningJob)
     ASSERT_TRUE(waitUntil([&] {
         return test.colouredLines().last() == green(u"Succesfully retrieved 2 submissions."_s);
     }));
+    for (const char *caption : {"Lbl_Status", "Label12"}) // the job's status and speed
+        EXPECT_EQ(control<QLabel>(window, caption)->text(), QString()) << caption;
 
     // In log order, one text line each, by Ctrl+C or the menu's "Copy".
     const QStringList texts = logLines(window.eventLog(), false);
@@ -161,4 +167,10 @@ TEST(Desktop, EscStopsTheRunningJob)
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     view->copySelection();
     EXPECT_EQ(QApplication::clipboard()->text(), texts.join(u'\n') + u'\n');
+
+    user->setText(u"bob"_s);
+    control<QPushButton>(window, "Cmd_Get")->click();
+    ASSERT_TRUE(waitUntil([&] { return window.fileProgress() > 0; }));
+    window.close();
+    EXPECT_FALSE(QFile::exists(test.path(u"downloading.dat"_s)));
 }

@@ -212,7 +212,12 @@ void Downloader::discard()
 
 void Downloader::closeOpenFiles()
 {
+    // Open only between a file's first bytes and its store: what it holds is
+    // partial and would only be fetched again.
+    if (!m_file.isOpen())
+        return;
     m_file.close();
+    QFile::remove(temporaryFilePath());
 }
 
 // The file connection

@@ -44,7 +44,8 @@ public:
     // As abort(), and the temporary file is deleted and the progress display
     // cleared: the job was stopped, not replaced.
     void discard();
-    // Closes the temporary file if it is open (the window is closing).
+    // Closes and deletes the temporary file if a transfer left it open (the
+    // program is closing).
     void closeOpenFiles();
     // The delay or the no-wait mode changed: a running pause looks again at once.
     void pauseSettingsChanged();

@@ -153,6 +153,9 @@ void JobRunner::onUserMissing()
         return;
     }
     m_state.PageNumber = 0;
+    // What the user's earlier pages queued belongs to nobody now: the next
+    // user starts from an empty queue.
+    m_state.QueueCount = 0;
     m_state.CurrentFolder = Gallery;
     ProcessNextUser();
 }

@@ -28,6 +28,12 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
                                      m_env.site, m_env.timeouts, m_env.fileFolders().temporary);
     m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
                                          *m_downloader, m_env.shutdown, m_env.dryRun);
+    // A job that ended or was stopped leaves no caption of its own behind
+    // ("Listing files...", the last speed).
+    connect(m_jobs.get(), &JobRunner::jobEnded, this, [&display] {
+        display.setStatusCaption(QString());
+        display.setSpeedCaption(QString());
+    });
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);

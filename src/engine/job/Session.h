@@ -44,7 +44,8 @@ public:
     void checkForUpdate();
     // The delay or the no-wait mode changed: a running pause looks again.
     void pauseSettingsChanged();
-    // Closes the temporary file if it is open (the program is closing).
+    // Closes and deletes the temporary file if a transfer left it open (the
+    // program is closing).
     void closeOpenFiles();
 
     JobState &state() { return *m_state; }

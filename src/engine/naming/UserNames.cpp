@@ -8,5 +8,8 @@ QString userNameProblem(const QString &name)
         return QStringLiteral("User names cannot hold / or \\ or be . or ..");
     if (holdsControlCharacter(name))
         return QStringLiteral("User names cannot hold line breaks or other control characters.");
+    // The name is a word of the request line, which blanks separate.
+    if (name.contains(u' '))
+        return QStringLiteral("User names cannot hold blanks.");
     return QString();
 }
