@@ -4,7 +4,7 @@
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
 #include "download/ReplyHeader.h"
-#include "download/SizeLimit.h"
+#include "core/SizeLimit.h"
 
 #include <QDir>
 #include <QFile>

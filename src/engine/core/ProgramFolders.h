@@ -11,6 +11,9 @@ enum class FileLayout
     Installed
 };
 
+// The settings file, in ProgramFolders::settings.
+inline const QString SettingsFileName = QStringLiteral("vorpl.dat");
+
 struct ProgramFolders
 {
     FileLayout layout = FileLayout::Portable;

@@ -1,6 +1,6 @@
 #include "download/DownloadTexts.h"
 
-#include "download/SizeLimit.h"
+#include "core/SizeLimit.h"
 #include "report/ReportTexts.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
 #include "download/ReplyHeader.h"
-#include "download/SizeLimit.h"
+#include "core/SizeLimit.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "naming/DownloadFolders.h"

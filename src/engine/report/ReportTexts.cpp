@@ -1,7 +1,7 @@
 #include "report/ReportTexts.h"
 
 #include "core/JobState.h"
-#include "settings/SettingsFile.h"
+#include "core/ProgramFolders.h"
 
 QString errorReportText(const JobState &state)
 {

@@ -1,6 +1,6 @@
 #include "settings/SettingsFile.h"
 
-#include "download/SizeLimit.h"
+#include "core/SizeLimit.h"
 #include "platform/LocalFiles.h"
 
 #include <QDir>

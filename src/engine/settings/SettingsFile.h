@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/JobState.h"
+#include "core/ProgramFolders.h"
 
 #include <QByteArray>
 #include <QList>
@@ -55,8 +56,6 @@ struct SettingsSnapshot
     QString savePath, favPath;
     int urlFix = 0;
 };
-
-inline const QString SettingsFileName = QStringLiteral("vorpl.dat");
 
 // Reading and writing the text of the file (pure).
 SettingsRead readSettingsText(const QByteArray &bytes);

@@ -1,4 +1,4 @@
-#include "download/SizeLimit.h"
+#include "core/SizeLimit.h"
 
 #include <algorithm>
 
