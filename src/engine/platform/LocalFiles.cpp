@@ -96,10 +96,8 @@ bool createUnique(QFile &file, const QString &folder, const QString &pattern, QS
 
 int moveWithoutReplacing(const QString &from, const QString &to)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
+    QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.data(), AT_FDCWD, target.data(), RENAME_NOREPLACE) == 0)
         return 0;
     // A file system that cannot rename without replacing: a second name,
     // which is never made over an existing one, then the first goes.
