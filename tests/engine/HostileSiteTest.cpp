@@ -45,6 +45,8 @@ TEST(HostileSite, NothingLostCorruptedOrEndless)
          u"green: Saved as downloading (2).dat"_s, false, u"green: Skipping \"downloading\": Already exists"_s},
         {"one title twice", [](E &e) { gallery(e, {u"Sketch"_s, u"Sketch?"_s}); },
          u"green: Saved as Sketch.png|green: Saved as Sketch (2).png"_s, false, u"green: Skipping \"Sketch?\": Already exists"_s},
+        {"a folder and a dangling link at the names", [](E &e) { gallery(e), QDir().mkpath(e.path(u"bob-gallery/Piece.png"_s)), QFile::link(u"gone"_s, e.path(u"bob-gallery/Piece (2).png"_s)); },
+         u"black: Piece.png is taken: saving as Piece (3).png|green: Saved as Piece (3).png"_s, false, u"green: Skipping \"Piece\": Already exists"_s},
         {"title that leaves nothing", [](E &e) { gallery(e, {u"???"_s}); }, u"green: Saved as %1.bob.art.png"_s.arg(Id), false, {}},
         {"chunked file, its framing not counted", [](E &e) { gallery(e), e.files->setFault(first(e), F::Chunked), e.files->setPieceSize(333), e.settings.maxSize = u"0.0382"_s; },
          saved + u"|green: Succesfully retrieved 1 submissions."_s, false, {}},

@@ -5,12 +5,18 @@
 #include "download/FileStore.h"
 #include "download/ReplyHeader.h"
 #include "core/SizeLimit.h"
+#include "platform/LocalFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -87,33 +93,83 @@ TEST(SizeLimit, LimitIsTheLeadingNumberInWholeBytes)
     }
 }
 
-TEST(FileStore, AFailureLeavesTheOldFile)
+// Every sync of this process: the call and the name of what it synced
+// ("staging" for the store's own file).
+static QStringList &syncs = *new QStringList;
+static int recordSync(const char *call, int fd)
+{
+    const QString name = QFileInfo(QFile::symLinkTarget(u"/proc/self/fd/%1"_s.arg(fd))).fileName();
+    syncs.append(call + (name.startsWith(u".vorpaline-"_s) ? u" staging"_s : u' ' + name));
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, call))(fd);
+}
+// clang-format off
+extern "C" int fsync(int fd) { return recordSync("fsync", fd); }
+extern "C" int fdatasync(int fd) { return recordSync("fdatasync", fd); }
+// clang-format on
+
+// Nothing at a name is ever replaced: not a file, a folder or a link, dangling
+// or not. The next number is taken, if allowed; nothing partial is left, and
+// staging files a killed run left go once they are an hour old (a fresh one
+// may be another run's). What is stored gets the mode of any new file, its
+// bytes reach the disk before the name, the name after; the temporary file
+// stays private.
+TEST(FileStore, StoresOnlyTheReceivedBytesUnderAFreeName)
 {
     QTemporaryDir dir;
-    const QString source = dir.filePath(u"downloading.dat"_s);
-    const QString target = dir.filePath(u"pic.png"_s);
-    const QByteArray old = "old body, longer than the new";
-    ASSERT_TRUE(writeFile(source, "new body"));
-    ASSERT_TRUE(writeFile(target, old));
+    const QString folder = dir.path(), temporary = dir.filePath(u"downloading.dat"_s);
+    const mode_t was = ::umask(0);
+    QFile source;
+    QString error;
+    ASSERT_TRUE(LocalFiles::createFresh(source, temporary, &error) &&
+                LocalFiles::writeAll(source, "new body, and what another run wrote", &error));
+    QFile stale(dir.filePath(u".vorpaline-abc123.part"_s));
+    ASSERT_TRUE(writeFile(dir.filePath(u"pic.png"_s), "old body") &&
+                QDir(folder).mkdir(u"dir.png"_s) &&
+                QFile::link(u"nowhere"_s, dir.filePath(u"link"_s)) &&
+                QFile::link(folder, dir.filePath(u"link (2)"_s)) &&
+                writeFile(dir.filePath(u".vorpaline-def456.part"_s), "y") &&
+                stale.open(QIODevice::WriteOnly) &&
+                stale.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                                  QFileDevice::FileModificationTime));
+    const auto listing = [&] {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    QStringList entries = listing();
+    const auto mode = [](const QString &path) {
+        struct stat info = {};
+        return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
+    };
     using R = StoreOutcome::Result;
-    // The failures first: each leaves the old file as it was.
     // clang-format off
-    const QList<std::tuple<QString, QString, QString, R>> cases = {
-        {dir.filePath(u"gone.dat"_s), dir.path(), "pic.png", R::Failed},
-        {source, dir.path(), QString(300, u'n') + ".png", R::NameRefused}, // too long for any disk
-        {source, dir.path(), QString(), R::NameRefused},
-        {source, dir.filePath(u"no/such/folder"_s), "a.png", R::Failed},
-        {source, dir.path() + u'/', "pic.png", R::Stored},
+    const std::tuple<QString, QString, int, qint64, mode_t, R, QString> rows[] = {
+        {dir.filePath(u"no/such/folder"_s), "a.png", 9, 8, 0, R::Failed, "a.png"},
+        {folder, QString(300, u'n') + ".png", 9, 8, 0, R::NameRefused, QString(300, u'n') + ".png"},
+        {folder, "pic.png", 1, 8, 0, R::Taken, "pic.png"},
+        {folder, "link", 2, 8, 0, R::Taken, "link"},
+        {folder, "cut.png", 9, 99, 0, R::Failed, "cut.png"},
+        {folder, "pic.png", 9, 8, 022, R::Stored, "pic (2).png"},
+        {folder + u'/', "dir.png", 9, 8, 077, R::Stored, "dir (2).png"},
+        {folder, "link", 9, 8, 0, R::Stored, "link (3)"},
     };
     // clang-format on
-    for (const auto &[from, folder, name, result] : cases) {
-        SCOPED_TRACE(name.left(20).toStdString());
-        const StoreOutcome outcome = storeFile(from, folder, name);
+    for (const auto &[in, name, lastNumber, size, mask, result, storedName] : rows) {
+        SCOPED_TRACE(name.left(20).toStdString() + " " + std::to_string(lastNumber));
+        syncs.clear();
+        ::umask(mask);
+        const StoreOutcome outcome = storeFile(source, size, in, {name, lastNumber});
         EXPECT_EQ(outcome.result, result) << outcome.error.toStdString();
-        EXPECT_TRUE(result != R::Failed || !outcome.error.isEmpty());
-        EXPECT_EQ(readFile(target), result == R::Stored ? QByteArray("new body") : old);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                  (QStringList{"downloading.dat", "pic.png"}));
+        EXPECT_EQ(outcome.name, storedName);
+        if (result == R::Stored) {
+            entries.removeOne(u".vorpaline-abc123.part"_s);
+            entries.append(storedName);
+            EXPECT_EQ(readFile(dir.filePath(storedName)), "new body");
+            EXPECT_EQ(mode(dir.filePath(storedName)), 0666 & ~mask);
+            EXPECT_EQ(syncs,
+                      (QStringList{u"fdatasync staging"_s, u"fsync "_s + QDir(folder).dirName()}));
+        }
+        entries.sort();
+        EXPECT_EQ(listing(), entries);
     }
-    EXPECT_EQ(readFile(source), QByteArray("new body")); // the temporary file stays
+    ::umask(was);
+    EXPECT_EQ(mode(temporary), 0600);
 }

@@ -503,26 +503,24 @@ void Downloader::TerminateFile()
     m_state.InBody = false;
     m_replyTimer.stop();
     m_speedWatch.stop();
-    m_file.close();
 
-    const QString source = temporaryFilePath();
+    // Stored from the open file: another run sharing the temporary folder may
+    // have put a file of its own at the temporary file's name meanwhile.
     const QString wanted = m_state.FileName;
-    m_state.FileName = unusedName(wanted);
-    if (m_state.FileName != wanted)
-        m_log.AddEvent(wanted + QStringLiteral(" is taken: saving as ") + m_state.FileName,
-                       LogBlack);
-    StoreOutcome outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
-    if (outcome.result == StoreOutcome::Result::NameRefused && m_state.FileName != BadFileName) {
-        // Stored once under a name every file system takes, but never over a
-        // file that an earlier refused name left there.
+    StoreOutcome outcome = storeFile(m_file, m_written, m_state.DownloadFolder, storeNames(wanted));
+    if (outcome.result == StoreOutcome::Result::Stored && outcome.name != wanted)
+        m_log.AddEvent(wanted + QStringLiteral(" is taken: saving as ") + outcome.name, LogBlack);
+    if (outcome.result == StoreOutcome::Result::NameRefused && outcome.name != BadFileName) {
+        // Stored once under a name every file system takes, but never over
+        // whatever an earlier refused name left there.
         const QString refused = outcome.error;
-        m_state.FileName = BadFileName;
-        if (QFileInfo::exists(storedFilePath(m_state.DownloadFolder, BadFileName)))
+        outcome = storeFile(m_file, m_written, m_state.DownloadFolder, {BadFileName});
+        if (outcome.result == StoreOutcome::Result::Taken)
             outcome.error = refused + QStringLiteral(", and ") + BadFileName +
                             QStringLiteral(" already holds another file");
-        else
-            outcome = storeFile(source, m_state.DownloadFolder, m_state.FileName);
     }
+    m_file.close();
+    m_state.FileName = outcome.name;
     if (outcome.result != StoreOutcome::Result::Stored) {
         storageFailed(
             QStringLiteral("Could not save ") +
@@ -541,25 +539,17 @@ void Downloader::TerminateFile()
     Retrieve();
 }
 
-QString Downloader::unusedName(const QString &wanted) const
+StoreNames Downloader::storeNames(const QString &wanted) const
 {
     const QString &folder = m_state.DownloadFolder;
-    const QString name = nameBesideTemporaryFile(folder, wanted, m_temporaryFolder);
-    const auto taken = [&](const QString &candidate) {
-        const QString path = storedFilePath(folder, candidate);
-        return m_storedThisQueue.contains(pathKey(path)) ||
+    // Passed over without asking the disk: files stored earlier from this
+    // queue, and the temporary file, which the next file overwrites.
+    const auto reserved = [this, folder](const QString &candidate) {
+        return m_storedThisQueue.contains(pathKey(storedFilePath(folder, candidate))) ||
                nameBesideTemporaryFile(folder, candidate, m_temporaryFolder) != candidate;
     };
-    if (!taken(name))
-        return name;
-    // Another submission of this queue has that name: the first number free on
-    // disk too, so that nothing is replaced. A queue is never longer than this.
-    for (int number = 2; number <= QueueSlots + 1; ++number) {
-        const QString candidate = numberedName(name, number);
-        if (!taken(candidate) && !QFileInfo::exists(storedFilePath(folder, candidate)))
-            return candidate;
-    }
-    return name;
+    // A queue is never longer than this: some number is free for every file.
+    return {nameBesideTemporaryFile(folder, wanted, m_temporaryFolder), QueueSlots + 1, reserved};
 }
 
 void Downloader::refuse(const QString &line)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "download/FileStore.h"
 #include "platform/ChunkedDecoder.h"
 #include "platform/LowSpeedWatch.h"
 
@@ -78,10 +79,9 @@ private:
     // Body bytes as received: decoded, counted against the limit, written, and
     // the file completed when its end has come.
     void takeBody(const QByteArray &received, bool showProgress);
-    // The name to store the finished file under: never the temporary file, and
-    // never a file stored earlier from this queue. (Files of earlier folders
-    // were on disk when this folder was listed: the listing skipped their names.)
-    QString unusedName(const QString &wanted) const;
+    // The names the finished file may be stored under: never the temporary
+    // file, and never a file stored earlier from this queue.
+    StoreNames storeNames(const QString &wanted) const;
     bool writeBody(const QByteArray &bytes);
     void showFileProgress();
 

@@ -1,25 +1,18 @@
 #include "download/FileStore.h"
 
+#include "naming/FileNames.h"
 #include "platform/LocalFiles.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QScopeGuard>
 
-#include <filesystem>
+#include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 namespace {
-
-std::filesystem::path toPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
 
 QString reason(const std::error_code &code)
 {
@@ -42,31 +35,30 @@ const QString StagingPattern = QStringLiteral(".vorpaline-XXXXXX.part");
 
 // Copies in blocks, so that a failed write is named in the system's own words
 // (the standard library's copy reports a full disk as an input/output error).
-bool copyInto(const QString &source, QFileDevice &target, QString *error)
+bool copyInto(QFile &source, qint64 size, QFile &target, QString *error)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return false;
-    }
-    QFile out;
-    if (!out.open(target.handle(), QIODevice::WriteOnly | QIODevice::Unbuffered,
-                  QFileDevice::DontCloseHandle)) {
-        *error = out.errorString();
+    if (!source.seek(0)) {
+        *error = source.errorString();
         return false;
     }
     QByteArray block(1024 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = in.read(block.data(), block.size());
+    for (qint64 done = 0; done < size;) {
+        const qint64 n = source.read(block.data(), std::min<qint64>(block.size(), size - done));
         if (n < 0) {
-            *error = in.errorString();
+            *error = source.errorString();
             return false;
         }
-        if (n == 0)
-            return true;
-        if (!LocalFiles::writeAll(out, QByteArrayView(block.constData(), n), error))
+        if (n == 0) {
+            *error = QStringLiteral("the temporary file holds %1 of the %2 bytes received")
+                         .arg(done)
+                         .arg(size);
             return false;
+        }
+        if (!LocalFiles::writeAll(target, QByteArrayView(block.constData(), n), error))
+            return false;
+        done += n;
     }
+    return true;
 }
 
 // Staging files of a copy that was killed, left in folder: an hour old, no
@@ -91,9 +83,10 @@ QString storedFilePath(const QString &folder, const QString &name)
     return folder + u'/' + name;
 }
 
-StoreOutcome storeFile(const QString &source, const QString &folder, const QString &name)
+StoreOutcome storeFile(QFile &source, qint64 size, const QString &folder, const StoreNames &names)
 {
     StoreOutcome outcome;
+    outcome.name = names.name;
     // Without a folder the name alone would land in the working directory.
     if (folder.isEmpty()) {
         outcome.error = QStringLiteral("no download folder");
@@ -101,26 +94,43 @@ StoreOutcome storeFile(const QString &source, const QString &folder, const QStri
     }
     // A name of our own in the target folder: if this fails, the folder or the
     // disk is at fault, not the submission's name.
-    QTemporaryFile staging(storedFilePath(folder, StagingPattern));
-    if (!staging.open()) {
-        outcome.error = staging.errorString();
+    QFile staging;
+    QString stagingPath;
+    if (!LocalFiles::createUnique(staging, folder, StagingPattern, &stagingPath, &outcome.error))
         return outcome;
-    }
-    if (!copyInto(source, staging, &outcome.error))
+    auto removeStaging = qScopeGuard([&] { QFile::remove(stagingPath); });
+    if (!copyInto(source, size, staging, &outcome.error) ||
+        !LocalFiles::syncData(staging, &outcome.error))
         return outcome;
     staging.close();
 
-    std::error_code error;
-    std::filesystem::rename(toPath(staging.fileName()), toPath(storedFilePath(folder, name)),
-                            error);
-    if (error) {
-        outcome.result = isStorageFailure(error) ? StoreOutcome::Result::Failed
-                                                 : StoreOutcome::Result::NameRefused;
-        outcome.error = reason(error);
-        return outcome; // the staging file is removed with its object
+    for (int number = 1; number <= names.lastNumber; ++number) {
+        const QString name = number == 1 ? names.name : numberedName(names.name, number);
+        if (names.reserved && names.reserved(name))
+            continue;
+        const int failure =
+            LocalFiles::moveWithoutReplacing(stagingPath, storedFilePath(folder, name));
+        if (failure == EEXIST)
+            continue;
+        outcome.name = name;
+        if (failure != 0) {
+            const std::error_code error(failure, std::generic_category());
+            outcome.result = isStorageFailure(error) ? StoreOutcome::Result::Failed
+                                                     : StoreOutcome::Result::NameRefused;
+            outcome.error = reason(error);
+            return outcome;
+        }
+        removeStaging.dismiss();
+        // The new name itself must survive a power cut too.
+        LocalFiles::syncFolder(folder);
+        outcome.result = StoreOutcome::Result::Stored;
+        removeStaleStagingFiles(folder);
+        return outcome;
     }
-    staging.setAutoRemove(false);
-    outcome.result = StoreOutcome::Result::Stored;
-    removeStaleStagingFiles(folder);
+    outcome.result = StoreOutcome::Result::Taken;
+    outcome.error =
+        names.lastNumber > 1
+            ? QStringLiteral("it and its numbered names up to %1 are taken").arg(names.lastNumber)
+            : QStringLiteral("it is taken");
     return outcome;
 }

@@ -368,13 +368,13 @@ bool ListingClient::acceptSubmission(const PageLink &link)
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
         const QString folder = MakeDLFolder(m_settings, m_state, false);
-        if (!folder.isEmpty() &&
-            FileSystem::FileExists(
-                folder + QDir::separator() +
-                nameBesideTemporaryFile(folder,
-                                        MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
-                                                     m_settings.nameMode(), m_state.CurrentUser),
-                                        m_temporaryFolder)))
+        const QString name =
+            nameBesideTemporaryFile(folder,
+                                    MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
+                                                 m_settings.nameMode(), m_state.CurrentUser),
+                                    m_temporaryFolder);
+        if (!folder.isEmpty() && FileSystem::FileExists(folder + QDir::separator() +
+                                                        nameAmongOtherEntries(folder, name)))
             reason = SkipReason::AlreadyExists;
     }
     if (reason != SkipReason::None) {

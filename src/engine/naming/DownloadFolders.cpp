@@ -142,3 +142,14 @@ QString nameBesideTemporaryFile(const QString &folder, const QString &name,
                       (!there.isEmpty() && there == QFileInfo(programFolder).canonicalFilePath());
     return same ? numberedName(name, 2) : name;
 }
+
+QString nameAmongOtherEntries(const QString &folder, const QString &name)
+{
+    for (int number = 1; number <= QueueSlots + 1; ++number) {
+        const QString candidate = number == 1 ? name : numberedName(name, number);
+        const QFileInfo entry(withSeparator(folder) + candidate);
+        if (entry.isFile() || (!entry.exists() && !entry.isSymLink()))
+            return candidate;
+    }
+    return name;
+}

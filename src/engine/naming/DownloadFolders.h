@@ -51,3 +51,9 @@ inline const QString TemporaryFileName = QStringLiteral("downloading.dat");
 // Sync finds the file under the name it was given.
 QString nameBesideTemporaryFile(const QString &folder, const QString &name,
                                 const QString &programFolder);
+
+// The name under which the file stored for name is looked for in folder:
+// name itself or, while something that is not a file stands there (a folder,
+// a link to a folder or to nothing, a device), the next numbered name, as the
+// store takes the next free number rather than replace such an entry.
+QString nameAmongOtherEntries(const QString &folder, const QString &name);

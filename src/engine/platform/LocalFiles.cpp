@@ -1,8 +1,10 @@
 #include "platform/LocalFiles.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -57,6 +59,73 @@ bool createFresh(QFile &file, const QString &path, QString *error)
         return false;
     }
     return true;
+}
+
+bool createUnique(QFile &file, const QString &folder, const QString &pattern, QString *path,
+                  QString *error)
+{
+    static constexpr char Letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const qsizetype at = pattern.indexOf(QStringLiteral("XXXXXX"));
+    QString name = pattern;
+    // A name that is taken is drawn again, a bounded number of times.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (qsizetype k = at; at >= 0 && k < at + 6; ++k)
+            name[k] = QLatin1Char(Letters[QRandomGenerator::global()->bounded(62)]);
+        *path = folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+        // 0666: the kernel takes the umask off, as for any new file.
+        const int fd = ::open(QFile::encodeName(*path).constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            *error = systemWords(errno);
+            return false;
+        }
+        if (file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                      QFileDevice::AutoCloseHandle))
+            return true;
+        ::close(fd);
+        ::unlink(QFile::encodeName(*path).constData());
+        *error = file.errorString();
+        return false;
+    }
+    *error = systemWords(EEXIST);
+    return false;
+}
+
+int moveWithoutReplacing(const QString &from, const QString &to)
+{
+    QByteArray source = QFile::encodeName(from), target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.data(), AT_FDCWD, target.data(), RENAME_NOREPLACE) == 0)
+        return 0;
+    // A file system that cannot rename without replacing: a second name,
+    // which is never made over an existing one, then the first goes.
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return errno;
+    if (::link(source.constData(), target.constData()) != 0)
+        return errno;
+    ::unlink(source.constData());
+    return 0;
+}
+
+bool syncData(QFile &file, QString *error)
+{
+    // EINVAL: a file system that has nothing to sync.
+    if (::fdatasync(file.handle()) == 0 || errno == EINVAL)
+        return true;
+    *error = systemWords(errno);
+    return false;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 bool writeAll(QFile &file, QByteArrayView bytes, QString *error)

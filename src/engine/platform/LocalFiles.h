@@ -15,6 +15,25 @@ namespace LocalFiles {
 // appears in between. file is opened for reading and writing, unbuffered.
 bool createFresh(QFile &file, const QString &path, QString *error);
 
+// Creates a new file in folder whose name is pattern with its "XXXXXX" made
+// of random letters, open for reading and writing, unbuffered; *path is where.
+// It gets the mode any program's new file gets there (0666 less the umask, or
+// what the folder's default access list says), unlike the private temporary file.
+bool createUnique(QFile &file, const QString &folder, const QString &pattern, QString *path,
+                  QString *error);
+
+// Gives the file at from (a name in the same folder) the name to instead,
+// unless something already has that name: a file, a folder, a link (also one
+// that leads nowhere) or anything else is never replaced. Returns 0, or the
+// system's error number: EEXIST when the name is taken.
+int moveWithoutReplacing(const QString &from, const QString &to);
+
+// Waits until the file's bytes are on the disk, so that a power cut after it
+// gets its name cannot leave that name empty or cut short.
+bool syncData(QFile &file, QString *error);
+// The same for the names in folder; a folder that cannot be synced is left as it is.
+void syncFolder(const QString &folder);
+
 // Writes all of bytes, going on after a short write so that a full disk is
 // reported with the system's own words rather than as an unknown error.
 bool writeAll(QFile &file, QByteArrayView bytes, QString *error);
