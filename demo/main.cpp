@@ -4,6 +4,7 @@
 // to the window (settings, temporary file and, by default, the downloads).
 // With --serve there is no window: the site answers vorpaline-sync instead.
 
+#include "BuildConfig.h"
 #include "DemoGallery.h"
 #include "DemoSite.h"
 #include "MainWindow.h"
@@ -11,17 +12,20 @@
 #include "WidgetPrompts.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
+#include "platform/LocalFiles.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
@@ -49,16 +53,54 @@ bool prepareFolder(const QString &folder, QString *error)
         *error = QStringLiteral("cannot create the demo folder %1").arg(folder);
         return false;
     }
-    QFile file(QDir(folder).filePath(SettingsFileName));
+    const QString path = QDir(folder).filePath(SettingsFileName);
+    QFile file(path);
     if (file.exists() && file.size() > 0)
         return true;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(DemoGallery::settingsText(DemoGallery::startingUsers(), DemoDelaySeconds)) < 0) {
-        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    // Made afresh, a link there replaced rather than written through: where
+    // it points may lie outside the demo's folder. Owner-only, as any settings.
+    if (!LocalFiles::createFresh(file, path, error) ||
+        !LocalFiles::writeAll(
+            file, DemoGallery::settingsText(DemoGallery::startingUsers(), DemoDelaySeconds),
+            error)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, *error);
         return false;
     }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
+}
+
+// A word as the shell reads it back unchanged.
+QString shellQuoted(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./,:=+@%-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    return u'\'' + QString(word).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+}
+
+// vorpaline-sync beside this program (a build folder, an install), else as
+// the shell finds it.
+QString syncProgram()
+{
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vorpaline-sync"));
+    return QFileInfo(beside).isExecutable() ? shellQuoted(beside)
+                                            : QStringLiteral("vorpaline-sync");
+}
+
+// Serving and answering --help or --version show no window: they need no display.
+bool showsNoWindow(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument = argv[i];
+        if (argument == "--folder" || argument == "--screenshot")
+            ++i; // their value is no option
+        else if (argument == "--serve" || argument == "-h" || argument == "--help" ||
+                 argument == "-?" || argument == "--help-all" || argument == "-v" ||
+                 argument == "--version")
+            return true;
+    }
+    return false;
 }
 
 void printLog(const EventLog &log)
@@ -126,9 +168,9 @@ int serve(QApplication &app, const QString &folder)
     }
     std::printf("Vorpaline demo gallery on 127.0.0.1, until Ctrl-C. In another terminal:\n"
                 "%s\n"
-                "vorpaline-sync --settings %s\n",
-                qPrintable(site.hostsVariableLine()),
-                qPrintable(QDir(folder).filePath(SettingsFileName)));
+                "%s --settings %s\n",
+                qPrintable(site.hostsVariableLine()), qPrintable(syncProgram()),
+                qPrintable(shellQuoted(QDir(folder).filePath(SettingsFileName))));
     std::fflush(stdout);
     return app.exec();
 }
@@ -138,17 +180,18 @@ int serve(QApplication &app, const QString &folder)
 int main(int argc, char *argv[])
 {
     // The demo gallery draws its pictures with fonts, which needs a window
-    // system; serving needs no display, so it gets the off-screen one.
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--serve") == 0 && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+    // system; what shows no window gets the off-screen one.
+    if (showsNoWindow(argc, argv) && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorpaline-demo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORPALINE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Vorpaline on a simulated gallery site running on this computer."));
     parser.addHelpOption();
+    parser.addVersionOption();
     QCommandLineOption folderOption(
         QStringLiteral("folder"),
         QStringLiteral("The demo's folder: settings, temporary file and downloads (default: %1).")

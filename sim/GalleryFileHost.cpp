@@ -202,6 +202,8 @@ private:
                 body = chunkedBody(body, 700);
             m_extraHeader = fault == Fault::Chunked ? "Transfer-Encoding: chunked\r\n"
                                                     : "Content-Encoding: gzip\r\n";
+            if (!m_host.m_codingField.isEmpty())
+                m_extraHeader = m_host.m_codingField + "\r\n";
             m_body = [body](qint64 offset, char *out, qint64 length) {
                 std::memcpy(out, body.constData() + offset, size_t(length));
             };

@@ -73,6 +73,8 @@ public:
     void setOverLongExtra(int bytes) { m_overLongExtra = bytes; }
     // The Content-Length text as sent, unchecked ("-1", "3000000000", ...).
     void setClaimedLength(const QByteArray &text) { m_claimedLength = text; }
+    // The field that names the Chunked or Gzipped coding, as sent (folded, say).
+    void setCodingField(const QByteArray &field) { m_codingField = field; }
 
     // A file whose body is made on the fly; the default source is generatedByte().
     void addGeneratedFile(const QString &path, qint64 size, BodySource source = {});
@@ -113,4 +115,5 @@ private:
     int m_pieceDelayMs = 0;
     int m_overLongExtra = 100;
     QByteArray m_claimedLength;
+    QByteArray m_codingField;
 };

@@ -115,6 +115,9 @@ int main(int argc, char *argv[])
     const ProgramFolders folders =
         named ? portableFolders(QFileInfo(options.settingsFile).absolutePath())
               : chooseProgramFolders(gatherLayoutFacts(QCoreApplication::applicationDirPath()));
+    if (folders.settings.isEmpty() || folders.temporary.isEmpty())
+        return refuse(output,
+                      QStringLiteral("No home folder: HOME is not set and the account has none."));
     // A named file is read under its own name, whatever it is called.
     const QString settingsPath = named ? QFileInfo(options.settingsFile).absoluteFilePath()
                                        : QDir(folders.settings).filePath(SettingsFileName);

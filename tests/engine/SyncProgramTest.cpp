@@ -133,7 +133,8 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         LostPage,
         FolderTaken,
         EmptyFile,
-        LockTaken // a folder where the lock goes
+        LockTaken, // a folder where the lock goes
+        LockLinked // a link there, to nothing
     };
     const QString fifo = site.path(u"fifo"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -157,6 +158,7 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         {{art}, u"130"_s, {u"--get"_s, u"a\tb"_s}, Plain, 2, u"User names cannot"_s},
         {{art}, u"130"_s, {u"--get"_s, u"ab cd"_s}, Plain, 2, u"User names cannot hold blanks."_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LockLinked, 2, u"vorpl.lock: it is a link, not a file."_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"zero: it is a device, not a file"_s},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"fifo: it is a FIFO, not a file"_s},
@@ -179,16 +181,19 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         const QString lock = site.path(u"vorpl.lock"_s);
         if (scene == LockTaken)
             QDir().mkpath(lock);
+        if (scene == LockLinked)
+            QFile::link(site.path(u"elsewhere"_s), lock);
         const int other = row++ - int(std::size(cases)) + int(std::size(otherFiles));
         const Finished run = site.run(arguments, other >= 0 ? otherFiles[other] : QString());
         EXPECT_EQ(run.status, status) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(message) || run.out.join(u'\n').contains(message))
             << run.err.toStdString();
-        EXPECT_TRUE(status != 2 || !arguments.isEmpty() || scene == LockTaken || other >= 0 ||
+        EXPECT_TRUE(status != 2 || !arguments.isEmpty() || scene >= LockTaken || other >= 0 ||
                     run.err.contains(site.path(u"vorpl.dat"_s)))
             << "names the file";
-        EXPECT_EQ(QFileInfo::exists(lock), scene == LockTaken) << "the lock is released";
-        QDir().rmdir(lock);
+        EXPECT_EQ(QFileInfo::exists(lock), scene == LockTaken)
+            << "released, not written through a link";
+        QDir().rmdir(lock), QFile::remove(lock);
     }
 }
 

@@ -18,16 +18,16 @@ QSslConfiguration served(const QString &certificate)
 }
 
 // The engine against the simulated site; a host given a certificate is
-// reached over TLS and serves that one. The authority in SSL_CERT_FILE or not.
+// reached over TLS and serves that one. SSL_CERT_FILE names the authorities file, if any.
 struct TlsSite : TestEngine
 {
     SimUpdateHost updates;
 
     TlsSite(const QString &pageCertificate, const QString &fileCertificate,
-            const QString &updateCertificate = {}, bool authority = true)
+            const QString &updateCertificate = {}, const QString &authorities = tlsFile("ca.pem"))
     {
-        if (authority)
-            qputenv("SSL_CERT_FILE", QFile::encodeName(tlsFile(u"ca.pem"_s)));
+        if (!authorities.isEmpty())
+            qputenv("SSL_CERT_FILE", QFile::encodeName(authorities));
         pages = std::make_unique<GalleryPageHost>(content, TestHosts::File);
         files = std::make_unique<GalleryFileHost>(content);
         if (!pageCertificate.isEmpty())
@@ -84,24 +84,41 @@ TEST(Tls, AGetOverTlsMatchesPlainHttp)
     EXPECT_TRUE(tls.errorReports().isEmpty());
 }
 
+// A file in SSL_CERT_FILE that adds no authority is named in red, never read
+// whole or waited on.
 TEST(Tls, AFailedCertificateIsRefusedBeforeAnyRequest)
 {
-    const QString page = TestHosts::Page, file = TestHosts::File;
-    // Page and file host certificates, the authority in SSL_CERT_FILE, the line.
-    const std::tuple<QString, QString, bool, QString> rows[] = {
-        {u"other-host"_s, u"site"_s, true, page + " not trusted: issued for other.invalid"},
-        {u"site"_s, u"self-signed"_s, true, file + " not trusted: self-signed certificate"},
-        {u"site"_s, u"expired"_s, true, file + " not trusted: expired on 2001-01-01"},
-        {u"site"_s, u"site"_s, false, page + " not trusted: issued by an unknown authority"},
+    const QString page = TestHosts::Page, file = TestHosts::File, ca = tlsFile(u"ca.pem"_s);
+    const QString unknown = page + " not trusted: issued by an unknown authority";
+    QTemporaryDir dir;
+    const QString big = dir.filePath(u"big"_s), junk = dir.filePath(u"junk"_s);
+    ASSERT_TRUE(writeFile(junk, "-----BEGIN CERTIFICATE-----\nx\n") && writeFile(big, {}) &&
+                QFile(big).resize(TlsTrust::MaxAuthorityFileBytes + 1));
+    // Page and file host certificates, SSL_CERT_FILE, the line, why SSL_CERT_FILE is not used.
+    // clang-format off
+    const std::tuple<QString, QString, QString, QString, QString> rows[] = {
+        {u"other-host"_s, u"site"_s, ca, page + " not trusted: issued for other.invalid", {}},
+        {u"site"_s, u"self-signed"_s, ca, file + " not trusted: self-signed certificate", {}},
+        {u"site"_s, u"expired"_s, ca, file + " not trusted: expired on 2001-01-01", {}},
+        {u"site"_s, u"site"_s, {}, unknown, {}},
+        {u"site"_s, u"site"_s, dir.filePath(u"none"_s), unknown, u"does not exist"_s},
+        {u"site"_s, u"site"_s, junk, unknown, u"holds no PEM certificate"_s},
+        {u"site"_s, u"site"_s, dir.path(), unknown, u"is a folder, not a file"_s},
+        {u"site"_s, u"site"_s, u"/dev/zero"_s, unknown, u"is a device, not a file"_s},
+        {u"site"_s, u"site"_s, big, unknown, u"is larger than 4194304 bytes"_s},
     };
-    for (const auto &[pageCertificate, fileCertificate, authority, line] : rows) {
-        SCOPED_TRACE(line.toStdString());
-        TlsSite site(pageCertificate, fileCertificate, {}, authority);
+    // clang-format on
+    for (const auto &[pageCertificate, fileCertificate, authorities, line, unused] : rows) {
+        SCOPED_TRACE((line + u' ' + authorities).toStdString());
+        TlsSite site(pageCertificate, fileCertificate, {}, authorities);
         site.run([&] { site.get(u"someone"_s, true); });
         const QStringList lines = site.colouredLines();
         EXPECT_EQ(lines.count(red("Certificate of " + line)), 1) << lines.join(u'\n').toStdString();
-        EXPECT_TRUE(site.stored().isEmpty());
-        EXPECT_TRUE(site.files->requests().isEmpty());
+        const QString named = red(u"SSL_CERT_FILE %1 is not used: it %2; only the system's "
+                                  "authorities are trusted."_s.arg(authorities, unused));
+        EXPECT_EQ(lines.filter(u"SSL_CERT_FILE"_s),
+                  unused.isEmpty() ? QStringList() : QStringList(named));
+        EXPECT_TRUE(site.stored().isEmpty() && site.files->requests().isEmpty());
         EXPECT_EQ(site.pages->requests().isEmpty(), line.startsWith(page));
         EXPECT_TRUE(site.errorReports().isEmpty());
     }

@@ -32,35 +32,41 @@ TEST(WindowProgram, CommandLineIsReadWithoutADisplay)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
-    const QString usage = u"Usage: vorpaline [--help | --version]"_s;
-    // Arguments, exit status, and a text of standard output (status 0) or error.
-    const std::tuple<QString, int, QString> rows[] = {
-        {u"--help"_s, 0, usage}, {u"--version"_s, 0, u"vorpaline 1."_s}, {u"--sync"_s, 2, usage}};
-    for (const auto &[argument, expected, text] : rows) {
-        const auto [status, out, err] = run(QStringLiteral(VORPALINE_BINARY), {argument}, env);
+    const QString usage = u"Usage: vorpaline [--help | --version]"_s, window = VORPALINE_BINARY,
+                  demo = VORPALINE_DEMO_BINARY;
+    // Program, arguments, exit status, and a text of standard output (status 0) or error.
+    // clang-format off
+    const std::tuple<QString, QString, int, QString> rows[] = {
+        {window, u"--help"_s, 0, usage}, {window, u"--version"_s, 0, u"vorpaline 1."_s}, {window, u"--sync"_s, 2, usage},
+        {demo, u"--help"_s, 0, u"vorpaline-demo [options]"_s}, {demo, u"--version"_s, 0, u"vorpaline-demo 1."_s}};
+    // clang-format on
+    for (const auto &[program, argument, expected, text] : rows) {
+        const auto [status, out, err] = run(program, {argument}, env);
         EXPECT_EQ(status, expected) << argument.toStdString();
         EXPECT_TRUE((status == 0 ? out : err).contains(text)) << err.toStdString();
     }
 }
 
-// The demo gallery served without a window, with vorpaline-sync sent to it by
-// the line the demo prints: a dry run lists and filters but writes nothing,
-// then a real run saves.
+// The demo gallery served without a window, in a folder the shell needs quoted and with a link
+// at the settings file (replaced, not written through). The lines it prints run as they stand
+// and send vorpaline-sync to it: a dry run lists and filters but writes nothing, a real one saves.
 TEST(DemoServe, AnswersVorpalineSyncWithTheLineItPrints)
 {
-    QTemporaryDir folder;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QTemporaryDir folder(QDir::temp().filePath(u"vorpaline demo's XXXXXX"_s)), outside;
+    ASSERT_TRUE(QFile::link(outside.filePath(u"settings"_s), folder.filePath(u"vorpl.dat"_s)));
     QProcess demo;
     demo.start(QStringLiteral(VORPALINE_DEMO_BINARY), {u"--serve"_s, u"--folder"_s, folder.path()});
-    QString line;
-    while (!line.startsWith(u"export "_s) && (demo.canReadLine() || demo.waitForReadyRead(60000)))
-        line = QString::fromUtf8(demo.readLine()).trimmed();
-    ASSERT_TRUE(line.startsWith(u"export VORPALINE_SYNC_HOSTS="_s)) << line.toStdString();
-    env.insert(u"VORPALINE_SYNC_HOSTS"_s, line.section(u'=', 1));
+    QByteArray printed; // a heading, the export line, the line to run
+    while (printed.count('\n') < 3 && demo.waitForReadyRead(60000))
+        printed += demo.readAll();
+    const QString commands = QString::fromUtf8(printed).section(u'\n', 1, 2);
+    ASSERT_TRUE(commands.startsWith(u"export VORPALINE_SYNC_HOSTS="_s)) << printed.constData();
     const auto sync = [&](const QStringList &arguments) {
-        return run(QStringLiteral(VORPALINE_SYNC_BINARY),
-                   QStringList{u"--settings"_s, folder.filePath(u"vorpl.dat"_s)} + arguments, env);
+        return run(u"/bin/sh"_s, QStringList{u"-c"_s, commands + u" \"$@\""_s, u"sh"_s} + arguments,
+                   QProcessEnvironment::systemEnvironment());
     };
+    EXPECT_FALSE(QFileInfo(folder.filePath(u"vorpl.dat"_s)).isSymLink() ||
+                 QFileInfo::exists(outside.filePath(u"settings"_s)));
 
     QDir(folder.path()).mkpath(u"mossfern-gallery"_s);
     ASSERT_TRUE(writeFile(folder.filePath(u"mossfern-gallery/Misty Valley.png"_s), "old"));

@@ -29,14 +29,18 @@ struct LayoutFacts
     QString programFolder;              // the folder of the executable
     bool settingsBesideProgram = false; // vorpl.dat exists there
     bool installMarker = false;         // the file the install puts in <prefix>/share/vorpaline
-    QString configHome;                 // $XDG_CONFIG_HOME, or ~/.config
-    QString cacheHome;                  // $XDG_CACHE_HOME, or ~/.cache
-    QString pictures;                   // the user's Pictures folder
+    QString home;                       // $HOME as set, perhaps empty
+    QString accountHome;                // the account's home, looked up only without $HOME
+    QString configHome;                 // $XDG_CONFIG_HOME as set
+    QString cacheHome;                  // $XDG_CACHE_HOME as set
+    QString pictures;                   // the Pictures folder the desktop names under $HOME
 };
 
 // The rule: a vorpl.dat beside the executable keeps the portable layout, so
 // that earlier installs and portable copies keep their settings; otherwise the
-// install marker means the installed layout; otherwise portable.
+// install marker means the installed layout; otherwise portable. The home is
+// $HOME, or without it (a system service, some cron jobs) the account's home;
+// a folder with neither home nor XDG variable to lie under is empty.
 ProgramFolders chooseProgramFolders(const LayoutFacts &facts);
 ProgramFolders portableFolders(const QString &programFolder);
 

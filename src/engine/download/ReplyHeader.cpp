@@ -74,9 +74,24 @@ ReplyHeader parseReplyHeader(QByteArrayView data)
     header.reason =
         secondSpace < 0 ? QString() : QString::fromLatin1(rest.mid(secondSpace + 1).trimmed());
 
-    bool lengthSeen = false;
+    // A line that starts with a blank continues the field before it (an
+    // obsolete folding, still sent): read unfolded, a folded coding is seen.
+    QList<QByteArray> fields;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines.at(i);
+        if (!line.startsWith(' ') && !line.startsWith('\t')) {
+            fields.append(line.trimmed());
+        } else if (fields.isEmpty()) {
+            // Nothing to continue: which field it belongs to cannot be told.
+            header.status = ReplyHeader::Status::Malformed;
+            return header;
+        } else {
+            fields.last() += ' ' + line.trimmed();
+        }
+    }
+
+    bool lengthSeen = false;
+    for (const QByteArray &line : std::as_const(fields)) {
         const qsizetype colon = line.indexOf(':');
         if (colon < 0)
             continue;

@@ -13,7 +13,7 @@ struct ReplyHeader
     {
         Incomplete, // no blank line yet: more data may still come
         Complete,
-        Malformed, // not an HTTP reply, or a header too long to be one
+        Malformed, // not an HTTP reply, a header too long to be one, or a fold before any field
     };
 
     Status status = Status::Incomplete;

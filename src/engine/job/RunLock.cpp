@@ -3,6 +3,7 @@
 #include "platform/LocalFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 RunLock::RunLock(const QString &settingsFolder)
     : m_path(QDir(settingsFolder).filePath(QStringLiteral("vorpl.lock"))), m_file(m_path)
@@ -17,6 +18,12 @@ bool RunLock::tryAcquire()
         return true;
     const QString where = QDir::toNativeSeparators(m_path);
     // Something that is no lock file is not another run: say what stands there.
+    // A link is never followed: the lock would be written where it points.
+    if (QFileInfo(m_path).isSymLink()) {
+        m_refusal =
+            QStringLiteral("Cannot use the lock file %1: it is a link, not a file.").arg(where);
+        return false;
+    }
     if (const QString kind = LocalFiles::nonFileKind(m_path); !kind.isEmpty()) {
         m_refusal =
             QStringLiteral("Cannot use the lock file %1: it is %2, not a file.").arg(where, kind);

@@ -5,6 +5,7 @@
 #include "job/JobRunner.h"
 #include "listing/ListingClient.h"
 #include "log/EventLog.h"
+#include "log/LogColors.h"
 #include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
 #include "update/UpdateChecker.h"
@@ -15,6 +16,7 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
       m_log(std::make_unique<EventLog>())
 {
     Q_ASSERT(m_env.prompts);
+    m_trust.setWarningHandler([this](const QString &line) { m_log->AddEvent(line, LogRed); });
     m_errors = std::make_unique<ErrorReporter>(*m_state, *m_env.prompts, m_env.site.supportAddress);
     m_listSocket = makeSocket(QStringLiteral("ListSocket"));
     m_dlSocket = makeSocket(QStringLiteral("DLSocket"));

@@ -1,5 +1,8 @@
 #include "platform/TlsTrust.h"
 
+#include "platform/LocalFiles.h"
+
+#include <QDir>
 #include <QSslCertificate>
 #include <QSslSocket>
 
@@ -10,9 +13,7 @@ const QSslConfiguration &TlsTrust::configuration()
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setProtocol(QSsl::TlsV1_2OrLater);
     configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    const QString file = qEnvironmentVariable("SSL_CERT_FILE");
-    const QList<QSslCertificate> added =
-        file.isEmpty() ? QList<QSslCertificate>() : QSslCertificate::fromPath(file, QSsl::Pem);
+    const QList<QSslCertificate> added = addedAuthorities();
     // Left alone, the system's authorities are looked up one by one as a
     // chain needs them. Naming any authority ends that lookup, so the
     // system's are then read in whole beside the added ones (a fifth of a
@@ -21,4 +22,33 @@ const QSslConfiguration &TlsTrust::configuration()
         configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + added);
     m_configuration = configuration;
     return *m_configuration;
+}
+
+QList<QSslCertificate> TlsTrust::addedAuthorities()
+{
+    const QString path = qEnvironmentVariable("SSL_CERT_FILE");
+    if (path.isEmpty())
+        return {};
+    // Read without waiting on a FIFO and within a bound: the variable may
+    // name anything.
+    QByteArray bytes;
+    QString problem;
+    QList<QSslCertificate> added;
+    switch (LocalFiles::readRegularFile(path, MaxAuthorityFileBytes, &bytes, &problem)) {
+    case LocalFiles::ReadResult::Missing:
+        problem = QStringLiteral("it does not exist");
+        break;
+    case LocalFiles::ReadResult::Refused:
+        break;
+    case LocalFiles::ReadResult::Read:
+        added = QSslCertificate::fromData(bytes, QSsl::Pem);
+        if (added.isEmpty())
+            problem = QStringLiteral("it holds no PEM certificate");
+        break;
+    }
+    if (!problem.isEmpty() && m_warn)
+        m_warn(QStringLiteral("SSL_CERT_FILE %1 is not used: %2; only the system's authorities "
+                              "are trusted.")
+                   .arg(QDir::toNativeSeparators(path), problem));
+    return added;
 }

@@ -2,6 +2,7 @@
 
 #include <QSslConfiguration>
 
+#include <functional>
 #include <optional>
 
 // What a TLS connection of the program is verified against: TLS 1.2 or
@@ -15,10 +16,22 @@ class TlsTrust final
     Q_DISABLE_COPY_MOVE(TlsTrust)
 
 public:
+    // A file of authorities is a few hundred KB; anything much larger is not one.
+    static constexpr qint64 MaxAuthorityFileBytes = 4 * 1024 * 1024;
+
     TlsTrust() = default;
+
+    // Told, once, when SSL_CERT_FILE names something that adds no authority.
+    void setWarningHandler(std::function<void(const QString &line)> handler)
+    {
+        m_warn = std::move(handler);
+    }
 
     const QSslConfiguration &configuration();
 
 private:
+    QList<QSslCertificate> addedAuthorities();
+
     std::optional<QSslConfiguration> m_configuration;
+    std::function<void(const QString &)> m_warn;
 };
