@@ -68,7 +68,7 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     applyThemeColors(palette());
 
     m_session = std::make_unique<Session>(m_env, *this, *this);
-    ListView1->setLog(m_session->log());
+    logView->setLog(m_session->log());
 
     // Esc anywhere in the window, or the log's menu, stops the running job.
     m_stop = new QAction(QStringLiteral("&Stop"), this);
@@ -77,16 +77,16 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     m_stop->setEnabled(false);
     auto *separator = new QAction(this);
     separator->setSeparator(true);
-    ListView1->addAction(separator);
-    ListView1->addAction(m_stop);
+    logView->addAction(separator);
+    logView->addAction(m_stop);
 
     UserListWidgets widgets;
-    widgets.names = Lst_Names;
-    widgets.syncScraps = Chk_Syngetscraps;
-    widgets.syncFavs = Chk_Syngetfavs;
-    widgets.uniqueScraps = Chk_Unigetscraps;
-    widgets.uniqueFavs = Chk_Unigetfavs;
-    widgets.uniqueUser = Txt_Uniuser;
+    widgets.names = userListBox;
+    widgets.syncScraps = syncScrapsBox;
+    widgets.syncFavs = syncFavsBox;
+    widgets.uniqueScraps = uniqueScrapsBox;
+    widgets.uniqueFavs = uniqueFavsBox;
+    widgets.uniqueUser = userNameBox;
     m_userList = std::make_unique<UserList>(m_session->state(), *m_env.prompts, widgets,
                                             [this] { SaveSettings(); });
 
@@ -116,40 +116,40 @@ void MainWindow::wireControls()
         }
         m_stop->setEnabled(m_session->isJobRunning());
     };
-    connect(Cmd_Get, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
-    connect(Cmd_Sync, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
+    connect(getButton, &QPushButton::clicked, this, [locked] { locked(&Session::Get); });
+    connect(syncButton, &QPushButton::clicked, this, [locked] { locked(&Session::Sync); });
     connect(m_session.get(), &Session::jobEnded, this, [this] {
         m_runLock->release();
         m_stop->setEnabled(false);
     });
     connect(m_stop, &QAction::triggered, m_session.get(), &Session::stopJobByUser);
-    connect(Cmd_Add, &QPushButton::clicked, this, [this] { m_userList->Add(); });
-    connect(Command5, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
-    connect(Hscr_Delay, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);
-    connect(Cmd_Browsepath, &QPushButton::clicked, this, &MainWindow::browseSavePath);
-    connect(Cmd_browsefavs, &QPushButton::clicked, this, &MainWindow::browseFavPath);
-    connect(Cmd_About, &QPushButton::clicked, this, &MainWindow::showAbout);
-    connect(Chk_Savesets, &QCheckBox::clicked, this, &MainWindow::onSaveSetsClicked);
+    connect(addButton, &QPushButton::clicked, this, [this] { m_userList->Add(); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { m_userList->Remove(); });
+    connect(delayBar, &QScrollBar::valueChanged, this, &MainWindow::onDelayChanged);
+    connect(browseSaveButton, &QPushButton::clicked, this, &MainWindow::browseSavePath);
+    connect(browseFavsButton, &QPushButton::clicked, this, &MainWindow::browseFavPath);
+    connect(aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(saveSettingsBox, &QCheckBox::clicked, this, &MainWindow::onSaveSetsClicked);
 }
 
 void MainWindow::startUp()
 {
     setWindowTitle(ProductName);
-    for (int i = 0; i < Lst_Types->count(); ++i)
-        Lst_Types->item(i)->setCheckState(Qt::Checked);
+    for (int i = 0; i < typeList->count(); ++i)
+        typeList->item(i)->setCheckState(Qt::Checked);
     LoadSettings();
     const QString saveFolder = m_env.fileFolders().save;
-    if (Txt_Path->text().isEmpty()) {
-        Txt_Path->setText(defaultSavePath(saveFolder));
+    if (savePathBox->text().isEmpty()) {
+        savePathBox->setText(defaultSavePath(saveFolder));
         // The default of an installed program may not exist yet, and the
         // download folders are made only one level below it.
         QDir().mkpath(saveFolder);
     }
-    if (Txt_Favpath->text().isEmpty())
-        Txt_Favpath->setText(defaultFavoritesPath(saveFolder));
+    if (favPathBox->text().isEmpty())
+        favPathBox->setText(defaultFavoritesPath(saveFolder));
     state().Delay = startingDelay(state().Delay);
-    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
-    Hscr_Delay->setValue(state().Delay);
+    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    delayBar->setValue(state().Delay);
     m_userList->UpdateUserList();
     if (m_env.updateCheck)
         m_session->checkForUpdate();
@@ -223,66 +223,65 @@ void MainWindow::LoadSettings()
 void MainWindow::applyStoredSettings(const StoredSettings &values)
 {
     if (values.cookieA)
-        Txt_CookieA->setText(*values.cookieA);
+        cookieABox->setText(*values.cookieA);
     if (values.cookieB)
-        Txt_CookieB->setText(*values.cookieB);
+        cookieBBox->setText(*values.cookieB);
     if (values.nameMode)
-        Option1->button(*values.nameMode)->setChecked(true);
+        namingGroup->button(*values.nameMode)->setChecked(true);
     if (values.folderMode)
-        Option2->button(*values.folderMode)->setChecked(true);
+        folderGroup->button(*values.folderMode)->setChecked(true);
     fillUserTable(values.users, state());
     if (values.delay)
         state().Delay = int16_t(*values.delay);
     for (int i = 0; i < TypeCount; ++i)
         if (values.types[size_t(i)])
-            Lst_Types->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
-                                                                       : Qt::Unchecked);
-    const std::array<QCheckBox *, RatingCount> ratingBoxes{Chk_Getgeneral, Chk_Getmature,
-                                                           Chk_Getadult};
+            typeList->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
+                                                                      : Qt::Unchecked);
+    const std::array<QCheckBox *, RatingCount> ratingBoxes{generalBox, matureBox, adultBox};
     for (size_t i = 0; i < ratingBoxes.size(); ++i)
         if (values.ratings[i])
             ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
     if (values.commonFavs)
-        Chk_Commonfavs->setChecked(*values.commonFavs == 1);
+        commonFavsBox->setChecked(*values.commonFavs == 1);
     if (values.shutdown)
-        Chk_Shutdown->setChecked(*values.shutdown == 1);
+        shutdownBox->setChecked(*values.shutdown == 1);
     if (values.urlFix)
-        Chk_urlfix->setChecked(*values.urlFix == 1);
+        urlFixBox->setChecked(*values.urlFix == 1);
     if (values.maxSize)
-        Txt_Maxsize->setText(*values.maxSize);
+        sizeLimitBox->setText(*values.maxSize);
     if (values.savePath)
-        Txt_Path->setText(*values.savePath);
+        savePathBox->setText(*values.savePath);
     if (values.favPath)
-        Txt_Favpath->setText(*values.favPath);
+        favPathBox->setText(*values.favPath);
 }
 
 SettingsSnapshot MainWindow::snapshotSettings() const
 {
     SettingsSnapshot snapshot;
-    snapshot.cookieA = Txt_CookieA->text();
-    snapshot.cookieB = Txt_CookieB->text();
-    snapshot.nameMode = Option1->checkedId();
-    snapshot.folderMode = Option2->checkedId();
+    snapshot.cookieA = cookieABox->text();
+    snapshot.cookieB = cookieBBox->text();
+    snapshot.nameMode = namingGroup->checkedId();
+    snapshot.folderMode = folderGroup->checkedId();
     for (int slot = 0; slot <= state().UserCount && slot < UserSlots; ++slot)
         if (!state().Users[size_t(slot)].Name.isEmpty())
             snapshot.users.append(state().Users[size_t(slot)]);
-    snapshot.delay = Hscr_Delay->value();
+    snapshot.delay = delayBar->value();
     for (int i = 0; i < TypeCount; ++i)
         snapshot.types[size_t(i)] = typeWanted(i);
-    snapshot.ratings = {ticked(Chk_Getgeneral) ? 1 : 0, ticked(Chk_Getmature) ? 1 : 0,
-                        ticked(Chk_Getadult) ? 1 : 0};
-    snapshot.commonFavs = ticked(Chk_Commonfavs) ? 1 : 0;
-    snapshot.shutdown = ticked(Chk_Shutdown) ? 1 : 0;
-    snapshot.maxSize = Txt_Maxsize->text();
-    snapshot.savePath = Txt_Path->text();
-    snapshot.favPath = Txt_Favpath->text();
-    snapshot.urlFix = ticked(Chk_urlfix) ? 1 : 0;
+    snapshot.ratings = {ticked(generalBox) ? 1 : 0, ticked(matureBox) ? 1 : 0,
+                        ticked(adultBox) ? 1 : 0};
+    snapshot.commonFavs = ticked(commonFavsBox) ? 1 : 0;
+    snapshot.shutdown = ticked(shutdownBox) ? 1 : 0;
+    snapshot.maxSize = sizeLimitBox->text();
+    snapshot.savePath = savePathBox->text();
+    snapshot.favPath = favPathBox->text();
+    snapshot.urlFix = ticked(urlFixBox) ? 1 : 0;
     return snapshot;
 }
 
 void MainWindow::SaveSettings()
 {
-    if (!ticked(Chk_Savesets))
+    if (!ticked(saveSettingsBox))
         return;
     QString error;
     if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
@@ -293,7 +292,7 @@ void MainWindow::SaveSettings()
 
 void MainWindow::onSaveSetsClicked()
 {
-    if (ticked(Chk_Savesets))
+    if (ticked(saveSettingsBox))
         return;
     const auto answer = m_env.prompts->message(Prompts::Icon::Question, ProductName,
                                                QStringLiteral("Clear settings ?"), true);
@@ -309,7 +308,7 @@ void MainWindow::onDelayChanged(int value)
 {
     state().Delay = int16_t(value);
     state().NoWait = false;
-    Lbl_Delay->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
     m_session->pauseSettingsChanged();
 }
 
@@ -317,7 +316,7 @@ void MainWindow::browseSavePath()
 {
     const QString folder = m_env.prompts->chooseFolder(QStringLiteral("Chose download folder"));
     if (!folder.isEmpty())
-        Txt_Path->setText(folder);
+        savePathBox->setText(folder);
 }
 
 void MainWindow::browseFavPath()
@@ -325,7 +324,7 @@ void MainWindow::browseFavPath()
     const QString folder =
         m_env.prompts->chooseFolder(QStringLiteral("Chose favorites common folder"));
     if (!folder.isEmpty())
-        Txt_Favpath->setText(folder);
+        favPathBox->setText(folder);
 }
 
 void MainWindow::showAbout()
@@ -343,9 +342,9 @@ void MainWindow::changeEvent(QEvent *event)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Resize) {
-        if (watched == Shape3)
+        if (watched == progressOutline)
             placeProgressBars(m_fileProgress, m_queueProgress);
-        else if (watched == Label11)
+        else if (watched == sizeLimitLabel)
             placeSizeBox();
     }
     return QMainWindow::eventFilter(watched, event);
@@ -357,108 +356,108 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 // would end a header line early.
 QString MainWindow::uniqueUserText() const
 {
-    return withoutControlCharacters(Txt_Uniuser->text());
+    return withoutControlCharacters(userNameBox->text());
 }
 bool MainWindow::uniGetGallery() const
 {
-    return ticked(Chk_Unigetgal);
+    return ticked(uniqueGalleryBox);
 }
 bool MainWindow::uniGetScraps() const
 {
-    return ticked(Chk_Unigetscraps);
+    return ticked(uniqueScrapsBox);
 }
 bool MainWindow::uniGetFavs() const
 {
-    return ticked(Chk_Unigetfavs);
+    return ticked(uniqueFavsBox);
 }
 bool MainWindow::shutdownTicked() const
 {
-    return ticked(Chk_Shutdown);
+    return ticked(shutdownBox);
 }
 void MainWindow::untickShutdown()
 {
-    Chk_Shutdown->setChecked(false);
+    shutdownBox->setChecked(false);
 }
 QString MainWindow::cookieA() const
 {
-    return withoutControlCharacters(Txt_CookieA->text());
+    return withoutControlCharacters(cookieABox->text());
 }
 QString MainWindow::cookieB() const
 {
-    return withoutControlCharacters(Txt_CookieB->text());
+    return withoutControlCharacters(cookieBBox->text());
 }
 int MainWindow::nameMode() const
 {
-    return Option1->checkedId();
+    return namingGroup->checkedId();
 }
 int MainWindow::folderMode() const
 {
-    return Option2->checkedId();
+    return folderGroup->checkedId();
 }
 bool MainWindow::commonFavs() const
 {
-    return ticked(Chk_Commonfavs);
+    return ticked(commonFavsBox);
 }
 QString MainWindow::savePathText() const
 {
-    return Txt_Path->text();
+    return savePathBox->text();
 }
 void MainWindow::setSavePathText(const QString &text)
 {
-    Txt_Path->setText(text);
+    savePathBox->setText(text);
 }
 QString MainWindow::favPathText() const
 {
-    return Txt_Favpath->text();
+    return favPathBox->text();
 }
 void MainWindow::setFavPathText(const QString &text)
 {
-    Txt_Favpath->setText(text);
+    favPathBox->setText(text);
 }
 
 bool MainWindow::typeWanted(int entry) const
 {
-    return entry >= 0 && entry < Lst_Types->count() &&
-           Lst_Types->item(entry)->checkState() == Qt::Checked;
+    return entry >= 0 && entry < typeList->count() &&
+           typeList->item(entry)->checkState() == Qt::Checked;
 }
 
 bool MainWindow::ratingWanted(int rating) const
 {
-    const std::array<QCheckBox *, RatingCount> boxes{Chk_Getgeneral, Chk_Getmature, Chk_Getadult};
+    const std::array<QCheckBox *, RatingCount> boxes{generalBox, matureBox, adultBox};
     return rating >= 0 && rating < RatingCount && ticked(boxes[size_t(rating)]);
 }
 
 bool MainWindow::urlFix() const
 {
-    return ticked(Chk_urlfix);
+    return ticked(urlFixBox);
 }
 QString MainWindow::maxSizeText() const
 {
-    return Txt_Maxsize->text();
+    return sizeLimitBox->text();
 }
 
 // JobDisplay
 
 void MainWindow::setStatusCaption(const QString &text)
 {
-    Lbl_Status->setText(text);
+    statusLabel->setText(text);
 }
 void MainWindow::setSpeedCaption(const QString &text)
 {
-    Label12->setText(text);
+    speedLabel->setText(text);
 }
 
 void MainWindow::setFileProgress(double percent)
 {
     m_fileProgress = percent;
-    Shape2->setValue(percent);
+    fileProgressBar->setValue(percent);
     placeProgressBars(m_fileProgress, m_queueProgress);
 }
 
 void MainWindow::setQueueProgress(double percent)
 {
     m_queueProgress = percent;
-    Shape1->setValue(percent);
+    queueProgressBar->setValue(percent);
     placeProgressBars(m_fileProgress, m_queueProgress);
 }
 

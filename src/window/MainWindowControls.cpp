@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -52,10 +53,9 @@ QFont weightOnly(QFont::Weight weight)
     return font;
 }
 
-QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent)
+QGroupBox *frame(const QString &caption, QWidget *parent)
 {
     auto *box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
     box->setAccessibleName(caption);
     // Bold caption; the contents are set back to regular once they are built
     // (a style sheet would do it too, but would stop them following the theme).
@@ -71,10 +71,9 @@ void regularFrameContents(QWidget *window)
                 child->setFont(weightOnly(QFont::Normal));
 }
 
-template <typename T> T *named(T *widget, const QString &name, const QString &accessible)
+template <typename T> T *accessible(T *widget, const QString &name)
 {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
+    widget->setAccessibleName(name);
     return widget;
 }
 
@@ -84,30 +83,42 @@ QString shownWords(QString caption)
     return caption.remove(QLatin1Char('&'));
 }
 
-QCheckBox *checkBox(const QString &name, const QString &caption, bool ticked, QWidget *parent)
+QCheckBox *checkBox(const QString &caption, bool ticked, QWidget *parent)
 {
-    auto *box = named(new QCheckBox(caption, parent), name, shownWords(caption));
+    auto *box = accessible(new QCheckBox(caption, parent), shownWords(caption));
     box->setChecked(ticked);
     return box;
 }
 
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+QPushButton *button(const QString &caption, QWidget *parent)
 {
-    return named(new QPushButton(caption, parent), name, shownWords(caption));
+    return accessible(new QPushButton(caption, parent), shownWords(caption));
 }
 
 // A label's accessible name is the text it shows, whenever that changes; one
 // that describes an input names it through its buddy.
-QLabel *label(const QString &name, const QString &caption, QWidget *parent)
+QLabel *label(const QString &caption, QWidget *parent)
 {
-    auto *text = new QLabel(caption, parent);
-    text->setObjectName(name);
-    return text;
+    return new QLabel(caption, parent);
 }
 
-QLineEdit *textBox(const QString &name, const QString &accessible, QWidget *parent)
+QLineEdit *textBox(const QString &accessibleName, QWidget *parent)
 {
-    return named(new QLineEdit(parent), name, accessible);
+    return accessible(new QLineEdit(parent), accessibleName);
+}
+
+// Radio buttons in box, one per caption; a button's id is its place.
+QButtonGroup *optionGroup(QGroupBox *box, const QStringList &captions, int selected)
+{
+    auto *group = new QButtonGroup(box);
+    auto *layout = new QVBoxLayout(box);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *option = accessible(new QRadioButton(captions[i], box), captions[i]);
+        option->setChecked(i == selected);
+        group->addButton(option, i);
+        layout->addWidget(option);
+    }
+    return group;
 }
 
 // A text box's typing limit. Unlike QLineEdit::setMaxLength it never cuts a
@@ -173,325 +184,390 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
                                        const QString &webHost)
 {
     const QFont fixed = fixedFont();
+    auto *top = new QHBoxLayout;
+    top->addWidget(buildUniqueUserFrame(window, fixed), 2);
+    top->addWidget(buildUserListFrame(window, fixed), 3);
+    buildLogAndProgress(window, resizeWatcher, fixed);
+    buildSettingsFrame(window, resizeWatcher, fixed);
+    QLayout *bottom = buildBottomRow(window, webHost);
 
-    // "Get unique user"
-    auto *frame2 = frame(QStringLiteral("Frame2"), QStringLiteral("Get unique user"), window);
-    auto *label1 = label(QStringLiteral("Label1"), QStringLiteral("Username:"), frame2);
-    Txt_Uniuser = textBox(QStringLiteral("Txt_Uniuser"), QStringLiteral("Username:"), frame2);
-    limitTyping(Txt_Uniuser, 22);
-    Txt_Uniuser->setFont(fixed);
-    label1->setBuddy(Txt_Uniuser);
-    Chk_Unigetgal =
-        checkBox(QStringLiteral("Chk_Unigetgal"), QStringLiteral("Get ga&llery"), true, frame2);
-    Chk_Unigetscraps =
-        checkBox(QStringLiteral("Chk_Unigetscraps"), QStringLiteral("Get s&craps"), false, frame2);
-    Chk_Unigetfavs =
-        checkBox(QStringLiteral("Chk_Unigetfavs"), QStringLiteral("Get fav&orites"), false, frame2);
-    Cmd_Get = button(QStringLiteral("Cmd_Get"), QStringLiteral("&Get"), frame2);
-    {
-        auto *layout = new QVBoxLayout(frame2);
-        layout->addWidget(label1);
-        layout->addWidget(Txt_Uniuser);
-        layout->addWidget(Chk_Unigetgal);
-        layout->addWidget(Chk_Unigetscraps);
-        layout->addWidget(Chk_Unigetfavs);
-        layout->addStretch(1);
-        layout->addWidget(Cmd_Get);
-    }
+    auto *layout = new QVBoxLayout(window);
+    layout->addLayout(top);
+    layout->addWidget(logView, 1);
+    layout->addWidget(progressOutline);
+    layout->addWidget(settingsFrame);
+    layout->addLayout(bottom);
 
-    // "Get multiple users"
-    auto *frame3 = frame(QStringLiteral("Frame3"), QStringLiteral("Get multiple users"), window);
-    Lst_Names = named(new QListWidget(frame3), QStringLiteral("Lst_Names"),
-                      QStringLiteral("Get multiple users"));
-    Lst_Names->setFont(fixed);
-    Lst_Names->setSelectionMode(QAbstractItemView::SingleSelection);
+    orderTabs();
+    nameControls();
+    regularFrameContents(window);
+    placeSizeBox(); // the label's width must already allow for the box
+    window->setFocusProxy(userNameBox);
+    window->resize(window->sizeHint().expandedTo(QSize(760, 0)));
+}
+
+QGroupBox *MainWindowControls::buildUniqueUserFrame(QWidget *window, const QFont &fixed)
+{
+    uniqueUserFrame = frame(QStringLiteral("Get unique user"), window);
+    userNameLabel = label(QStringLiteral("Username:"), uniqueUserFrame);
+    userNameBox = textBox(QStringLiteral("Username:"), uniqueUserFrame);
+    limitTyping(userNameBox, 22);
+    userNameBox->setFont(fixed);
+    userNameLabel->setBuddy(userNameBox);
+    uniqueGalleryBox = checkBox(QStringLiteral("Get ga&llery"), true, uniqueUserFrame);
+    uniqueScrapsBox = checkBox(QStringLiteral("Get s&craps"), false, uniqueUserFrame);
+    uniqueFavsBox = checkBox(QStringLiteral("Get fav&orites"), false, uniqueUserFrame);
+    getButton = button(QStringLiteral("&Get"), uniqueUserFrame);
+
+    auto *layout = new QVBoxLayout(uniqueUserFrame);
+    layout->addWidget(userNameLabel);
+    layout->addWidget(userNameBox);
+    layout->addWidget(uniqueGalleryBox);
+    layout->addWidget(uniqueScrapsBox);
+    layout->addWidget(uniqueFavsBox);
+    layout->addStretch(1);
+    layout->addWidget(getButton);
+    return uniqueUserFrame;
+}
+
+QGroupBox *MainWindowControls::buildUserListFrame(QWidget *window, const QFont &fixed)
+{
+    userListFrame = frame(QStringLiteral("Get multiple users"), window);
+    userListBox = accessible(new QListWidget(userListFrame), QStringLiteral("Get multiple users"));
+    userListBox->setFont(fixed);
+    userListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     // The user list takes the height of the frame beside it rather than setting it.
-    Lst_Names->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    Lst_Names->setMinimumHeight(Lst_Names->fontMetrics().height() * 5);
-    Cmd_Add = button(QStringLiteral("Cmd_Add"), QStringLiteral("&Add"), frame3);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("&Remove"), frame3);
-    Cmd_Sync = button(QStringLiteral("Cmd_Sync"), QStringLiteral("&Sync all"), frame3);
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Watchlist"), frame3);
+    userListBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    userListBox->setMinimumHeight(userListBox->fontMetrics().height() * 5);
+    addButton = button(QStringLiteral("&Add"), userListFrame);
+    removeButton = button(QStringLiteral("&Remove"), userListFrame);
+    syncButton = button(QStringLiteral("&Sync all"), userListFrame);
+    watchlistButton = button(QStringLiteral("&Watchlist"), userListFrame);
     // The button has no action: shown greyed, saying so.
-    Command2->setEnabled(false);
-    Command2->setToolTip(QStringLiteral("The watchlist is not available."));
-    Command2->setAccessibleDescription(Command2->toolTip());
-    auto *label6 = label(QStringLiteral("Label6"), QStringLiteral("Selection:"), frame3);
-    Chk_Syngetscraps =
-        checkBox(QStringLiteral("Chk_Syngetscraps"), QStringLiteral("Get scra&ps"), false, frame3);
-    Chk_Syngetfavs =
-        checkBox(QStringLiteral("Chk_Syngetfavs"), QStringLiteral("Get fa&vs"), false, frame3);
-    {
-        auto *layout = new QGridLayout(frame3);
-        layout->addWidget(Lst_Names, 0, 0, 6, 1);
-        layout->addWidget(Cmd_Add, 0, 1);
-        layout->addWidget(Command5, 1, 1);
-        layout->addWidget(Cmd_Sync, 2, 1);
-        layout->addWidget(Command2, 3, 1);
-        layout->setRowStretch(4, 1);
-        auto *flags = new QHBoxLayout;
-        flags->addWidget(label6);
-        flags->addWidget(Chk_Syngetscraps);
-        flags->addWidget(Chk_Syngetfavs);
-        flags->addStretch(1);
-        layout->addLayout(flags, 6, 0, 1, 2);
-        layout->setColumnStretch(0, 1);
-    }
+    watchlistButton->setEnabled(false);
+    watchlistButton->setToolTip(QStringLiteral("The watchlist is not available."));
+    watchlistButton->setAccessibleDescription(watchlistButton->toolTip());
+    selectionLabel = label(QStringLiteral("Selection:"), userListFrame);
+    syncScrapsBox = checkBox(QStringLiteral("Get scra&ps"), false, userListFrame);
+    syncFavsBox = checkBox(QStringLiteral("Get fa&vs"), false, userListFrame);
 
-    // The log
-    ListView1 = named(new EventLogView(window), QStringLiteral("ListView1"), QStringLiteral("Log"));
-    ListView1->setFont(fixed);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setHeaderHidden(true);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setMinimumHeight(140);
+    auto *layout = new QGridLayout(userListFrame);
+    layout->addWidget(userListBox, 0, 0, 6, 1);
+    layout->addWidget(addButton, 0, 1);
+    layout->addWidget(removeButton, 1, 1);
+    layout->addWidget(syncButton, 2, 1);
+    layout->addWidget(watchlistButton, 3, 1);
+    layout->setRowStretch(4, 1);
+    auto *flags = new QHBoxLayout;
+    flags->addWidget(selectionLabel);
+    flags->addWidget(syncScrapsBox);
+    flags->addWidget(syncFavsBox);
+    flags->addStretch(1);
+    layout->addLayout(flags, 6, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+    return userListFrame;
+}
 
-    // Progress: two bars inside an outline, with the status and speed over them
-    Shape3 = named(new QFrame(window), QStringLiteral("Shape3"), QStringLiteral("Progress"));
-    Shape3->setFrameShape(QFrame::Box);
-    Shape3->setMinimumHeight(window->fontMetrics().height() * 2 + 8);
-    Shape2 =
-        named(new ProgressShape(Shape3), QStringLiteral("Shape2"), QStringLiteral("File progress"));
-    Shape1 = named(new ProgressShape(Shape3), QStringLiteral("Shape1"),
-                   QStringLiteral("Queue progress"));
-    for (QFrame *bar : {Shape2, Shape1})
+void MainWindowControls::buildLogAndProgress(QWidget *window, QObject *resizeWatcher,
+                                             const QFont &fixed)
+{
+    logView = accessible(new EventLogView(window), QStringLiteral("Log"));
+    logView->setFont(fixed);
+    logView->setRootIsDecorated(false);
+    logView->setUniformRowHeights(true);
+    logView->setHeaderHidden(true);
+    logView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    logView->setMinimumHeight(140);
+
+    // Two bars inside an outline, with the status and speed over them
+    progressOutline = accessible(new QFrame(window), QStringLiteral("Progress"));
+    progressOutline->setFrameShape(QFrame::Box);
+    progressOutline->setMinimumHeight(window->fontMetrics().height() * 2 + 8);
+    fileProgressBar =
+        accessible(new ProgressShape(progressOutline), QStringLiteral("File progress"));
+    queueProgressBar =
+        accessible(new ProgressShape(progressOutline), QStringLiteral("Queue progress"));
+    for (QFrame *bar : {fileProgressBar, queueProgressBar})
         bar->setAutoFillBackground(true); // in the grey of applyThemeColors()
-    Lbl_Status = label(QStringLiteral("Lbl_Status"), QString(), Shape3);
-    QFont bold = Lbl_Status->font();
+    statusLabel = label(QString(), progressOutline);
+    QFont bold = statusLabel->font();
     bold.setBold(true);
-    Lbl_Status->setFont(bold);
-    Lbl_Status->setAttribute(Qt::WA_TranslucentBackground);
-    Lbl_Status->setBuddy(ListView1); // so that "&&" shows as one "&"
-    Label12 = label(QStringLiteral("Label12"), QStringLiteral("Speed: 0Kb/s"), Shape3);
-    Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label12->setAttribute(Qt::WA_TranslucentBackground);
-    Shape3->installEventFilter(resizeWatcher);
+    statusLabel->setFont(bold);
+    statusLabel->setAttribute(Qt::WA_TranslucentBackground);
+    statusLabel->setBuddy(logView); // so that "&&" shows as one "&"
+    speedLabel = label(QStringLiteral("Speed: 0Kb/s"), progressOutline);
+    speedLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    speedLabel->setAttribute(Qt::WA_TranslucentBackground);
+    progressOutline->installEventFilter(resizeWatcher);
+}
 
-    // "Settings"
-    auto *frame1 = frame(QStringLiteral("Frame1"), QStringLiteral("Settings"), window);
+void MainWindowControls::buildSettingsFrame(QWidget *window, QObject *resizeWatcher,
+                                            const QFont &fixed)
+{
+    settingsFrame = frame(QStringLiteral("Settings"), window);
+    auto *left = new QVBoxLayout;
+    left->addWidget(buildCookieFrame(settingsFrame, fixed));
+    left->addLayout(buildModeFrames(settingsFrame));
+    left->addStretch(1);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addWidget(buildFilterFrame(settingsFrame, resizeWatcher), 2);
+    QVBoxLayout *right = buildOptionColumn(settingsFrame);
+    columns->addLayout(right, 2);
+    QLayout *folders = buildFolderRows(settingsFrame);
+    addEndOfJobBoxes(settingsFrame, right);
 
-    auto *frame4 = frame(QStringLiteral("Frame4"),
-                         QStringLiteral("Cookie data (for adult submissions):"), frame1);
-    auto *label4 = label(QStringLiteral("Label4"), QStringLiteral("A:"), frame4);
-    Txt_CookieA = textBox(QStringLiteral("Txt_CookieA"), QStringLiteral("A:"), frame4);
-    Txt_CookieA->setFont(fixed);
-    label4->setBuddy(Txt_CookieA);
-    auto *label5 = label(QStringLiteral("Label5"), QStringLiteral("B:"), frame4);
-    Txt_CookieB = textBox(QStringLiteral("Txt_CookieB"), QStringLiteral("B:"), frame4);
-    Txt_CookieB->setFont(fixed);
-    label5->setBuddy(Txt_CookieB);
-    {
-        auto *layout = new QGridLayout(frame4);
-        layout->addWidget(label4, 0, 0);
-        layout->addWidget(Txt_CookieA, 0, 1);
-        layout->addWidget(label5, 1, 0);
-        layout->addWidget(Txt_CookieB, 1, 1);
-    }
+    auto *layout = new QVBoxLayout(settingsFrame);
+    layout->addLayout(columns);
+    layout->addLayout(folders);
+}
 
-    auto makeGroup = [](const QString &groupName, QGroupBox *box, const QStringList &captions,
-                        int selected) {
-        auto *group = new QButtonGroup(box);
-        group->setObjectName(groupName);
-        auto *layout = new QVBoxLayout(box);
-        for (int i = 0; i < captions.size(); ++i) {
-            auto *option = named(new QRadioButton(captions[i], box),
-                                 QStringLiteral("%1_%2").arg(groupName).arg(i), captions[i]);
-            option->setChecked(i == selected);
-            group->addButton(option, i);
-            layout->addWidget(option);
-        }
-        return group;
-    };
-    auto *frame7 = frame(QStringLiteral("Frame7"), QStringLiteral("File naming"), frame1);
-    Option1 = makeGroup(QStringLiteral("Option1"), frame7,
-                        {QStringLiteral("Original filename"), QStringLiteral("Title only"),
-                         QStringLiteral("Author - Title")},
-                        1);
-    auto *frame5 = frame(QStringLiteral("Frame5"), QStringLiteral("Folder structure"), frame1);
-    Option2 = makeGroup(QStringLiteral("Option2"), frame5,
-                        {QStringLiteral(".%1username%1folder%1").arg(QDir::separator()),
-                         QStringLiteral(".%1username-folder%1").arg(QDir::separator()),
-                         QStringLiteral(".%1").arg(QDir::separator())},
-                        1);
-    Chk_Commonfavs = checkBox(QStringLiteral("Chk_Commonfavs"),
-                              QStringLiteral("All favs &in same folder"), true, frame5);
-    frame5->layout()->addWidget(Chk_Commonfavs);
+QGroupBox *MainWindowControls::buildCookieFrame(QWidget *settings, const QFont &fixed)
+{
+    cookieFrame = frame(QStringLiteral("Cookie data (for adult submissions):"), settings);
+    cookieALabel = label(QStringLiteral("A:"), cookieFrame);
+    cookieABox = textBox(QStringLiteral("A:"), cookieFrame);
+    cookieABox->setFont(fixed);
+    cookieALabel->setBuddy(cookieABox);
+    cookieBLabel = label(QStringLiteral("B:"), cookieFrame);
+    cookieBBox = textBox(QStringLiteral("B:"), cookieFrame);
+    cookieBBox->setFont(fixed);
+    cookieBLabel->setBuddy(cookieBBox);
 
-    auto *frame6 = frame(QStringLiteral("Frame6"), QStringLiteral("Filters"), frame1);
-    Lst_Types =
-        named(new QListWidget(frame6), QStringLiteral("Lst_Types"), QStringLiteral("Filters"));
+    auto *layout = new QGridLayout(cookieFrame);
+    layout->addWidget(cookieALabel, 0, 0);
+    layout->addWidget(cookieABox, 0, 1);
+    layout->addWidget(cookieBLabel, 1, 0);
+    layout->addWidget(cookieBBox, 1, 1);
+    return cookieFrame;
+}
+
+QLayout *MainWindowControls::buildModeFrames(QWidget *settings)
+{
+    namingFrame = frame(QStringLiteral("File naming"), settings);
+    namingGroup = optionGroup(namingFrame,
+                              {QStringLiteral("Original filename"), QStringLiteral("Title only"),
+                               QStringLiteral("Author - Title")},
+                              1);
+    folderFrame = frame(QStringLiteral("Folder structure"), settings);
+    folderGroup = optionGroup(folderFrame,
+                              {QStringLiteral(".%1username%1folder%1").arg(QDir::separator()),
+                               QStringLiteral(".%1username-folder%1").arg(QDir::separator()),
+                               QStringLiteral(".%1").arg(QDir::separator())},
+                              1);
+    commonFavsBox = checkBox(QStringLiteral("All favs &in same folder"), true, folderFrame);
+    folderFrame->layout()->addWidget(commonFavsBox);
+
+    auto *modes = new QHBoxLayout;
+    modes->addWidget(namingFrame);
+    modes->addWidget(folderFrame);
+    return modes;
+}
+
+QGroupBox *MainWindowControls::buildFilterFrame(QWidget *settings, QObject *resizeWatcher)
+{
+    filterFrame = frame(QStringLiteral("Filters"), settings);
+    typeList = accessible(new QListWidget(filterFrame), QStringLiteral("Filters"));
     for (const QString &caption : TypeCaptions) {
-        auto *item = new QListWidgetItem(caption, Lst_Types);
+        auto *item = new QListWidgetItem(caption, typeList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
     // Exactly the four entries, never cut to fewer.
-    Lst_Types->setFixedHeight(
-        std::max(Lst_Types->sizeHintForRow(0) * 4 + 2 * Lst_Types->frameWidth() + 4,
-                 Lst_Types->minimumSizeHint().height()));
-    Chk_Getgeneral =
-        checkBox(QStringLiteral("Chk_Getgeneral"), QStringLiteral("Get ge&neral"), true, frame6);
-    Chk_Getmature =
-        checkBox(QStringLiteral("Chk_Getmature"), QStringLiteral("Get &mature"), true, frame6);
-    Chk_Getadult =
-        checkBox(QStringLiteral("Chk_Getadult"), QStringLiteral("Get a&dult"), true, frame6);
-    Label11 = label(QStringLiteral("Label11"), QStringLiteral("Size limit:                   MB"),
-                    frame6);
-    Txt_Maxsize = textBox(QStringLiteral("Txt_Maxsize"), QStringLiteral("Size limit:"), Label11);
-    limitTyping(Txt_Maxsize, 5);
-    Txt_Maxsize->setText(QStringLiteral("0"));
-    Label11->setBuddy(Txt_Maxsize);
-    Label11->setMinimumHeight(Txt_Maxsize->sizeHint().height());
-    Label11->installEventFilter(resizeWatcher);
-    {
-        auto *layout = new QVBoxLayout(frame6);
-        layout->addWidget(Lst_Types);
-        layout->addWidget(Chk_Getgeneral);
-        layout->addWidget(Chk_Getmature);
-        layout->addWidget(Chk_Getadult);
-        layout->addWidget(Label11);
-        layout->addStretch(1);
-    }
+    typeList->setFixedHeight(
+        std::max(typeList->sizeHintForRow(0) * 4 + 2 * typeList->frameWidth() + 4,
+                 typeList->minimumSizeHint().height()));
+    generalBox = checkBox(QStringLiteral("Get ge&neral"), true, filterFrame);
+    matureBox = checkBox(QStringLiteral("Get &mature"), true, filterFrame);
+    adultBox = checkBox(QStringLiteral("Get a&dult"), true, filterFrame);
+    sizeLimitLabel = label(QStringLiteral("Size limit:                   MB"), filterFrame);
+    sizeLimitBox = textBox(QStringLiteral("Size limit:"), sizeLimitLabel);
+    limitTyping(sizeLimitBox, 5);
+    sizeLimitBox->setText(QStringLiteral("0"));
+    sizeLimitLabel->setBuddy(sizeLimitBox);
+    sizeLimitLabel->setMinimumHeight(sizeLimitBox->sizeHint().height());
+    sizeLimitLabel->installEventFilter(resizeWatcher);
 
-    Chk_urlfix = checkBox(QStringLiteral("Chk_urlfix"), QStringLiteral("&URL exception fixing"),
-                          false, frame1);
-    Lbl_Delay = label(QStringLiteral("Lbl_Delay"), QStringLiteral("Waiting time:"), frame1);
-    Hscr_Delay = named(new FocusableScrollBar(Qt::Horizontal, frame1), QStringLiteral("Hscr_Delay"),
-                       QStringLiteral("Waiting time:"));
-    Hscr_Delay->setRange(5, 60);
-    Hscr_Delay->setSingleStep(1);
-    Hscr_Delay->setPageStep(5);
-    Hscr_Delay->setTracking(false); // a drag takes effect when the thumb is released
-    Hscr_Delay->setMinimumWidth(120);
+    auto *layout = new QVBoxLayout(filterFrame);
+    layout->addWidget(typeList);
+    layout->addWidget(generalBox);
+    layout->addWidget(matureBox);
+    layout->addWidget(adultBox);
+    layout->addWidget(sizeLimitLabel);
+    layout->addStretch(1);
+    return filterFrame;
+}
+
+// The column beside the filters: the address fix and the waiting time. The
+// two end-of-job boxes join it after the folder rows are made, the order in
+// which assistive tools have always met these controls.
+QVBoxLayout *MainWindowControls::buildOptionColumn(QWidget *settings)
+{
+    urlFixBox = checkBox(QStringLiteral("&URL exception fixing"), false, settings);
+    delayLabel = label(QStringLiteral("Waiting time:"), settings);
+    delayBar = accessible(new FocusableScrollBar(Qt::Horizontal, settings),
+                          QStringLiteral("Waiting time:"));
+    delayBar->setRange(5, 60);
+    delayBar->setSingleStep(1);
+    delayBar->setPageStep(5);
+    delayBar->setTracking(false); // a drag takes effect when the thumb is released
+    delayBar->setMinimumWidth(120);
     // Arrows, Page Up/Down, Home and End move it once it has the focus.
-    Hscr_Delay->setFocusPolicy(Qt::StrongFocus);
+    delayBar->setFocusPolicy(Qt::StrongFocus);
     // As on a slider: Right, Up and Page Up lengthen the wait (a scroll bar's
     // keys are turned the other way round).
-    Hscr_Delay->setInvertedControls(false);
-    Lbl_Delay->setBuddy(Hscr_Delay);
-    auto *label3 = label(QStringLiteral("Label3"), QStringLiteral("Save to:"), frame1);
-    Txt_Path = textBox(QStringLiteral("Txt_Path"), QStringLiteral("Save to:"), frame1);
-    label3->setBuddy(Txt_Path);
-    Cmd_Browsepath = button(QStringLiteral("Cmd_Browsepath"), QStringLiteral("&Browse"), frame1);
-    auto *label7 = label(QStringLiteral("Label7"), QStringLiteral("Favs folder:"), frame1);
-    Txt_Favpath = textBox(QStringLiteral("Txt_Favpath"), QStringLiteral("Favs folder:"), frame1);
-    label7->setBuddy(Txt_Favpath);
-    Cmd_browsefavs = button(QStringLiteral("Cmd_browsefavs"), QStringLiteral("Brows&e"), frame1);
-    Chk_Shutdown = checkBox(QStringLiteral("Chk_Shutdown"),
-                            QStringLiteral("S&hutdown PC after synching"), false, frame1);
-    Chk_Savesets = checkBox(QStringLiteral("Chk_Savesets"),
-                            QStringLiteral("Save se&ttings on exit"), true, frame1);
-    {
-        auto *modes = new QHBoxLayout;
-        modes->addWidget(frame7);
-        modes->addWidget(frame5);
-        auto *left = new QVBoxLayout;
-        left->addWidget(frame4);
-        left->addLayout(modes);
-        left->addStretch(1);
+    delayBar->setInvertedControls(false);
+    delayLabel->setBuddy(delayBar);
 
-        auto *right = new QVBoxLayout;
-        right->addWidget(Chk_urlfix);
-        right->addWidget(Lbl_Delay);
-        right->addWidget(Hscr_Delay);
-        right->addWidget(Chk_Shutdown);
-        right->addWidget(Chk_Savesets);
-        right->addStretch(1);
+    auto *column = new QVBoxLayout;
+    column->addWidget(urlFixBox);
+    column->addWidget(delayLabel);
+    column->addWidget(delayBar);
+    return column;
+}
 
-        auto *columns = new QHBoxLayout;
-        columns->addLayout(left, 3);
-        columns->addWidget(frame6, 2);
-        columns->addLayout(right, 2);
+// The folders get the full width: paths are long.
+QLayout *MainWindowControls::buildFolderRows(QWidget *settings)
+{
+    savePathLabel = label(QStringLiteral("Save to:"), settings);
+    savePathBox = textBox(QStringLiteral("Save to:"), settings);
+    savePathLabel->setBuddy(savePathBox);
+    browseSaveButton = button(QStringLiteral("&Browse"), settings);
+    favPathLabel = label(QStringLiteral("Favs folder:"), settings);
+    favPathBox = textBox(QStringLiteral("Favs folder:"), settings);
+    favPathLabel->setBuddy(favPathBox);
+    browseFavsButton = button(QStringLiteral("Brows&e"), settings);
 
-        // The folders get the full width: paths are long.
-        auto *folders = new QGridLayout;
-        folders->addWidget(label3, 0, 0);
-        folders->addWidget(Txt_Path, 0, 1);
-        folders->addWidget(Cmd_Browsepath, 0, 2);
-        folders->addWidget(label7, 1, 0);
-        folders->addWidget(Txt_Favpath, 1, 1);
-        folders->addWidget(Cmd_browsefavs, 1, 2);
-        folders->setColumnStretch(1, 1);
+    auto *folders = new QGridLayout;
+    folders->addWidget(savePathLabel, 0, 0);
+    folders->addWidget(savePathBox, 0, 1);
+    folders->addWidget(browseSaveButton, 0, 2);
+    folders->addWidget(favPathLabel, 1, 0);
+    folders->addWidget(favPathBox, 1, 1);
+    folders->addWidget(browseFavsButton, 1, 2);
+    folders->setColumnStretch(1, 1);
+    return folders;
+}
 
-        auto *layout = new QVBoxLayout(frame1);
-        layout->addLayout(columns);
-        layout->addLayout(folders);
-    }
+void MainWindowControls::addEndOfJobBoxes(QWidget *settings, QVBoxLayout *column)
+{
+    shutdownBox = checkBox(QStringLiteral("S&hutdown PC after synching"), false, settings);
+    saveSettingsBox = checkBox(QStringLiteral("Save se&ttings on exit"), true, settings);
+    column->addWidget(shutdownBox);
+    column->addWidget(saveSettingsBox);
+    column->addStretch(1);
+}
 
-    // Bottom row
-    Cmd_About = button(QStringLiteral("Cmd_About"), QStringLiteral("?"), window);
-    Cmd_About->setAccessibleDescription(QStringLiteral("About ") + ProductName);
-    Cmd_About->setToolTip(QStringLiteral("About"));
-    Cmd_About->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    Lbl_site = textBox(QStringLiteral("Lbl_site"), QStringLiteral("Web page"), window);
-    Lbl_site->setFrame(false);
-    Lbl_site->setReadOnly(true);
-    Lbl_site->setFont(bold);
-    Lbl_site->setText(webHost);
-    QPalette sitePalette = Lbl_site->palette();
+QLayout *MainWindowControls::buildBottomRow(QWidget *window, const QString &webHost)
+{
+    aboutButton = button(QStringLiteral("?"), window);
+    aboutButton->setAccessibleDescription(QStringLiteral("About ") + ProductName);
+    aboutButton->setToolTip(QStringLiteral("About"));
+    aboutButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    webPageBox = textBox(QStringLiteral("Web page"), window);
+    webPageBox->setFrame(false);
+    webPageBox->setReadOnly(true);
+    webPageBox->setFont(statusLabel->font()); // bold, as the status
+    webPageBox->setText(webHost);
+    QPalette sitePalette = webPageBox->palette();
     sitePalette.setColor(QPalette::Base, Qt::transparent);
-    Lbl_site->setPalette(sitePalette);
+    webPageBox->setPalette(sitePalette);
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(frame2, 2);
-    top->addWidget(frame3, 3);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(Cmd_About);
-    bottom->addWidget(Lbl_site, 1);
-    auto *layout = new QVBoxLayout(window);
-    layout->addLayout(top);
-    layout->addWidget(ListView1, 1);
-    layout->addWidget(Shape3);
-    layout->addWidget(frame1);
-    layout->addLayout(bottom);
+    bottom->addWidget(aboutButton);
+    bottom->addWidget(webPageBox, 1);
+    return bottom;
+}
 
-    // One keyboard order that follows the arrangement: top to bottom, and left
-    // to right within each frame.
-    const QList<QWidget *> order = {Txt_Uniuser,
-                                    Chk_Unigetgal,
-                                    Chk_Unigetscraps,
-                                    Chk_Unigetfavs,
-                                    Cmd_Get,
-                                    Lst_Names,
-                                    Cmd_Add,
-                                    Command5,
-                                    Cmd_Sync,
-                                    Command2,
-                                    Chk_Syngetscraps,
-                                    Chk_Syngetfavs,
-                                    ListView1,
-                                    Txt_CookieA,
-                                    Txt_CookieB,
-                                    Option1->button(0),
-                                    Option1->button(1),
-                                    Option1->button(2),
-                                    Option2->button(0),
-                                    Option2->button(1),
-                                    Option2->button(2),
-                                    Chk_Commonfavs,
-                                    Lst_Types,
-                                    Chk_Getgeneral,
-                                    Chk_Getmature,
-                                    Chk_Getadult,
-                                    Txt_Maxsize,
-                                    Chk_urlfix,
-                                    Hscr_Delay,
-                                    Chk_Shutdown,
-                                    Chk_Savesets,
-                                    Txt_Path,
-                                    Cmd_Browsepath,
-                                    Txt_Favpath,
-                                    Cmd_browsefavs,
-                                    Cmd_About,
-                                    Lbl_site};
+// One keyboard order that follows the arrangement: top to bottom, and left to
+// right within each frame.
+void MainWindowControls::orderTabs()
+{
+    const QList<QWidget *> order = {userNameBox,
+                                    uniqueGalleryBox,
+                                    uniqueScrapsBox,
+                                    uniqueFavsBox,
+                                    getButton,
+                                    userListBox,
+                                    addButton,
+                                    removeButton,
+                                    syncButton,
+                                    watchlistButton,
+                                    syncScrapsBox,
+                                    syncFavsBox,
+                                    logView,
+                                    cookieABox,
+                                    cookieBBox,
+                                    namingGroup->button(0),
+                                    namingGroup->button(1),
+                                    namingGroup->button(2),
+                                    folderGroup->button(0),
+                                    folderGroup->button(1),
+                                    folderGroup->button(2),
+                                    commonFavsBox,
+                                    typeList,
+                                    generalBox,
+                                    matureBox,
+                                    adultBox,
+                                    sizeLimitBox,
+                                    urlFixBox,
+                                    delayBar,
+                                    shutdownBox,
+                                    saveSettingsBox,
+                                    savePathBox,
+                                    browseSaveButton,
+                                    favPathBox,
+                                    browseFavsButton,
+                                    aboutButton,
+                                    webPageBox};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
 
-    regularFrameContents(window);
-    placeSizeBox(); // the label's width must already allow for the box
-    window->setFocusProxy(Txt_Uniuser);
-    window->resize(window->sizeHint().expandedTo(QSize(760, 0)));
+// Each control gets its form name, which the rest of the program, the tests
+// and the demo know it by; the choices of a group are named after the group
+// with their number (Option1_0, ...).
+void MainWindowControls::nameControls()
+{
+    // clang-format off
+    const std::pair<QObject *, const char *> names[] = {
+        {uniqueUserFrame,  "Frame2"},           {userNameLabel,    "Label1"},
+        {userNameBox,      "Txt_Uniuser"},      {uniqueGalleryBox, "Chk_Unigetgal"},
+        {uniqueScrapsBox,  "Chk_Unigetscraps"}, {uniqueFavsBox,    "Chk_Unigetfavs"},
+        {getButton,        "Cmd_Get"},
+        {userListFrame,    "Frame3"},           {userListBox,      "Lst_Names"},
+        {addButton,        "Cmd_Add"},          {removeButton,     "Command5"},
+        {syncButton,       "Cmd_Sync"},         {watchlistButton,  "Command2"},
+        {selectionLabel,   "Label6"},           {syncScrapsBox,    "Chk_Syngetscraps"},
+        {syncFavsBox,      "Chk_Syngetfavs"},
+        {logView,          "ListView1"},        {progressOutline,  "Shape3"},
+        {fileProgressBar,  "Shape2"},           {queueProgressBar, "Shape1"},
+        {statusLabel,      "Lbl_Status"},       {speedLabel,       "Label12"},
+        {settingsFrame,    "Frame1"},           {cookieFrame,      "Frame4"},
+        {cookieALabel,     "Label4"},           {cookieABox,       "Txt_CookieA"},
+        {cookieBLabel,     "Label5"},           {cookieBBox,       "Txt_CookieB"},
+        {namingFrame,      "Frame7"},           {namingGroup,      "Option1"},
+        {folderFrame,      "Frame5"},           {folderGroup,      "Option2"},
+        {commonFavsBox,    "Chk_Commonfavs"},   {filterFrame,      "Frame6"},
+        {typeList,         "Lst_Types"},        {generalBox,       "Chk_Getgeneral"},
+        {matureBox,        "Chk_Getmature"},    {adultBox,         "Chk_Getadult"},
+        {sizeLimitLabel,   "Label11"},          {sizeLimitBox,     "Txt_Maxsize"},
+        {urlFixBox,        "Chk_urlfix"},       {delayLabel,       "Lbl_Delay"},
+        {delayBar,         "Hscr_Delay"},       {savePathLabel,    "Label3"},
+        {savePathBox,      "Txt_Path"},         {browseSaveButton, "Cmd_Browsepath"},
+        {favPathLabel,     "Label7"},           {favPathBox,       "Txt_Favpath"},
+        {browseFavsButton, "Cmd_browsefavs"},   {shutdownBox,      "Chk_Shutdown"},
+        {saveSettingsBox,  "Chk_Savesets"},
+        {aboutButton,      "Cmd_About"},        {webPageBox,       "Lbl_site"},
+    };
+    // clang-format on
+    for (const auto &[control, name] : names) {
+        control->setObjectName(QLatin1StringView(name));
+        if (const auto *group = qobject_cast<QButtonGroup *>(control))
+            for (QAbstractButton *option : group->buttons())
+                option->setObjectName(
+                    QStringLiteral("%1_%2").arg(QLatin1StringView(name)).arg(group->id(option)));
+    }
 }
 
 void MainWindowControls::applyThemeColors(const QPalette &theme)
@@ -499,8 +575,7 @@ void MainWindowControls::applyThemeColors(const QPalette &theme)
     // Dark blue and dark red captions where they read; on a dark theme the
     // nearest shade that does. "Get general" has the theme's own text colour.
     const std::array<std::pair<QWidget *, QColor>, 2> captions{
-        std::pair{Chk_Getmature, QColor(0x00, 0x00, 0x80)},
-        {Chk_Getadult, QColor(0x80, 0x00, 0x00)}};
+        std::pair{matureBox, QColor(0x00, 0x00, 0x80)}, {adultBox, QColor(0x80, 0x00, 0x00)}};
     for (const auto &[box, color] : captions) {
         QPalette palette = box->palette();
         palette.setColor(QPalette::WindowText, readableShade(color, theme.color(QPalette::Window)));
@@ -510,7 +585,8 @@ void MainWindowControls::applyThemeColors(const QPalette &theme)
     // light grey that the light text of a dark theme could not be read on
     // is darkened to a grey it can.
     const QColor grey = readableShade(QColor(0xC0, 0xC0, 0xC0), theme.color(QPalette::WindowText));
-    for (QWidget *bar : {static_cast<QWidget *>(Shape2), static_cast<QWidget *>(Shape1)}) {
+    for (QWidget *bar :
+         {static_cast<QWidget *>(fileProgressBar), static_cast<QWidget *>(queueProgressBar)}) {
         QPalette palette = bar->palette();
         palette.setColor(QPalette::Window, grey);
         bar->setPalette(palette);
@@ -519,36 +595,36 @@ void MainWindowControls::applyThemeColors(const QPalette &theme)
 
 void MainWindowControls::placeProgressBars(double filePercent, double queuePercent)
 {
-    const QRect inner = Shape3->contentsRect();
+    const QRect inner = progressOutline->contentsRect();
     const int half = inner.height() / 2;
     // A bar is never narrower than a sliver, so the outline always shows where it starts.
     auto width = [&](double percent) {
         return std::max(2, int(inner.width() * std::clamp(percent, 0.0, 100.0) / 100.0));
     };
-    Shape2->setGeometry(inner.left(), inner.top(), width(filePercent), half);
-    Shape1->setGeometry(inner.left(), inner.top() + half, width(queuePercent),
-                        inner.height() - half);
+    fileProgressBar->setGeometry(inner.left(), inner.top(), width(filePercent), half);
+    queueProgressBar->setGeometry(inner.left(), inner.top() + half, width(queuePercent),
+                                  inner.height() - half);
     const QRect text = inner.adjusted(4, 0, -4, 0);
-    Lbl_Status->setGeometry(text.left(), text.top(), text.width() * 3 / 4, text.height());
-    Label12->setGeometry(text.left() + text.width() * 3 / 4, text.top(), text.width() / 4,
-                         text.height());
-    Lbl_Status->raise();
-    Label12->raise();
+    statusLabel->setGeometry(text.left(), text.top(), text.width() * 3 / 4, text.height());
+    speedLabel->setGeometry(text.left() + text.width() * 3 / 4, text.top(), text.width() / 4,
+                            text.height());
+    statusLabel->raise();
+    speedLabel->raise();
 }
 
 void MainWindowControls::placeSizeBox()
 {
     // The box lies over the blanks between "Size limit:" and "MB".
-    const QFontMetrics metrics(Label11->font());
+    const QFontMetrics metrics(sizeLimitLabel->font());
     const int left = metrics.horizontalAdvance(QStringLiteral("Size limit: "));
     const int right = metrics.horizontalAdvance(QStringLiteral("Size limit:                  "));
-    const int height = Txt_Maxsize->sizeHint().height();
+    const int height = sizeLimitBox->sizeHint().height();
     const int width =
         std::max(right - left, metrics.horizontalAdvance(QStringLiteral("00000")) + 12);
-    Txt_Maxsize->setGeometry(left, (Label11->height() - height) / 2, width, height);
+    sizeLimitBox->setGeometry(left, (sizeLimitLabel->height() - height) / 2, width, height);
     // A minimum width set by hand replaces the label's own, which fits the whole caption.
     const int needed = std::max(left + width + metrics.horizontalAdvance(QStringLiteral(" MB")),
-                                Label11->minimumSizeHint().width());
-    if (Label11->minimumWidth() < needed)
-        Label11->setMinimumWidth(needed);
+                                sizeLimitLabel->minimumSizeHint().width());
+    if (sizeLimitLabel->minimumWidth() < needed)
+        sizeLimitLabel->setMinimumWidth(needed);
 }
