@@ -3,8 +3,8 @@
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
-#include "download/ReplyHeader.h"
 #include "download/SizeLimit.h"
+#include "http/ReplyHeader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
-#include "platform/ChunkedDecoder.h"
-#include "platform/LowSpeedWatch.h"
+#include "http/HttpExchange.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -64,19 +63,20 @@ private:
 
     // DLSocket events
     void onConnected();
-    void onDataArrival();
+    void onFailed(const HttpFailure &failure);
     void onClose();
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
     void onReplyTimeout();
     void onTooSlow();
 
-    void handleHeaderBytes(const QByteArray &chunk);
-    void handleBodyChunk(const QByteArray &chunk);
-    void beginFile(const QByteArray &firstBodyBytes);
-    // Body bytes as received: decoded, counted against the limit, written, and
-    // the file completed when its end has come.
-    void takeBody(const QByteArray &received, bool showProgress);
+    void onHeader(const ReplyHeader &header, const QByteArray &received);
+    void onBody(const HttpBodyPiece &piece);
+    void handleBodyChunk(const HttpBodyPiece &chunk);
+    void beginFile(const HttpBodyPiece &firstBodyBytes);
+    // Body bytes as received: counted against the limit, written, and the file
+    // completed when its end has come.
+    void takeBody(const HttpBodyPiece &received, bool showProgress);
     // The name to store the finished file under: never the temporary file, and
     // never a file stored earlier from this queue. (Files of earlier folders
     // were on disk when this folder was listed: the listing skipped their names.)
@@ -106,14 +106,12 @@ private:
     JobDisplay &m_display;
     EventLog &m_log;
     ErrorReporter &m_errors;
-    TcpClientSocket &m_socket;
+    HttpExchange m_exchange;
     SiteConfig m_site;
     Timeouts m_timeouts;
     QString m_temporaryFolder;
 
     QTimer m_pauseTimer;
-    QTimer m_replyTimer;
-    LowSpeedWatch m_speedWatch;
     bool m_pausing = false;
     bool m_pauseCaptionShown = false;
     // Changes whenever a transfer is dropped or replaced, so that code resuming
@@ -121,12 +119,11 @@ private:
     quint64 m_token = 0;
     int m_failures = 0; // failed attempts at the current queue entry
 
-    QFile m_file;        // the temporary download file
-    QByteArray m_header; // reply bytes gathered until the header's blank line
+    QFile m_file; // the temporary download file
     bool m_headerDone = false;
-    qint64 m_expected = -1; // body size from Content-Length; -1 read until the host closes
+    bool m_bodyStarts = false; // the header passed: the next body piece is the file's first
+    qint64 m_expected = -1;    // body size from Content-Length; -1 read until the host closes
     qint64 m_written = 0;
-    bool m_chunked = false; // the body comes in chunks, and ends with the last one
-    ChunkedDecoder m_chunks;
+    bool m_chunked = false;          // the body comes in chunks, and ends with the last one
     QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
 };

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "http/HttpExchange.h"
 #include "listing/PageReader.h"
-#include "listing/PageReplyReader.h"
-#include "platform/LowSpeedWatch.h"
 
 #include <QObject>
 #include <QTimer>
@@ -49,7 +48,9 @@ signals:
 
 private:
     void onConnect();
-    void onDataArrival();
+    void onHeader(const ReplyHeader &header, const QByteArray &received);
+    void onBody(const HttpBodyPiece &piece);
+    void onFailed(const HttpFailure &failure);
     void onClose();
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
@@ -77,17 +78,16 @@ private:
     JobDisplay &m_display;
     EventLog &m_log;
     ErrorReporter &m_errors;
-    TcpClientSocket &m_socket;
+    HttpExchange m_exchange;
     SiteConfig m_site;
     Timeouts m_timeouts;
     QString m_temporaryFolder; // where downloading.dat lies
     bool m_createFolders = true;
 
-    PageReplyReader m_reply;
     PageGatherer m_gatherer;
-    qint64 m_replyBytes = 0; // bytes of the current reply, framing included
-    QTimer m_stallTimer;
-    LowSpeedWatch m_speedWatch;
+    // The page text of the reply's header, searched together with the body
+    // bytes that came with it.
+    QByteArray m_headerText;
     QTimer m_retryTimer;
     // Changes with every page asked for and every abort, so that a step queued
     // for a given-up page is dropped once anything else has happened.
