@@ -48,7 +48,7 @@ public:
         engine.start();
         folder = engine.path(u"bob"_s);
         QDir().mkpath(folder);
-        state().NoWait = true;
+        engine.settings.noWaitMode = true;
     }
     JobState &state() { return engine.state(); }
     Downloader &downloader() { return engine.session->downloader(); }
@@ -281,8 +281,8 @@ TEST_F(DownloaderTest, PauseBetweenFilesSleeps)
     const SimSubmission a = add(1, u"Alpha"_s, 100), b = add(2, u"Beta"_s, 100);
     open();
     ASSERT_EQ(state().LastFileEnd, 0); // nothing has ended yet in this run
-    state().NoWait = false;
-    state().Delay = 3;
+    engine.settings.noWaitMode = false;
+    engine.settings.delay = 3;
     queue({a, b});
 
     QElapsedTimer clock;
@@ -325,8 +325,8 @@ TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100);
     open();
-    state().NoWait = false;
-    state().Delay = 60;
+    engine.settings.noWaitMode = false;
+    engine.settings.delay = 60;
     state().LastFileEnd = clockSeconds();
     queue({a});
     start();
@@ -334,18 +334,18 @@ TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
     EXPECT_EQ(engine.display.status, u"Waiting a bit (60s)"_s);
 
     // The hidden no-wait mode ends the pause at once.
-    state().NoWait = true;
+    engine.settings.noWaitMode = true;
     engine.session->pauseSettingsChanged();
     EXPECT_FALSE(downloader().isPausing());
     ASSERT_TRUE(waitUntil([&] { return host().requests().size() == 1; }));
 
     // A shorter delay, already over, ends it too.
     ASSERT_TRUE(waitUntil([&] { return lines().contains(green("Saved as Alpha.png")); }));
-    state().NoWait = false;
+    engine.settings.noWaitMode = false;
     queue({a});
     downloader().Retrieve();
     ASSERT_TRUE(downloader().isPausing());
-    state().Delay = 5;
+    engine.settings.delay = 5;
     state().LastFileEnd = clockSeconds() - 10;
     engine.session->pauseSettingsChanged();
     EXPECT_FALSE(downloader().isPausing());
@@ -353,7 +353,7 @@ TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
 
     // In the hidden no-wait mode none starts.
     ASSERT_TRUE(waitUntil([&] { return lines().count(green("Saved as Alpha.png")) == 2; }));
-    state().NoWait = true;
+    engine.settings.noWaitMode = true;
     state().LastFileEnd = clockSeconds();
     queue({a});
     downloader().Retrieve();

@@ -56,8 +56,8 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         engine.addUser(u"first"_s, pause ? 2 : 0);
         engine.addUser(u"second"_s, 0);
         engine.start();
-        engine.state().Users[0] = UserEntry{u"first"_s, true, true};
-        engine.state().Delay = 1; // the pause after the first file is one second
+        engine.settings.users.Users[0] = UserEntry{u"first"_s, true, true};
+        engine.settings.delay = 1; // the pause after the first file is one second
         if (!pause)
             engine.pages->stallNext(1, u"/gallery/first/1"_s);
         engine.pages->stallNext(1, u"/gallery/second/1"_s);
@@ -98,14 +98,14 @@ protected:
     void start(bool noWait = true)
     {
         engine.start();
-        engine.state().Delay = 5;
-        engine.state().NoWait = noWait;
+        engine.settings.delay = 5;
+        engine.settings.noWaitMode = noWait;
     }
     // A listed user (name as stored) with a gallery of this many pictures.
     void list(int slot, const QString &name, int gallery)
     {
         engine.addUser(name, gallery);
-        engine.state().Users[size_t(slot)].Name = name;
+        engine.settings.users.Users[size_t(slot)].Name = name;
     }
     bool sync()
     {

@@ -42,7 +42,7 @@ TEST(Listing, AGalleryIsListedPageByPage)
             EXPECT_TRUE(!text.startsWith(u"Found "_s) ||
                         engine.display.status == u"Listing files...");
         });
-        engine.state().NoWait = true;
+        engine.settings.noWaitMode = true;
         ASSERT_TRUE(listed(engine, [&] { engine.get(u"SomeOne"_s, true); }));
 
         const QString found = u"Found %1 submissions on %2 page(s)."_s.arg(submissions).arg(pages);

@@ -14,17 +14,7 @@ struct QueuedSubmission
     QString Title; // the name as the listing page shows it, decoded once
 };
 
-// One slot of the user table; an empty Name marks a free slot.
-struct UserEntry
-{
-    QString Name;
-    bool Scraps = false;
-    bool Favs = false;
-};
-
 inline constexpr int QueueSlots = 32769;
-inline constexpr int UserSlots = 1025;
-inline constexpr int16_t MaxUsers = 1024;
 
 // Everything a running job shares. There is no job object: a job is the
 // current values of these variables, advanced by the handlers of the window.
@@ -56,11 +46,5 @@ struct JobState
     bool DownloadErrors = false;
     QString DownloadFolder;
 
-    // Users and settings held in variables
-    std::array<UserEntry, UserSlots> Users;
-    int16_t UserCount = 0;
     int16_t CurrentUserIndex = 0;
-    bool NoWait = false;
-    int16_t Delay = 0;
-    QString KeyBuffer;
 };

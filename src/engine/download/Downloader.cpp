@@ -104,7 +104,7 @@ void Downloader::Retrieve()
     m_display.setQueueProgress(percent);
 
     // Nothing has ended yet in this run, or the hidden no-wait mode is on.
-    if (m_state.LastFileEnd <= 0 || m_state.NoWait) {
+    if (m_state.LastFileEnd <= 0 || m_settings.noWait()) {
         connectForFile();
         return;
     }
@@ -119,13 +119,14 @@ void Downloader::pauseTick()
         return;
     // The delay and the no-wait mode are read afresh on every tick: the slider
     // or the user list may change them during the pause.
+    const int delay = m_settings.delaySeconds();
     const double secondMs = std::max(1, m_timeouts.pauseSecondMs);
     const double elapsed = (clockSeconds() - m_state.LastFileEnd) * 1000.0 / secondMs;
-    const bool over = elapsed > double(m_state.Delay) || m_state.NoWait;
+    const bool over = elapsed > double(delay) || m_settings.noWait();
     // Shown at least once; the tick that ends a running pause leaves the last
     // count up rather than showing 0.
     if (!over || !m_pauseCaptionShown) {
-        m_display.setStatusCaption(waitingCaption(m_state.Delay, elapsed));
+        m_display.setStatusCaption(waitingCaption(delay, elapsed));
         m_pauseCaptionShown = true;
     }
     if (over) {
@@ -135,7 +136,7 @@ void Downloader::pauseTick()
         return;
     }
     // Wake at the next tick, or just after the pause runs out if that is sooner.
-    const double leftMs = (double(m_state.Delay) - elapsed) * secondMs;
+    const double leftMs = (double(delay) - elapsed) * secondMs;
     const int interval =
         int(std::min<double>(std::max(1, m_timeouts.pauseTickMs), std::ceil(leftMs) + 1.0));
     m_pauseTimer.start(std::max(1, interval));

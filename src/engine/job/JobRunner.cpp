@@ -4,6 +4,7 @@
 #include "core/JobState.h"
 #include "core/Prompts.h"
 #include "core/RequestText.h"
+#include "core/UserTable.h"
 #include "download/Downloader.h"
 #include "download/FileStore.h"
 #include "listing/ListingClient.h"
@@ -80,10 +81,11 @@ void JobRunner::Get()
 
 void JobRunner::Sync()
 {
+    const UserTable &table = m_settings.userTable();
     int16_t index = 0;
-    while (index < MaxUsers && m_state.Users[size_t(index)].Name.isEmpty())
+    while (index < MaxUsers && table.Users[size_t(index)].Name.isEmpty())
         ++index;
-    if (m_state.Users[size_t(index)].Name.isEmpty())
+    if (table.Users[size_t(index)].Name.isEmpty())
         return;
 
     if (m_settings.shutdownTicked()) {
@@ -118,7 +120,7 @@ void JobRunner::ProcessNextFolder()
         m_downloader.abort();
         // The user's flags are read now, not when the Sync began.
         const size_t slot = size_t(std::clamp<int>(m_state.CurrentUserIndex, 0, UserSlots - 1));
-        const UserEntry &user = m_state.Users[slot];
+        const UserEntry &user = m_settings.userTable().Users[slot];
         if (m_state.CurrentFolder == Gallery && user.Scraps) {
             startFolder(Scraps);
             return;
@@ -188,7 +190,7 @@ void JobRunner::ProcessNextUser()
 
 bool JobRunner::startUser()
 {
-    const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
+    const UserEntry &user = m_settings.userTable().Users[size_t(m_state.CurrentUserIndex)];
     if (user.Name.isEmpty())
         return false;
     // A name from an old or edited settings file could lead files out of the
