@@ -1,6 +1,5 @@
 #include "TestEngine.h"
 
-#include "download/Downloader.h"
 #include "naming/UserNames.h"
 #include "report/ReportTexts.h"
 
@@ -66,7 +65,7 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         else
             engine.get(u"first"_s, true, old == u"Get", old == u"Get");
         ASSERT_TRUE(waitUntil([&] {
-            return pause ? engine.session->downloader().isPausing()
+            return pause ? engine.display.status.startsWith(u"Waiting"_s)
                          : engine.pages->requests().size() == 1;
         }));
 
@@ -79,7 +78,6 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         EXPECT_EQ(lines.mid(lines.indexOf(u"Listing second's gallery..."_s)),
                   (QStringList{u"Listing second's gallery..."_s, u"List socket timed out."_s,
                                NothingToDo}));
-        EXPECT_FALSE(engine.state().Synching);
         EXPECT_TRUE(engine.errorReports().isEmpty());
         EXPECT_EQ(engine.files->requests().size(), pause ? 1 : 0);
         EXPECT_EQ(engine.files->connectionCount(), pause ? 1 : 0);
@@ -133,6 +131,21 @@ TEST_F(SyncRecoveryTest, APageThatCannotBeListedEndsOnlyItsFolder)
     EXPECT_EQ(engine.savedIn(u"second-gallery"_s), 2);
     EXPECT_EQ(engine.savedIn(u"third-gallery"_s), 3);
     EXPECT_TRUE(engine.errorReports().isEmpty());
+}
+
+// The site loses a user between two pages: nothing queued from the first
+// page is fetched, into that user's folder or the next user's.
+TEST_F(SyncRecoveryTest, AUserMissingHalfwayTakesItsQueueAlong)
+{
+    start();
+    list(0, u"first"_s, 5); // four submissions on page 1
+    list(1, u"second"_s, 1);
+    engine.pages->setRawReply(u"/gallery/first/2"_s, engine.pages->reply(u"/gallery/gone/1"_s));
+    ASSERT_TRUE(sync());
+    EXPECT_TRUE(engine.lines().contains(u"User first doesn't exist"_s));
+    EXPECT_TRUE(engine.lines().contains(u"Found 1 submissions on 1 page(s)."_s));
+    EXPECT_EQ(engine.files->requests().size(), 1);
+    EXPECT_EQ(engine.savedIn(u"second-gallery"_s), 1);
 }
 
 TEST_F(SyncRecoveryTest, AnUnreachablePageHostDoesNotStopTheSync)
@@ -220,5 +233,5 @@ TEST(Jobs, AFolderWithoutALayoutEndsWithAnError)
     engine.run([&] { engine.get(u"bob"_s, true); });
     EXPECT_EQ(engine.colouredLines().last(),
               red(u"Cannot save bob's gallery: No folder structure is selected."_s));
-    EXPECT_TRUE(engine.state().DownloadErrors);
+    EXPECT_TRUE(engine.jobErrors);
 }

@@ -164,7 +164,7 @@ TEST_F(SyncMatrix, EveryFileLandsWhereItsLayoutAndNamingPutIt)
                     engine.run([&] { engine.session->Sync(); });
                     EXPECT_EQ(engine.colouredLines(), lines)
                         << (again ? "second Sync" : "first Sync");
-                    EXPECT_TRUE(engine.state().DownloadErrors); // the refused name
+                    EXPECT_TRUE(engine.jobErrors); // the refused name
                 }
                 const Files stored = storedFiles();
                 EXPECT_EQ(stored.keys(), expected.keys());

@@ -1,7 +1,6 @@
 #include "download/Downloader.h"
 
 #include "core/JobSettings.h"
-#include "core/JobState.h"
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
@@ -40,12 +39,12 @@ QString pathKey(const QString &path)
 
 } // namespace
 
-Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
-                       ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+Downloader::Downloader(const JobContext &context, TcpClientSocket &socket, const SiteConfig &site,
                        const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
-      m_errors(errors), m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs),
-      m_site(site), m_timeouts(timeouts), m_temporaryFolder(temporaryFolder)
+    : QObject(parent), m_settings(context.settings), m_display(context.display), m_log(context.log),
+      m_errors(context.errors),
+      m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs), m_site(site),
+      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder)
 {
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
@@ -65,7 +64,7 @@ QString Downloader::temporaryFilePath() const
 bool Downloader::currentEntryValid() const
 {
     return m_state.QueueIndex >= 0 && m_state.QueueIndex < m_state.QueueCount &&
-           m_state.QueueIndex < QueueSlots;
+           m_state.QueueIndex < m_state.SubmissionQueue.size();
 }
 
 const QueuedSubmission &Downloader::currentEntry() const
@@ -79,6 +78,14 @@ std::optional<qint64> Downloader::sizeLimit() const
 }
 
 // The driver
+
+void Downloader::retrieveFolder(const ListedFolder &folder, bool errorsSoFar)
+{
+    static_cast<ListedFolder &>(m_state) = folder;
+    m_state.QueueIndex = 0;
+    m_state.DownloadErrors = errorsSoFar;
+    Retrieve();
+}
 
 void Downloader::Retrieve()
 {
@@ -161,7 +168,7 @@ void Downloader::finishQueue()
     m_exchange.close();
     m_failures = 0;
     m_storedThisQueue.clear();
-    emit queueFinished();
+    emit queueFinished(withErrors);
 }
 
 void Downloader::resetTransfer()
@@ -191,6 +198,9 @@ void Downloader::abort()
     m_file.close();
     m_failures = 0;
     m_storedThisQueue.clear();
+    // Nothing of the queue may be fetched any more.
+    m_state.SubmissionQueue.clear();
+    m_state.QueueCount = 0;
 }
 
 void Downloader::discard()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "core/JobContext.h"
+#include "core/ListedFolder.h"
 #include "http/HttpExchange.h"
 
 #include <QByteArray>
@@ -11,16 +13,11 @@
 
 #include <optional>
 
-class ErrorReporter;
-class EventLog;
-class JobDisplay;
-class JobSettings;
 class TcpClientSocket;
-struct JobState;
-struct QueuedSubmission;
 
-// Hands the queued submissions out one at a time with the pause between
-// files, fetches each into the temporary file and stores it under its name.
+// Hands the queued submissions of a listed folder out one at a time with the
+// pause between files, fetches each into the temporary file and stores it
+// under its name.
 //
 // Every wait is a timer: the pause between files ticks and re-reads the delay
 // and the no-wait mode, and a file request that stays silent is given up and
@@ -32,12 +29,12 @@ class Downloader final : public QObject
     Q_DISABLE_COPY_MOVE(Downloader)
 
 public:
-    Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
-               ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+    Downloader(const JobContext &context, TcpClientSocket &socket, const SiteConfig &site,
                const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent = nullptr);
 
-    void Retrieve();
-    void TerminateFile();
+    // Works through the folder's queue from its first entry. errorsSoFar: the
+    // job has had errors before this folder (its summary line tells).
+    void retrieveFolder(const ListedFolder &folder, bool errorsSoFar);
     // Stops the transfer and the pause and closes the temporary file (a new job starts).
     void abort();
     // As abort(), and the temporary file is deleted and the progress display
@@ -50,12 +47,17 @@ public:
 
     QString temporaryFilePath() const;
     bool isPausing() const { return m_pausing; }
+    // The name of the file fetched last (the error report tells it).
+    QString fileName() const { return m_state.FileName; }
 
 signals:
-    // The folder's queue is worked through.
-    void queueFinished();
+    // The folder's queue is worked through; withErrors: the job has had errors so far.
+    void queueFinished(bool withErrors);
 
 private:
+    // The queue's next entry, after the pause.
+    void Retrieve();
+    void TerminateFile();
     void finishQueue();
     void pauseTick();
     void connectForFile();
@@ -101,7 +103,22 @@ private:
     // In whole bytes, compared exactly: a file of exactly the limit passes.
     std::optional<qint64> sizeLimit() const;
 
-    JobState &m_state;
+    // The downloader's own variables: the folder handed over, how far its
+    // queue has come, and the file being fetched.
+    struct DownloadState : ListedFolder
+    {
+        int16_t QueueIndex = 0;
+        bool DownloadErrors = false; // the job's, up to this queue's end
+        QString FileName;
+        int32_t FileSize = 0;
+        bool InBody = false;
+        QString FilePath;
+        QString FileRequest;
+        double TransferStart = 0;
+        double LastFileEnd = 0; // clock seconds; 0 until the first file of the run ends
+    };
+
+    DownloadState m_state;
     JobSettings &m_settings;
     JobDisplay &m_display;
     EventLog &m_log;

@@ -1,7 +1,6 @@
 #include "listing/ListingClient.h"
 
 #include "core/JobSettings.h"
-#include "core/JobState.h"
 #include "core/RequestText.h"
 #include "listing/ListingRequest.h"
 #include "listing/SubmissionFilters.h"
@@ -33,14 +32,13 @@ QString socketErrorReport(int number)
 
 } // namespace
 
-ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
-                             EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
+ListingClient::ListingClient(const JobContext &context, TcpClientSocket &socket,
                              const SiteConfig &site, const Timeouts &timeouts,
                              const QString &temporaryFolder, bool createFolders, QObject *parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
-      m_errors(errors), m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs),
-      m_site(site), m_timeouts(timeouts), m_temporaryFolder(temporaryFolder),
-      m_createFolders(createFolders)
+    : QObject(parent), m_settings(context.settings), m_display(context.display), m_log(context.log),
+      m_errors(context.errors),
+      m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs), m_site(site),
+      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder), m_createFolders(createFolders)
 {
     connect(&m_exchange, &HttpExchange::connected, this, &ListingClient::onConnect);
     connect(&m_exchange, &HttpExchange::headerArrived, this, &ListingClient::onHeader);
@@ -48,6 +46,13 @@ ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay 
     connect(&m_exchange, &HttpExchange::failed, this, &ListingClient::onFailed);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &ListingClient::requestPage);
+}
+
+void ListingClient::listFolder(const ListedFolder &folder, int16_t pagesListed)
+{
+    static_cast<ListedFolder &>(m_state) = folder;
+    m_state.PageNumber = pagesListed;
+    GetURLs();
 }
 
 void ListingClient::GetURLs()
@@ -80,6 +85,14 @@ void ListingClient::abort()
 void ListingClient::endListingEarly()
 {
     endFolder(m_state.PageNumber - 1);
+}
+
+void ListingClient::forgetFolder()
+{
+    m_state.PageNumber = 0;
+    m_state.SubmissionQueue.clear();
+    m_state.QueueCount = 0;
+    m_state.PageBuffer.clear();
 }
 
 void ListingClient::requestPage()
@@ -243,14 +256,14 @@ void ListingClient::abandonPage(const QString &report)
     m_state.PageBuffer.clear();
     m_gatherer.release();
     m_headerText.clear();
-    m_state.DownloadErrors = true;
+    emit folderIncomplete();
     // The next step is queued before the report opens: the report is modal but
     // lets events through, so the job goes on while it waits for a person, and
     // the report still describes the page that failed.
     const quint64 generation = m_generation;
     QTimer::singleShot(0, this, [this, generation] {
         if (generation == m_generation)
-            emit pageGivenUp();
+            emit pageGivenUp(m_state.QueueCount);
     });
     if (!report.isEmpty())
         m_errors.RaiseError(report);
@@ -329,12 +342,10 @@ void ListingClient::readSubmissions()
         ++entries;
         if (step == LinkWalker::Step::Malformed) {
             // A submission of this folder is left out: the folder is not complete.
-            m_state.DownloadErrors = true;
+            emit folderIncomplete();
             m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
                                QString::number(m_state.PageNumber) + u'.',
                            LogRed);
-            // A submission that will never be fetched: the folder is not whole.
-            m_state.DownloadErrors = true;
             continue;
         }
         if (m_state.QueueCount >= CountLimit) {
@@ -352,7 +363,7 @@ void ListingClient::readSubmissions()
         // Not a listing at all (an error or maintenance page): asking for the
         // following pages would only bring the same page up to the page limit.
         // What the folder holds beyond it is not known, so the folder has errors.
-        m_state.DownloadErrors = true;
+        emit folderIncomplete();
         m_log.AddEvent(QStringLiteral("Page ") + QString::number(m_state.PageNumber) +
                            QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
                            m_state.CurrentFolder +
@@ -378,7 +389,8 @@ bool ListingClient::acceptSubmission(const PageLink &link)
             : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
-        const QString folder = MakeDLFolder(m_settings, m_state, false);
+        const QString folder =
+            MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder, false);
         if (!folder.isEmpty() &&
             FileSystem::FileExists(
                 folder + QDir::separator() +
@@ -391,13 +403,11 @@ bool ListingClient::acceptSubmission(const PageLink &link)
     if (reason != SkipReason::None) {
         m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
         if (reason == SkipReason::UnusableAddress)
-            m_state.DownloadErrors = true;
+            emit folderIncomplete();
         return false;
     }
 
-    QueuedSubmission &entry = m_state.SubmissionQueue[size_t(m_state.QueueCount)];
-    entry.Url = m_state.LinkUrl;
-    entry.Title = m_state.LinkTitle;
+    m_state.SubmissionQueue.append(QueuedSubmission{m_state.LinkUrl, m_state.LinkTitle});
     ++m_state.QueueCount;
     return true;
 }
@@ -409,7 +419,6 @@ void ListingClient::endFolder(int pagesListed)
     // the downloads that follow.
     m_state.PageBuffer.clear();
     m_gatherer.release();
-    m_state.QueueIndex = 0;
     if (m_state.QueueCount < 1) {
         m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);
         m_exchange.close();
@@ -421,7 +430,8 @@ void ListingClient::endFolder(int pagesListed)
                        QStringLiteral(" page(s)."),
                    LogBlack);
     QString error;
-    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, m_createFolders, &error);
+    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder,
+                                          m_createFolders, &error);
     m_exchange.close();
     if (m_state.DownloadFolder.isEmpty()) {
         // No folder could be planned (a user name that would leave the download
@@ -430,7 +440,7 @@ void ListingClient::endFolder(int pagesListed)
                            withoutControlCharacters(m_state.CurrentUser) + QStringLiteral("'s ") +
                            m_state.CurrentFolder + QStringLiteral(": ") + error,
                        LogRed);
-        m_state.DownloadErrors = true;
+        emit folderIncomplete();
         emit folderFinished();
         return;
     }
@@ -442,5 +452,5 @@ void ListingClient::endFolder(int pagesListed)
         emit folderFinished();
         return;
     }
-    emit folderListed();
+    emit folderListed(m_state);
 }
