@@ -21,10 +21,7 @@ QStringList paths(const QString &folder, std::initializer_list<int> pages)
 }
 ListedFolder galleryOf(const QString &user)
 {
-    ListedFolder folder;
-    folder.CurrentUser = user;
-    folder.CurrentFolder = FolderNames::Gallery;
-    return folder;
+    return {user, FolderNames::Gallery, {}, 0, {}};
 }
 // Lists the folder from the page after pages, until the listing hands it over into *folder.
 bool listed(OwnPart<ListingClient> &own, const ListedFolder &start, ListedFolder *folder,

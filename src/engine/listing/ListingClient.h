@@ -45,8 +45,8 @@ signals:
     void folderFinished();
     // The site does not know the user.
     void userMissing();
-    // A page could not be listed, even after its retries; it is logged, and
-    // queued submissions of the folder's earlier pages are still listed.
+    // A page could not be listed, even after its retries; it is logged.
+    // queued: what the folder's earlier pages queued.
     void pageGivenUp(int queued);
     // Something of the folder will not be downloaded (a page, an entry or the
     // whole folder): the job has errors.
