@@ -1,5 +1,5 @@
 // The engine's whole-program figures: a download and the pause between files,
-// run through a Session with plain settings, as the window would run them.
+// run by the downloader with plain settings, wired as the session wires it.
 //
 //   TransferBench fetch PORT PATH SIZE FOLDER [tls]
 //       Downloads PATH from an HTTP server on 127.0.0.1:PORT (the file host is
@@ -15,12 +15,12 @@
 
 #include "GalleryContent.h"
 #include "GalleryFileHost.h"
-#include "core/JobState.h"
+#include "core/JobContext.h"
 #include "download/Downloader.h"
 #include "job/PlainJobSettings.h"
-#include "job/Session.h"
 #include "log/EventLog.h"
-#include "platform/Clock.h"
+#include "platform/TcpClientSocket.h"
+#include "report/ErrorReporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,17 +33,42 @@ using namespace BenchSupport;
 
 namespace {
 
-// Puts one file in the queue of a fresh job.
-void queueOne(JobState &state, const QString &url, const QString &folder)
+// A folder of one file.
+ListedFolder queueOne(const QString &url, const QString &folder)
 {
-    state.CurrentUser = QStringLiteral("bench");
-    state.CurrentFolder = QStringLiteral("gallery");
-    state.SubmissionQueue[0] = {url, QStringLiteral("big")};
-    state.QueueCount = 1;
-    state.QueueIndex = 0;
-    state.DownloadErrors = false;
-    state.DownloadFolder = folder;
+    return {QStringLiteral("bench"),
+            QStringLiteral("gallery"),
+            {{url, QStringLiteral("big")}},
+            1,
+            folder};
 }
+
+// The downloader on a connection of its own, with the log and the error
+// reporter the session would give it.
+struct Transfer
+{
+    PlainJobSettings settings;
+    PlainJobDisplay display;
+    EventLog log;
+    ErrorReporter errors;
+    TcpClientSocket socket;
+    Downloader downloader;
+    bool finished = false, withErrors = false;
+    QElapsedTimer sinceFinished; // the pause before the next file counts from here
+
+    explicit Transfer(const AppEnvironment &env)
+        : errors(*env.prompts, env.site.supportAddress), socket(env.resolver),
+          downloader(JobContext{settings, display, log, errors}, socket, env.site, env.timeouts,
+                     env.fileFolders().temporary)
+    {
+        socket.setConnectTimeout(env.timeouts.connectMs);
+        QObject::connect(&downloader, &Downloader::queueFinished, [this](bool errors) {
+            finished = true;
+            withErrors = errors;
+            sinceFinished.start();
+        });
+    }
+};
 
 int fetch(quint16 port, const QString &path, qint64 size, const QString &folder, bool tls)
 {
@@ -54,28 +79,24 @@ int fetch(quint16 port, const QString &path, qint64 size, const QString &folder,
         return 1;
     }
     BenchPrompts prompts;
-    PlainJobSettings settings;
-    PlainJobDisplay display;
     AppEnvironment env = environment(folder, prompts, {{FileHost, port}});
     env.site.fileTransport = Transport{port, tls};
-    Session session(env, settings, display);
-    session.state().NoWait = true;
-    queueOne(session.state(), QStringLiteral("http://") + FileHost + path, saved);
+    Transfer transfer(env);
+    transfer.settings.noWaitMode = true;
 
-    bool finished = false;
-    QObject::connect(&session.downloader(), &Downloader::queueFinished, [&] { finished = true; });
     QElapsedTimer timer;
     timer.start();
-    session.downloader().Retrieve();
-    waitUntil([&] { return finished; }, 600000);
+    transfer.downloader.retrieveFolder(queueOne(QStringLiteral("http://") + FileHost + path, saved),
+                                       false);
+    waitUntil([&] { return transfer.finished; }, 600000);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
 
     const QFileInfoList files = QDir(saved).entryInfoList(QDir::Files);
-    if (!finished || session.state().DownloadErrors || files.size() != 1 ||
+    if (!transfer.finished || transfer.withErrors || files.size() != 1 ||
         files.first().size() != size) {
         std::fprintf(stderr, "the download failed; the log:\n");
-        for (int i = 0; i < session.log().lineCount(); ++i)
-            std::fprintf(stderr, "  %s\n", qPrintable(session.log().lineText(i)));
+        for (int i = 0; i < transfer.log.lineCount(); ++i)
+            std::fprintf(stderr, "  %s\n", qPrintable(transfer.log.lineText(i)));
         return 1;
     }
     std::printf("seconds=%.3f peak_kb=%ld start_kb=%ld saved=%s\n", seconds, peakResidentKb(),
@@ -95,23 +116,23 @@ int pause(int seconds)
     host.addGeneratedFile(path, 1000);
     QTemporaryDir folder;
     BenchPrompts prompts;
-    PlainJobSettings settings;
-    PlainJobDisplay display;
-    Session session(environment(folder.path(), prompts, {{FileHost, host.port()}}), settings,
-                    display);
-    JobState &state = session.state();
-    state.Delay = int16_t(seconds);
-    state.LastFileEnd = clockSeconds(); // a file has just ended
-    queueOne(state, QStringLiteral("http://") + FileHost + path, folder.path());
+    Transfer transfer(environment(folder.path(), prompts, {{FileHost, host.port()}}));
+    const ListedFolder one = queueOne(QStringLiteral("http://") + FileHost + path, folder.path());
+    // The first file is fetched at once; the pause comes before the second.
+    transfer.downloader.retrieveFolder(one, false);
+    if (!waitUntil([&] { return transfer.finished; }, 30000)) {
+        std::fprintf(stderr, "the first file did not arrive\n");
+        return 1;
+    }
+    transfer.settings.delay = seconds;
 
+    const QElapsedTimer sinceFirst = transfer.sinceFinished;
     const double cpuBefore = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    session.downloader().Retrieve();
-    waitUntil([&] { return !host.requests().isEmpty(); }, (seconds + 30) * 1000);
-    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    transfer.downloader.retrieveFolder(one, false);
+    waitUntil([&] { return host.requests().size() > 1; }, (seconds + 30) * 1000);
+    const double elapsed = double(sinceFirst.nsecsElapsed()) / 1e9;
     const double cpu = cpuSeconds() - cpuBefore;
-    if (host.requests().isEmpty() || elapsed < seconds) {
+    if (host.requests().size() < 2 || elapsed < seconds) {
         std::fprintf(stderr, "the pause did not end with the request\n");
         return 1;
     }

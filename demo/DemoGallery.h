@@ -1,8 +1,8 @@
 #pragma once
 
 #include "GalleryContent.h"
-#include "core/JobState.h"
 #include "core/SiteConfig.h"
+#include "core/UserTable.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 // the outcome must be the one of reading the same bytes in one piece.
 #include "FuzzCheck.h"
 
-#include "download/ReplyHeader.h"
+#include "http/ReplyHeader.h"
 
 using namespace Qt::StringLiterals;
 

@@ -95,7 +95,7 @@ EOF
 }
 
 # --- Whole-program figures -------------------------------------------------
-# The engine's figures run through a Session with plain settings (TransferBench);
+# The engine's figures run through its downloader with plain settings (TransferBench);
 # the log and the start-up through the real window offscreen. Whole processes
 # are timed from outside, from start to exit, like the peers they stand beside.
 bench_bin="$build/bench"

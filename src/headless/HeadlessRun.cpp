@@ -2,7 +2,6 @@
 
 #include "ConsoleOutput.h"
 #include "HeadlessPrompts.h"
-#include "core/JobState.h"
 #include "job/Session.h"
 #include "log/EventLog.h"
 
@@ -17,7 +16,10 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
 {
     connect(&m_session.log(), &EventLog::lineAdded, this,
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
-    connect(&m_session, &Session::jobEnded, this, [this] { finish(); });
+    connect(&m_session, &Session::jobEnded, this, [this](bool withErrors) {
+        m_jobErrors = withErrors;
+        finish();
+    });
     connect(&m_session, &Session::userMissing, this, [this] { m_userMissing = true; });
 }
 
@@ -38,9 +40,7 @@ int HeadlessRun::exitStatus() const
 {
     if (m_forcedStatus >= 0)
         return m_forcedStatus;
-    // DownloadErrors stays set from the first folder with errors to the end of the job.
-    const bool failed =
-        m_userMissing || m_prompts.errorReports() > 0 || m_session.state().DownloadErrors;
+    const bool failed = m_userMissing || m_prompts.errorReports() > 0 || m_jobErrors;
     return failed ? Failed : Succeeded;
 }
 

@@ -49,6 +49,7 @@ private:
     ConsoleOutput &m_output;
     bool m_ownsTemporaryFile = true;
     bool m_userMissing = false;
+    bool m_jobErrors = false; // the job ended with something not downloaded
     bool m_finished = false;
     int m_forcedStatus = -1; // interrupted or given up, whatever the job reported
 };

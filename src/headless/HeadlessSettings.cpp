@@ -1,10 +1,9 @@
 #include "HeadlessSettings.h"
 
-#include "core/JobState.h"
 #include "job/PlainJobSettings.h"
 #include "settings/SettingsFile.h"
 
-void applyStoredSettings(const StoredSettings &values, PlainJobSettings &settings, JobState &state)
+void applyStoredSettings(const StoredSettings &values, PlainJobSettings &settings)
 {
     settings.types = {true, true, true, true};
     if (values.cookieA)
@@ -15,9 +14,9 @@ void applyStoredSettings(const StoredSettings &values, PlainJobSettings &setting
         settings.naming = *values.nameMode;
     if (values.folderMode)
         settings.folderLayout = *values.folderMode;
-    fillUserTable(values.users, state);
+    fillUserTable(values.users, settings.users);
     if (values.delay)
-        state.Delay = int16_t(*values.delay);
+        settings.delay = *values.delay;
     for (size_t i = 0; i < settings.types.size(); ++i)
         if (values.types[i])
             settings.types[i] = *values.types[i];
@@ -37,12 +36,12 @@ void applyStoredSettings(const StoredSettings &values, PlainJobSettings &setting
         settings.favPath = *values.favPath;
 }
 
-void applyStartUpDefaults(const QString &saveFolder, PlainJobSettings &settings, JobState &state)
+void applyStartUpDefaults(const QString &saveFolder, PlainJobSettings &settings)
 {
     if (settings.savePath.isEmpty())
         settings.savePath = defaultSavePath(saveFolder);
     if (settings.favPath.isEmpty())
         settings.favPath = defaultFavoritesPath(saveFolder);
-    state.Delay = startingDelay(state.Delay);
-    state.NoWait = false;
+    settings.delay = startingDelay(int16_t(settings.delay));
+    settings.noWaitMode = false;
 }

@@ -10,7 +10,7 @@
 #include "SignalPipe.h"
 #include "SyncCommandLine.h"
 #include "core/AppEnvironment.h"
-#include "core/JobState.h"
+#include "core/UserTable.h"
 #include "job/PlainJobSettings.h"
 #include "job/RunLock.h"
 #include "job/Session.h"
@@ -33,9 +33,9 @@ int refuse(ConsoleOutput &output, const QString &text)
     return CannotRun;
 }
 
-bool tableIsEmpty(const JobState &state)
+bool tableIsEmpty(const UserTable &table)
 {
-    for (const UserEntry &user : state.Users)
+    for (const UserEntry &user : table.Users)
         if (!user.Name.isEmpty())
             return false;
     return true;
@@ -149,17 +149,17 @@ int main(int argc, char *argv[])
     PlainJobSettings settings;
     Session session(environment, settings, output);
     if (read.status == SettingsStatus::Loaded)
-        applyStoredSettings(read.values, settings, session.state());
+        applyStoredSettings(read.values, settings);
     // As in the window: the default download folder is made when it is used.
     if (settings.savePath.isEmpty() && !options.dryRun)
         QDir().mkpath(folders.save);
-    applyStartUpDefaults(folders.save, settings, session.state());
+    applyStartUpDefaults(folders.save, settings);
     settings.uniqueUser = options.user;
     settings.getGallery = options.gallery;
     settings.getScraps = options.scraps;
     settings.getFavs = options.favorites;
 
-    if (sync && tableIsEmpty(session.state())) {
+    if (sync && tableIsEmpty(settings.users)) {
         output.notice(
             QStringLiteral("%1: settings file %2 lists no users: nothing to sync.")
                 .arg(QCoreApplication::applicationName(), QDir::toNativeSeparators(settingsPath)));

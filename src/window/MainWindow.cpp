@@ -3,7 +3,6 @@
 #include "EventLogView.h"
 #include "ProgressShape.h"
 #include "UserList.h"
-#include "core/JobState.h"
 #include "core/Prompts.h"
 #include "core/RequestText.h"
 #include "job/RunLock.h"
@@ -87,8 +86,9 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     widgets.uniqueScraps = uniqueScrapsBox;
     widgets.uniqueFavs = uniqueFavsBox;
     widgets.uniqueUser = userNameBox;
-    m_userList = std::make_unique<UserList>(m_session->state(), *m_env.prompts, widgets,
-                                            [this] { SaveSettings(); });
+    m_userList =
+        std::make_unique<UserList>(state(), *m_env.prompts, widgets, [this] { SaveSettings(); });
+    connect(m_userList.get(), &UserList::hiddenWordTyped, this, [this] { state().NoWait = true; });
 
     wireControls();
     startUp();
@@ -172,14 +172,14 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-JobState &MainWindow::state()
+MainWindow::HeldSettings &MainWindow::state()
 {
-    return m_session->state();
+    return m_held;
 }
 
-const JobState &MainWindow::state() const
+const MainWindow::HeldSettings &MainWindow::state() const
 {
-    return m_session->state();
+    return m_held;
 }
 
 const EventLog &MainWindow::eventLog() const
@@ -434,6 +434,21 @@ bool MainWindow::urlFix() const
 QString MainWindow::maxSizeText() const
 {
     return sizeLimitBox->text();
+}
+
+int MainWindow::delaySeconds() const
+{
+    return state().Delay;
+}
+
+bool MainWindow::noWait() const
+{
+    return state().NoWait;
+}
+
+const UserTable &MainWindow::userTable() const
+{
+    return state();
 }
 
 // JobDisplay

@@ -3,6 +3,7 @@
 #include "MainWindowControls.h"
 #include "core/AppEnvironment.h"
 #include "core/JobSettings.h"
+#include "core/UserTable.h"
 
 #include <QMainWindow>
 
@@ -13,7 +14,6 @@ class QAction;
 class RunLock;
 class Session;
 class UserList;
-struct JobState;
 struct SettingsSnapshot;
 struct StoredSettings;
 
@@ -70,6 +70,9 @@ public:
     bool ratingWanted(int rating) const override;
     bool urlFix() const override;
     QString maxSizeText() const override;
+    int delaySeconds() const override;
+    bool noWait() const override;
+    const UserTable &userTable() const override;
 
     // JobDisplay
     void setStatusCaption(const QString &text) override;
@@ -95,10 +98,18 @@ private:
     void applyStoredSettings(const StoredSettings &values);
     SettingsSnapshot snapshotSettings() const;
 
-    JobState &state();
-    const JobState &state() const;
+    // The user table, the pause and the hidden no-wait mode: settings the
+    // window holds in variables rather than in controls.
+    struct HeldSettings : UserTable
+    {
+        int16_t Delay = 0;
+        bool NoWait = false;
+    };
+    HeldSettings &state();
+    const HeldSettings &state() const;
 
     AppEnvironment m_env;
+    HeldSettings m_held;
     bool m_unloaded = false;
     double m_fileProgress = 0;
     double m_queueProgress = 0;

@@ -1,8 +1,8 @@
 #include "UserList.h"
 
-#include "core/JobState.h"
 #include "core/Prompts.h"
 #include "core/RequestText.h"
+#include "core/UserTable.h"
 #include "naming/UserNames.h"
 #include "report/ReportTexts.h"
 
@@ -26,9 +26,9 @@ QString userRowText(const UserEntry &user)
            user.Name;
 }
 
-UserList::UserList(JobState &state, Prompts &prompts, const UserListWidgets &widgets,
+UserList::UserList(UserTable &table, Prompts &prompts, const UserListWidgets &widgets,
                    std::function<void()> saveSettings, QObject *parent)
-    : QObject(parent), m_state(state), m_prompts(prompts), m_widgets(widgets),
+    : QObject(parent), m_table(table), m_prompts(prompts), m_widgets(widgets),
       m_saveSettings(std::move(saveSettings))
 {
     m_widgets.names->installEventFilter(this);
@@ -64,9 +64,9 @@ void UserList::UpdateUserList()
         // Emptying the list and putting the selection back are not selections of their own.
         const QSignalBlocker blocker(names);
         names->clear();
-        const int last = std::min<int>(m_state.UserCount, UserSlots - 1);
+        const int last = std::min<int>(m_table.UserCount, UserSlots - 1);
         for (int slot = 0; slot <= last; ++slot) {
-            const UserEntry &user = m_state.Users[size_t(slot)];
+            const UserEntry &user = m_table.Users[size_t(slot)];
             if (user.Name.isEmpty())
                 continue;
             auto *item = new QListWidgetItem(userRowText(user));
@@ -94,7 +94,7 @@ void UserList::selectionStep()
         return;
     m_inSelectionStep = true;
     // A copy: the box handlers below redraw the list while this runs.
-    const UserEntry user = m_state.Users[size_t(slot)];
+    const UserEntry user = m_table.Users[size_t(slot)];
     m_widgets.syncScraps->setChecked(user.Scraps);
     m_widgets.uniqueScraps->setChecked(user.Scraps);
     m_widgets.syncFavs->setChecked(user.Favs);
@@ -107,7 +107,7 @@ void UserList::onSyncScrapsChanged()
 {
     const int slot = slotOfRow(selectedRow());
     if (slot >= 0)
-        m_state.Users[size_t(slot)].Scraps = m_widgets.syncScraps->isChecked();
+        m_table.Users[size_t(slot)].Scraps = m_widgets.syncScraps->isChecked();
     UpdateUserList();
 }
 
@@ -115,13 +115,13 @@ void UserList::onSyncFavsChanged()
 {
     const int slot = slotOfRow(selectedRow());
     if (slot >= 0)
-        m_state.Users[size_t(slot)].Favs = m_widgets.syncFavs->isChecked();
+        m_table.Users[size_t(slot)].Favs = m_widgets.syncFavs->isChecked();
     UpdateUserList();
 }
 
 void UserList::Add()
 {
-    if (m_state.UserCount >= MaxUsers) {
+    if (m_table.UserCount >= MaxUsers) {
         m_prompts.message(Prompts::Icon::Exclamation, ProductName,
                           QStringLiteral("User list is full (1024 entries)."));
         return;
@@ -130,9 +130,9 @@ void UserList::Add()
     const QString name = withoutControlCharacters(m_prompts.input(
         QStringLiteral("Add new user"), QStringLiteral("Enter username:"), QString()));
     // Slot UserCount is always free, so an empty answer (a cancel) ends here too.
-    const int last = std::min<int>(m_state.UserCount, UserSlots - 1);
+    const int last = std::min<int>(m_table.UserCount, UserSlots - 1);
     for (int slot = 0; slot <= last; ++slot) {
-        if (m_state.Users[size_t(slot)].Name == name) {
+        if (m_table.Users[size_t(slot)].Name == name) {
             m_prompts.message(Prompts::Icon::Information, ProductName,
                               u'"' + name + QStringLiteral("\" is already in the userlist."));
             return;
@@ -143,11 +143,11 @@ void UserList::Add()
         m_prompts.message(Prompts::Icon::Exclamation, ProductName, problem);
         return;
     }
-    UserEntry &entry = m_state.Users[size_t(m_state.UserCount)];
+    UserEntry &entry = m_table.Users[size_t(m_table.UserCount)];
     entry.Name = name;
     entry.Scraps = m_widgets.uniqueScraps->isChecked();
     entry.Favs = false;
-    ++m_state.UserCount;
+    ++m_table.UserCount;
     UpdateUserList();
     m_widgets.names->setCurrentRow(m_widgets.names->count() - 1);
     if (m_saveSettings)
@@ -160,7 +160,7 @@ void UserList::Remove()
     if (slot < 0)
         return;
     // The slot stays used until the next start; the file is compact again then.
-    m_state.Users[size_t(slot)].Name.clear();
+    m_table.Users[size_t(slot)].Name.clear();
     UpdateUserList();
     if (m_saveSettings)
         m_saveSettings();
@@ -169,15 +169,15 @@ void UserList::Remove()
 void UserList::keyTyped(const QString &text)
 {
     for (const QChar c : text) {
-        m_state.KeyBuffer += c;
-        if (m_state.KeyBuffer.contains(HiddenWord)) {
+        m_keyBuffer += c;
+        if (m_keyBuffer.contains(HiddenWord)) {
             m_prompts.message(Prompts::Icon::Exclamation, ProductName, QStringLiteral("Gotcha :)"));
-            m_state.NoWait = true;
-            m_state.KeyBuffer.clear();
+            emit hiddenWordTyped();
+            m_keyBuffer.clear();
         }
         // Counted in groups of eight presses: the word must fill one group.
-        if (m_state.KeyBuffer.size() >= KeyBufferLength)
-            m_state.KeyBuffer.clear();
+        if (m_keyBuffer.size() >= KeyBufferLength)
+            m_keyBuffer.clear();
     }
 }
 

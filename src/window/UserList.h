@@ -9,8 +9,8 @@ class Prompts;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
-struct JobState;
 struct UserEntry;
+struct UserTable;
 
 // The row a user is shown as: "[", "S" or " ", "F" or " ", "]", then the name.
 QString userRowText(const UserEntry &user);
@@ -34,7 +34,7 @@ class UserList final : public QObject
     Q_DISABLE_COPY_MOVE(UserList)
 
 public:
-    UserList(JobState &state, Prompts &prompts, const UserListWidgets &widgets,
+    UserList(UserTable &table, Prompts &prompts, const UserListWidgets &widgets,
              std::function<void()> saveSettings, QObject *parent = nullptr);
 
     void UpdateUserList();
@@ -42,6 +42,12 @@ public:
     void Remove();
     // A key that produced this text was pressed in the list.
     void keyTyped(const QString &text);
+    // The keys typed so far towards the hidden word.
+    const QString &keyBuffer() const { return m_keyBuffer; }
+
+signals:
+    // The hidden word was typed: the pause between files is to be skipped.
+    void hiddenWordTyped();
 
 private:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,11 +60,12 @@ private:
     // The table slot a row stands for, or -1.
     int slotOfRow(int row) const;
 
-    JobState &m_state;
+    UserTable &m_table;
     Prompts &m_prompts;
     UserListWidgets m_widgets;
     std::function<void()> m_saveSettings;
     // The selection step sets the flag boxes, whose handlers redraw the list,
     // whose re-selection would run the step again: it never nests.
     bool m_inSelectionStep = false;
+    QString m_keyBuffer; // KeyBuffer: the last keys typed in the list, up to eight
 };

@@ -1,7 +1,6 @@
 #include "TestEngine.h"
 
 #include "download/Downloader.h"
-#include "platform/Clock.h"
 
 #include <QEventLoop>
 #include <QLocale>
@@ -35,8 +34,11 @@ class DownloaderTest : public ::testing::Test
 {
 public:
     TestEngine engine;
+    std::unique_ptr<OwnPart<Downloader>> own;
+    ListedFolder listed;
     QString folder;
     int firstLine = 0;
+    bool errors = false; // the last queue ended with errors
 
     void SetUp() override
     {
@@ -46,12 +48,12 @@ public:
     void open()
     {
         engine.start();
+        own = std::make_unique<OwnPart<Downloader>>(engine);
         folder = engine.path(u"bob"_s);
         QDir().mkpath(folder);
-        state().NoWait = true;
+        engine.settings.noWaitMode = true;
     }
-    JobState &state() { return engine.state(); }
-    Downloader &downloader() { return engine.session->downloader(); }
+    Downloader &downloader() { return own->part; }
     GalleryFileHost &host() { return *engine.files; }
 
     // A file of bob's saved as title.ext.
@@ -72,29 +74,26 @@ public:
     }
     void queue(const QList<SimSubmission> &submissions)
     {
-        JobState &s = state();
-        s.CurrentUser = u"bob"_s;
-        s.CurrentFolder = u"gallery"_s;
-        for (int i = 0; i < submissions.size(); ++i)
-            s.SubmissionQueue[size_t(i)] = {"http://" + TestHosts::File + submissions[i].filePath(),
-                                            submissions[i].titleMarkup};
-        s.QueueCount = int16_t(submissions.size());
-        s.QueueIndex = 0;
-        s.DownloadFolder = folder;
+        listed = {u"bob"_s, u"gallery"_s, {}, int16_t(submissions.size()), folder};
+        for (const SimSubmission &s : submissions)
+            listed.SubmissionQueue.append(
+                {"http://" + TestHosts::File + s.filePath(), s.titleMarkup});
     }
     void start()
     {
-        firstLine = engine.log().lineCount();
-        downloader().Retrieve();
+        firstLine = own->log.lineCount();
+        downloader().retrieveFolder(listed, false);
     }
     // Starts the queue and waits until the downloader reports it used up.
     bool run()
     {
         QSignalSpy finished(&downloader(), &Downloader::queueFinished);
         start();
-        return finished.wait(30000) || finished.size() > 0;
+        const bool ended = finished.size() > 0 || finished.wait(30000);
+        errors = ended && finished.last().at(0).toBool();
+        return ended;
     }
-    QStringList lines() { return engine.colouredLines().mid(firstLine); }
+    QStringList lines() { return own->colouredLines().mid(firstLine); }
     QString saved(const QString &name) const { return QDir(folder).filePath(name); }
     QStringList savedNames() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
     static QString retrieving(const SimSubmission &s, int number, int count)
@@ -118,7 +117,7 @@ TEST_F(DownloaderTest, QueueIsSavedFileByFile)
     ASSERT_TRUE(writeFile(saved("Alpha.png"), "earlier"));
     queue({a, b, c});
     QStringList captions; // while each file arrives
-    QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
+    QObject::connect(&own->log, &EventLog::lineAdded, [&](const QString &text) {
         if (text.startsWith(u"Saved"_s))
             captions << engine.display.caption;
     });
@@ -173,7 +172,7 @@ TEST_F(DownloaderTest, ErrorRepliesAreNeverSaved)
              << partial(5);
     EXPECT_EQ(lines(), expected);
     EXPECT_EQ(engine.display.caption, u"Vorpaline 1.38b: bob's gallery done with errors"_s);
-    EXPECT_TRUE(state().DownloadErrors);
+    EXPECT_TRUE(errors);
     EXPECT_EQ(savedNames(), QStringList{"Alpha.png"});
     EXPECT_EQ(host().requests().size(), 3 + 3 + 3); // refusals are not retried
 }
@@ -203,7 +202,6 @@ TEST_F(DownloaderTest, UnusualRepliesAreStillSavedWhole)
     EXPECT_EQ(lines().last(), green("Succesfully retrieved 3 submissions."));
     for (const SimSubmission &s : {a, b, c})
         EXPECT_EQ(readFile(saved(s.titleMarkup + ".png")), s.body);
-    EXPECT_EQ(state().FileSize, 3000);
     EXPECT_EQ(host().requests().size(), 3);
 }
 
@@ -265,7 +263,7 @@ TEST_F(DownloaderTest, OversizedFilesAreSkipped)
     ASSERT_TRUE(run());
     EXPECT_EQ(lines().filter(u"Filesize ("_s), (QStringList{skipLine("1"), skipLine("3.5")}));
     EXPECT_EQ(savedNames(), QStringList{"exact.png"});
-    EXPECT_FALSE(state().DownloadErrors); // a skip is no error
+    EXPECT_FALSE(errors); // a skip is no error
     EXPECT_EQ(readFile(saved("exact.png")), exact.body);
 
     // A size text inside the body, in a chunk of its own, runs the limit again.
@@ -290,9 +288,8 @@ TEST_F(DownloaderTest, PauseBetweenFilesSleeps)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100), b = add(2, u"Beta"_s, 100);
     open();
-    ASSERT_EQ(state().LastFileEnd, 0); // nothing has ended yet in this run
-    state().NoWait = false;
-    state().Delay = 3;
+    engine.settings.noWaitMode = false;
+    engine.settings.delay = 3;
     queue({a, b});
 
     QElapsedTimer clock;
@@ -335,38 +332,34 @@ TEST_F(DownloaderTest, PauseEndsOnceItsSettingsNoLongerHoldIt)
 {
     const SimSubmission a = add(1, u"Alpha"_s, 100);
     open();
-    state().NoWait = false;
-    state().Delay = 60;
-    state().LastFileEnd = clockSeconds();
     queue({a});
+    ASSERT_TRUE(run()); // a file has ended: the next one waits
+    engine.settings.noWaitMode = false;
+    engine.settings.delay = 60;
     start();
     ASSERT_TRUE(downloader().isPausing());
     EXPECT_EQ(engine.display.status, u"Waiting a bit (60s)"_s);
 
     // The hidden no-wait mode ends the pause at once.
-    state().NoWait = true;
-    engine.session->pauseSettingsChanged();
-    EXPECT_FALSE(downloader().isPausing());
-    ASSERT_TRUE(waitUntil([&] { return host().requests().size() == 1; }));
-
-    // A shorter delay, already over, ends it too.
-    ASSERT_TRUE(waitUntil([&] { return lines().contains(green("Saved as Alpha.png")); }));
-    state().NoWait = false;
-    queue({a});
-    downloader().Retrieve();
-    ASSERT_TRUE(downloader().isPausing());
-    state().Delay = 5;
-    state().LastFileEnd = clockSeconds() - 10;
-    engine.session->pauseSettingsChanged();
+    engine.settings.noWaitMode = true;
+    downloader().pauseSettingsChanged();
     EXPECT_FALSE(downloader().isPausing());
     ASSERT_TRUE(waitUntil([&] { return host().requests().size() == 2; }));
 
+    // A shorter delay, already over, ends it too.
+    ASSERT_TRUE(waitUntil([&] { return countStarting(lines(), green("Saved as ")) == 1; }));
+    engine.settings.noWaitMode = false;
+    downloader().retrieveFolder(listed, false);
+    ASSERT_TRUE(downloader().isPausing());
+    engine.settings.delay = 0;
+    downloader().pauseSettingsChanged();
+    EXPECT_FALSE(downloader().isPausing());
+    ASSERT_TRUE(waitUntil([&] { return host().requests().size() == 3; }));
+
     // In the hidden no-wait mode none starts.
     ASSERT_TRUE(waitUntil([&] { return countStarting(lines(), green("Saved as ")) == 2; }));
-    state().NoWait = true;
-    state().LastFileEnd = clockSeconds();
-    queue({a});
-    downloader().Retrieve();
+    engine.settings.noWaitMode = true;
+    downloader().retrieveFolder(listed, false);
     EXPECT_FALSE(downloader().isPausing() || engine.display.status.startsWith(u"Waiting"_s));
 }
 
@@ -383,7 +376,7 @@ TEST_F(DownloaderTest, StorageFailuresMoveOnToTheNextFile)
     ASSERT_TRUE(run());
     EXPECT_TRUE(lines().contains(green("Saved as Badfilename")));
     EXPECT_EQ(readFile(saved("Badfilename")), a.body);
-    EXPECT_FALSE(state().DownloadErrors);
+    EXPECT_FALSE(errors);
 
     // An earlier "Badfilename" is never replaced: a red line and the next file.
     QFile::remove(saved("Beta.png"));
@@ -433,7 +426,6 @@ public:
         engine.addUser(u"bob"_s, 1);
         engine.start();
     }
-    Downloader &downloader() { return engine.session->downloader(); }
     QString filePath() { return engine.submission(u"bob"_s, u"gallery"_s, 0).filePath(); }
     QString saved() { return engine.path(u"bob-gallery/Gallery piece 1.png"_s); }
     // A Get of bob's gallery to its end; the log lines it added.
@@ -475,7 +467,7 @@ TEST_F(DownloadJobTest, RepliesOfUnknownSizeAreStoredWholeOrNotAtAll)
     for (const auto &[what, fault, claimed, size, limit, line, stored, requests] : rows) {
         SCOPED_TRACE(what);
         QFile::remove(saved());
-        QFile::remove(downloader().temporaryFilePath());
+        QFile::remove(engine.session->temporaryFilePath());
         engine.files->addGeneratedFile(filePath(), size);
         engine.files->setFault(filePath(), fault);
         engine.files->setClaimedLength(claimed);
@@ -489,7 +481,7 @@ TEST_F(DownloadJobTest, RepliesOfUnknownSizeAreStoredWholeOrNotAtAll)
         GalleryFileHost::generateBytes(0, body.data(), size);
         EXPECT_EQ(readFile(saved()), stored ? body : QByteArray("<missing>"));
         // A transfer dropped for its size takes what it had written with it.
-        EXPECT_FALSE(line == skip && QFile::exists(downloader().temporaryFilePath()));
+        EXPECT_FALSE(line == skip && QFile::exists(engine.session->temporaryFilePath()));
         EXPECT_EQ(engine.files->requests().size() - before, requests);
     }
 }

@@ -9,26 +9,27 @@ using namespace Qt::StringLiterals;
 // replaces the text, and a later call opens a fresh report.
 TEST(ErrorReporter, OneReportIsOpenAtATime)
 {
-    JobState state;
     ScriptedPrompts prompts;
-    ErrorReporter errors(state, prompts, TestHosts::Support);
+    ErrorReporter errors(prompts, TestHosts::Support);
+    ReportContext state;
     int opened = 0;
     prompts.onErrorReport = [&](const ScriptedPrompts::Shown &) {
         if (opened++ == 0) {
             errors.RaiseError(u"second"_s);
-            EXPECT_EQ(state.ErrorText, u"second"_s);
+            EXPECT_EQ(errors.errorText(), u"second"_s);
             EXPECT_TRUE(errors.isOpen());
             errors.RaiseError(u"third"_s);
         }
     };
     errors.RaiseError(u"first"_s);
     EXPECT_FALSE(errors.isOpen());
-    EXPECT_EQ(state.ErrorText, u"third"_s);
+    EXPECT_EQ(errors.errorText(), u"third"_s);
     auto shown = prompts.ofKind(u"error"_s);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].title, u"first"_s);
     EXPECT_EQ(shown[0].detail, errorInvitationText(TestHosts::Support));
 
+    errors.setContextSource([&] { return state; });
     state.CurrentUser = u"alice"_s;
     state.CurrentFolder = u"favorites"_s;
     state.PageNumber = 2;

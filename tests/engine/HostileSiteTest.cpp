@@ -1,5 +1,7 @@
 #include "TestEngine.h"
 
+#include "naming/DownloadFolders.h"
+
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -89,9 +91,10 @@ TEST(HostileSite, NothingLostCorruptedOrEndless)
         const QStringList stored = log.filter(u"green: Saved as "_s);
         EXPECT_EQ(stored.size(), lines.count(u"Saved as"_s));
         for (qsizetype k = 0; k < stored.size(); ++k)
-            EXPECT_EQ(readFile(QDir(engine.state().DownloadFolder).filePath(stored[k].mid(16))),
+            EXPECT_EQ(readFile(QDir(MakeDLFolder(engine.settings, u"bob"_s, u"gallery"_s, false))
+                                   .filePath(stored[k].mid(16))),
                       engine.submission(u"bob"_s, u"gallery"_s, int(k)).body);
-        EXPECT_EQ(engine.state().DownloadErrors, errors);
+        EXPECT_EQ(engine.jobErrors, errors);
         EXPECT_FALSE(QFileInfo::exists(outside)) << "written through a link";
         if (!again.isEmpty()) {
             engine.run([&] { engine.get(u"bob"_s, true); });

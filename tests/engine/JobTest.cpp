@@ -1,6 +1,5 @@
 #include "TestEngine.h"
 
-#include "download/Downloader.h"
 #include "naming/UserNames.h"
 #include "report/ReportTexts.h"
 
@@ -56,8 +55,8 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         engine.addUser(u"first"_s, pause ? 2 : 0);
         engine.addUser(u"second"_s, 0);
         engine.start();
-        engine.state().Users[0] = UserEntry{u"first"_s, true, true};
-        engine.state().Delay = 1; // the pause after the first file is one second
+        engine.settings.users.Users[0] = UserEntry{u"first"_s, true, true};
+        engine.settings.delay = 1; // the pause after the first file is one second
         if (!pause)
             engine.pages->stallNext(1, u"/gallery/first/1"_s);
         engine.pages->stallNext(1, u"/gallery/second/1"_s);
@@ -66,7 +65,7 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         else
             engine.get(u"first"_s, true, old == u"Get", old == u"Get");
         ASSERT_TRUE(waitUntil([&] {
-            return pause ? engine.session->downloader().isPausing()
+            return pause ? engine.display.status.startsWith(u"Waiting"_s)
                          : engine.pages->requests().size() == 1;
         }));
 
@@ -79,7 +78,6 @@ TEST(Jobs, ANewJobSupersedesTheRunningOne)
         EXPECT_EQ(lines.mid(lines.indexOf(u"Listing second's gallery..."_s)),
                   (QStringList{u"Listing second's gallery..."_s, u"List socket timed out."_s,
                                NothingToDo}));
-        EXPECT_FALSE(engine.state().Synching);
         EXPECT_TRUE(engine.errorReports().isEmpty());
         EXPECT_EQ(engine.files->requests().size(), pause ? 1 : 0);
         EXPECT_EQ(engine.files->connectionCount(), pause ? 1 : 0);
@@ -98,14 +96,14 @@ protected:
     void start(bool noWait = true)
     {
         engine.start();
-        engine.state().Delay = 5;
-        engine.state().NoWait = noWait;
+        engine.settings.delay = 5;
+        engine.settings.noWaitMode = noWait;
     }
     // A listed user (name as stored) with a gallery of this many pictures.
     void list(int slot, const QString &name, int gallery)
     {
         engine.addUser(name, gallery);
-        engine.state().Users[size_t(slot)].Name = name;
+        engine.settings.users.Users[size_t(slot)].Name = name;
     }
     bool sync()
     {
@@ -165,15 +163,16 @@ TEST_F(SyncRecoveryTest, AnUnreachablePageHostDoesNotStopTheSync)
     list(1, u"second"_s, 1);
     // The report stays open until the Sync is over: the job must not wait for it.
     bool doneWhileOpen = false;
-    QString reportedUser;
+    QString report;
     engine.prompts.onErrorReport = [&](const ScriptedPrompts::Shown &shown) {
-        reportedUser = shown.text.split(u"\r\n"_s).value(1);
+        report = shown.text;
         doneWhileOpen = engine.waitForLine(u"Synching done."_s, 1, 10000);
     };
     ASSERT_TRUE(sync());
     EXPECT_TRUE(doneWhileOpen);
     EXPECT_EQ(engine.errorReports(), QStringList{u"Error 10061 raised by sock1."_s});
-    EXPECT_EQ(reportedUser, u"While getting first's gallery"_s);
+    EXPECT_EQ(report, u"Got error: Error 10061 raised by sock1.\r\nWhile getting first's "
+                      u"gallery\r\nPage: 1\r\nFile: \r\nSync: True\r\nVer: Vorpaline 1.38b"_s);
     for (const QString &user : {u"first"_s, u"second"_s})
         EXPECT_TRUE(engine.colouredLines().contains(
             red("Could not list page 1 of " + user +
@@ -237,6 +236,6 @@ TEST(Jobs, AFolderWithoutALayoutEndsWithAnError)
     engine.run([&] { engine.get(u"bob"_s, true); });
     EXPECT_EQ(engine.colouredLines().last(),
               red(u"Cannot save bob's gallery: No folder structure is selected."_s));
-    EXPECT_TRUE(engine.state().DownloadErrors);
-    EXPECT_EQ(engine.display.status, QString()); // not "Listing files..." 
+    EXPECT_TRUE(engine.jobErrors);
+    EXPECT_EQ(engine.display.status, QString()); // not "Listing files..."
 }

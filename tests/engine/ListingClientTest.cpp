@@ -19,12 +19,22 @@ QStringList paths(const QString &folder, std::initializer_list<int> pages)
         result.append(u"/%1/someone/%2"_s.arg(folder).arg(page));
     return result;
 }
-// Runs the command until the listing hands a folder over.
-bool listed(TestEngine &engine, const std::function<void()> &command)
+ListedFolder galleryOf(const QString &user)
 {
-    QSignalSpy spy(&engine.session->listing(), &ListingClient::folderListed);
-    command();
-    return spy.wait(60000);
+    return {user, FolderNames::Gallery, {}, 0, {}};
+}
+// Lists the folder from the page after pages, until the listing hands it over into *folder.
+bool listed(OwnPart<ListingClient> &own, const ListedFolder &start, ListedFolder *folder,
+            int16_t pages = 0)
+{
+    bool done = false;
+    const auto connection =
+        QObject::connect(&own.part, &ListingClient::folderListed,
+                         [&](const ListedFolder &f) { *folder = f, done = true; });
+    own.part.listFolder(start, pages);
+    const bool ok = waitUntil([&] { return done; }, 60000);
+    QObject::disconnect(connection);
+    return ok;
 }
 
 } // namespace
@@ -37,27 +47,28 @@ TEST(Listing, AGalleryIsListedPageByPage)
         TestEngine engine;
         engine.addUser(u"someone"_s, submissions);
         engine.start();
+        OwnPart<ListingClient> own(engine);
         engine.pages->setPieceSize(pieceSize);
-        QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
+        QObject::connect(&own.log, &EventLog::lineAdded, [&](const QString &text) {
             EXPECT_TRUE(!text.startsWith(u"Found "_s) ||
                         engine.display.status == u"Listing files...");
         });
-        engine.state().NoWait = true;
-        ASSERT_TRUE(listed(engine, [&] { engine.get(u"SomeOne"_s, true); }));
+        ListedFolder folder;
+        ASSERT_TRUE(listed(own, galleryOf(u"someone"_s), &folder));
 
         const QString found = u"Found %1 submissions on %2 page(s)."_s.arg(submissions).arg(pages);
-        QStringList expected = {black(u"Listing someone's gallery..."_s)};
+        QStringList expected;
         for (int page = 1; page <= pages; ++page)
             expected.append(black(parsing(page, (page - 1) * 4)));
         expected.append(black(found));
-        EXPECT_EQ(engine.colouredLines().mid(0, expected.size()), expected);
+        EXPECT_EQ(own.colouredLines(), expected);
         EXPECT_EQ(engine.pages->requestPaths(),
                   paths(u"gallery"_s, pages == 3 ? std::initializer_list<int>{1, 2, 3, 4}
                                                  : std::initializer_list<int>{1, 2, 3}));
         // The thumbnail addresses became the files' own addresses, in page order.
         const SimSubmission &last = engine.submission(u"someone"_s, u"gallery"_s, submissions - 1);
-        EXPECT_EQ(engine.state().SubmissionQueue[size_t(submissions - 1)].Url,
-                  "http://" + TestHosts::File + last.filePath());
+        EXPECT_EQ(folder.SubmissionQueue.size(), submissions);
+        EXPECT_EQ(folder.SubmissionQueue.last().Url, "http://" + TestHosts::File + last.filePath());
     }
 }
 
@@ -78,6 +89,7 @@ TEST(Listing, EachFilterSkipsWithItsOwnLine)
                     make(6, u"Loop"_s, u"swf"_s)};
     engine.content.addUser(user);
     engine.start();
+    OwnPart<ListingClient> own(engine);
     engine.settings.types = {false, true, true, false};
     engine.settings.ratings = {true, false, false};
     // Already on disk, where the download would put it ("Title only" naming).
@@ -86,23 +98,22 @@ TEST(Listing, EachFilterSkipsWithItsOwnLine)
     // A folder of a file's name is no file: "More" is still wanted.
     ASSERT_TRUE(QDir(engine.path(u"someone-gallery"_s)).mkdir(u"More.gif"_s));
     // GFX is wanted again from the submission after the first refusal on.
-    const auto again =
-        QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &text) {
-            if (text.endsWith(u": No GFX"_s))
-                engine.settings.types[0] = true;
-        });
-    ASSERT_TRUE(listed(engine, [&] { engine.get(u"someone"_s, true); }));
-    EXPECT_EQ(engine.colouredLines().mid(2, 6),
+    QObject::connect(&own.log, &EventLog::lineAdded, [&](const QString &text) {
+        if (text.endsWith(u": No GFX"_s))
+            engine.settings.types[0] = true;
+    });
+    ListedFolder folder;
+    ASSERT_TRUE(listed(own, galleryOf(u"someone"_s), &folder));
+    EXPECT_EQ(own.colouredLines().mid(1, 6),
               (QStringList{black(u"Skipping \"Picture\": No GFX"_s),
                            black(u"Skipping \"Tale\": No mature subs"_s),
                            green(u"Skipping \"Song & Dance\": Already exists"_s),
                            black(u"Skipping \"Anim\": No adult subs"_s), black(parsing(2, 0)),
                            black(u"Skipping \"Loop\": No flash"_s)}));
-    EXPECT_EQ(engine.state().QueueCount, 1);
-    EXPECT_EQ(engine.state().SubmissionQueue[0].Title, u"More"_s);
+    EXPECT_EQ(folder.QueueCount, 1);
+    EXPECT_EQ(folder.SubmissionQueue[0].Title, u"More"_s);
 
     // Every submission filtered: the folder ends, and nothing is created for it.
-    QObject::disconnect(again);
     engine.addUser(u"other"_s, 3);
     engine.settings.types[0] = false;
     engine.run([&] { engine.get(u"other"_s, true); });
@@ -164,20 +175,24 @@ TEST(Listing, UnreadableEntriesAreSkipped)
     engine.pages->setRawReply(u"/gallery/someone/2"_s,
                               "HTTP/1.1 503 Service Unavailable\r\n\r\n<p>Down for "
                               "maintenance</p>Page generated in 0.1 s");
-    QList<bool> marked; // the error mark at each red line, cleared after it
-    QObject::connect(&engine.log(), &EventLog::lineAdded, [&](const QString &, int32_t colour) {
+    OwnPart<ListingClient> own(engine);
+    QList<int> marked; // the folder's error marks so far, at each red line
+    int incomplete = 0;
+    QObject::connect(&own.part, &ListingClient::folderIncomplete, [&] { ++incomplete; });
+    QObject::connect(&own.log, &EventLog::lineAdded, [&](const QString &, int32_t colour) {
         if (colour == 0x0000FF)
-            marked << std::exchange(engine.state().DownloadErrors, false);
+            marked << incomplete;
     });
-    ASSERT_TRUE(listed(engine, [&] { engine.get(u"someone"_s, true); }));
-    EXPECT_EQ(marked, (QList<bool>{true, true}));
+    ListedFolder folder;
+    ASSERT_TRUE(listed(own, galleryOf(u"someone"_s), &folder));
+    EXPECT_EQ(marked, (QList<int>{1, 2}));
     EXPECT_EQ(
-        engine.colouredLines().mid(1, 5),
+        own.colouredLines().mid(0, 5),
         (QStringList{black(parsing(1, 0)), red(u"Skipping an unreadable entry on page 1."_s),
                      black(parsing(2, 1)),
                      red(u"Page 2 of someone's gallery lists nothing: the folder ends here."_s),
                      black(u"Found 1 submissions on 1 page(s)."_s)}));
-    EXPECT_EQ(engine.state().SubmissionQueue[0].Url,
+    EXPECT_EQ(folder.SubmissionQueue[0].Url,
               "http://" + host + u"/art/someone/1.someone.pic.png"_s);
     EXPECT_EQ(engine.pages->requests().size(), 2);
 }
@@ -199,16 +214,16 @@ TEST(Listing, CountsStopAtTheirSixteenBitLimits)
         engine.addUser(u"someone"_s, endless ? 2 : 8);
         engine.start();
         engine.pages->setEndless(endless);
-        JobState &state = engine.state();
-        state.CurrentUser = u"someone"_s;
-        state.CurrentFolder = u"gallery"_s;
-        state.PageNumber = pageNumber;
-        state.QueueCount = queueCount;
-        ASSERT_TRUE(listed(engine, [&] { engine.session->listing().GetURLs(); }));
+        OwnPart<ListingClient> own(engine);
+        ListedFolder start = galleryOf(u"someone"_s), folder;
+        start.SubmissionQueue.resize(queueCount);
+        start.QueueCount = queueCount;
+        ASSERT_TRUE(listed(own, start, &folder, pageNumber));
         EXPECT_EQ(engine.pages->requestPaths(), requested);
-        EXPECT_EQ(engine.colouredLines().mid(engine.lines().indexOf(limit), 2),
-                  (QStringList{red(limit), black(found)}));
-        EXPECT_EQ(state.SubmissionQueue[32766].Title, endless ? QString() : u"Gallery piece 2"_s);
+        const QStringList lines = own.colouredLines();
+        EXPECT_EQ(lines.mid(lines.indexOf(red(limit)), 2), (QStringList{red(limit), black(found)}));
+        EXPECT_EQ(folder.SubmissionQueue.value(32766).Title,
+                  endless ? QString() : u"Gallery piece 2"_s);
     }
 }
 
@@ -219,12 +234,9 @@ TEST(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesItAgain)
     engine.addUser(u"someone"_s, 2);
     engine.listen(engine);
     engine.settings.savePath = engine.folder.path();
-    JobState state;
-    EventLog log;
-    ErrorReporter errors{state, engine.prompts, TestHosts::Support};
-    const AppEnvironment env = engine.environment();
-    TcpClientSocket socket{env.resolver};
-    ListingClient client{state, engine.settings, engine.display, log, errors, socket, env.site, {}};
+    OwnPart<ListingClient> own(engine);
+    TcpClientSocket &socket = own.socket;
+    const EventLog &log = own.log;
 
     emit socket.errorOccurred(SocketError::TimedOut, u"Connection timed out"_s);
     emit socket.errorOccurred(SocketError::HostNotFound, u"Host not found"_s);
@@ -234,9 +246,7 @@ TEST(ListingSocketEvents, AnErrorWhileAPageArrivesFetchesItAgain)
                            u"Error 11001 raised by sock1."_s}));
 
     engine.pages->stallNext(1, u"/gallery/someone/1"_s);
-    state.CurrentUser = u"someone"_s;
-    state.CurrentFolder = u"gallery"_s;
-    client.GetURLs();
+    own.part.listFolder(galleryOf(u"someone"_s));
     ASSERT_TRUE(waitUntil([&] { return engine.pages->requests().size() == 1; }));
     emit socket.errorOccurred(SocketError::ConnectionReset, u"Connection reset"_s);
     ASSERT_TRUE(waitUntil([&] { return engine.pages->requests().size() >= 2; }));

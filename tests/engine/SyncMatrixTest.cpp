@@ -47,7 +47,7 @@ protected:
         engine.start();
         int id = 500;
         for (const MatrixUser &user : Users) {
-            engine.state().Users[size_t(user.slot)] =
+            engine.settings.users.Users[size_t(user.slot)] =
                 UserEntry{user.name, user.scraps, user.favorites};
             if (user.gallery < 0 || user.name == u"..")
                 continue;
@@ -62,8 +62,8 @@ protected:
                                                        user.name + u"'s pick"_s));
             engine.content.addUser(site);
         }
-        engine.state().UserCount = 1024;
-        engine.state().NoWait = true;
+        engine.settings.users.UserCount = 1024;
+        engine.settings.noWaitMode = true;
         art = engine.path(u"art"_s);
         engine.settings.savePath = art;
         engine.settings.favPath = art + u"/favorites"_s;
@@ -164,7 +164,7 @@ TEST_F(SyncMatrix, EveryFileLandsWhereItsLayoutAndNamingPutIt)
                     engine.run([&] { engine.session->Sync(); });
                     EXPECT_EQ(engine.colouredLines(), lines)
                         << (again ? "second Sync" : "first Sync");
-                    EXPECT_TRUE(engine.state().DownloadErrors); // the refused name
+                    EXPECT_TRUE(engine.jobErrors); // the refused name
                 }
                 const Files stored = storedFiles();
                 EXPECT_EQ(stored.keys(), expected.keys());
@@ -176,7 +176,7 @@ TEST_F(SyncMatrix, EveryFileLandsWhereItsLayoutAndNamingPutIt)
 
     // An empty table does nothing at all, not even clearing the log.
     const QStringList before = engine.colouredLines();
-    for (UserEntry &user : engine.state().Users)
+    for (UserEntry &user : engine.settings.users.Users)
         user = UserEntry{};
     engine.session->Sync();
     EXPECT_EQ(engine.colouredLines(), before);

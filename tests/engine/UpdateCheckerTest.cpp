@@ -66,7 +66,7 @@ TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
         drainPostedEvents();
         EXPECT_EQ(engine.colouredLines(), lines);
         EXPECT_EQ(engine.prompts.shown.size(), reports.size());
-        EXPECT_EQ(engine.state().ErrorText, report);
+        EXPECT_EQ(engine.session->errors().errorText(), report);
         if (standIn) {
             EXPECT_EQ(host.requests(),
                       QList<QByteArray>{"GET /doviziz/vorpl/lastver.php HTTP/1.0\r\nHost: " +

@@ -3,8 +3,8 @@
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
-#include "download/ReplyHeader.h"
 #include "core/SizeLimit.h"
+#include "http/ReplyHeader.h"
 #include "platform/LocalFiles.h"
 
 #include <QDateTime>

@@ -7,12 +7,13 @@
 #include "GalleryFileHost.h"
 #include "GalleryPageHost.h"
 #include "core/AppEnvironment.h"
-#include "core/JobState.h"
-#include "job/JobRunner.h"
+#include "core/JobContext.h"
 #include "job/PlainJobSettings.h"
 #include "job/Session.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
+#include "platform/TcpClientSocket.h"
+#include "report/ErrorReporter.h"
 
 #include <QDir>
 #include <QHash>
@@ -146,6 +147,7 @@ struct TestEngine : TestEnvironment, TestSite
     PlainJobSettings settings;
     PlainJobDisplay display;
     std::unique_ptr<Session> session;
+    bool jobErrors = false; // the last job ended with something not downloaded
 
     TestEngine() { timeouts.connectMs = 10000; }
 
@@ -156,10 +158,11 @@ struct TestEngine : TestEnvironment, TestSite
         settings.savePath = QDir::toNativeSeparators(folder.path());
         settings.favPath = settings.savePath + QDir::separator() + FolderNames::Favorites;
         session = std::make_unique<Session>(environment(), settings, display);
+        QObject::connect(session.get(), &Session::jobEnded,
+                         [this](bool errors) { jobErrors = errors; });
         return *session;
     }
 
-    JobState &state() { return session->state(); }
     EventLog &log() { return session->log(); }
 
     void get(const QString &user, bool gallery, bool scraps = false, bool favorites = false)
@@ -173,7 +176,7 @@ struct TestEngine : TestEnvironment, TestSite
     // Runs a command to the end of its job.
     void run(const std::function<void()> &command)
     {
-        QSignalSpy ended(&session->jobs(), &JobRunner::jobEnded);
+        QSignalSpy ended(session.get(), &Session::jobEnded);
         command();
         EXPECT_TRUE(ended.size() > 0 || ended.wait(30000));
     }
@@ -188,4 +191,25 @@ struct TestEngine : TestEnvironment, TestSite
     {
         return int(QDir(path(subfolder)).entryList(QDir::Files).size());
     }
+};
+
+// The listing client or the downloader alone, on a connection and a log of its
+// own, started after TestEngine::start: a test hands it its work and reads its reports.
+template <typename Part> struct OwnPart
+{
+    EventLog log;
+    ErrorReporter errors;
+    TcpClientSocket socket;
+    Part part;
+
+    template <typename... Rest>
+    explicit OwnPart(TestEngine &engine, Rest &&...rest)
+        : errors(engine.prompts, TestHosts::Support), socket(engine.environment().resolver),
+          part(JobContext{engine.settings, engine.display, log, errors}, socket,
+               engine.environment().site, engine.timeouts, engine.folder.path(),
+               std::forward<Rest>(rest)...)
+    {
+        socket.setConnectTimeout(engine.timeouts.connectMs);
+    }
+    QStringList colouredLines() const { return logLines(log); }
 };

@@ -2,7 +2,7 @@
 #include "TestTools.h"
 
 #include "UserList.h"
-#include "core/JobState.h"
+#include "core/UserTable.h"
 #include "naming/UserNames.h"
 
 #include <QCheckBox>
@@ -19,18 +19,19 @@ namespace {
 // The user list on its own widgets, with these users in the table.
 struct ListFixture
 {
-    JobState state;
+    UserTable state;
     ScriptedPrompts prompts;
     QListWidget names;
     QCheckBox syncScraps, syncFavs, uniScraps, uniFavs;
     QLineEdit uniUser;
-    int saves = 0;
+    int saves = 0, noWaits = 0;
     UserList list{state, prompts,
                   UserListWidgets{&names, &syncScraps, &syncFavs, &uniScraps, &uniFavs, &uniUser},
                   [this] { ++saves; }};
 
     explicit ListFixture(const QList<UserEntry> &users = {})
     {
+        QObject::connect(&list, &UserList::hiddenWordTyped, [this] { ++noWaits; });
         for (const UserEntry &user : users)
             state.Users[size_t(state.UserCount++)] = user;
         list.UpdateUserList();
@@ -95,16 +96,16 @@ TEST(UserList, HiddenWordFillsOneGroupOfEightKeys)
         SCOPED_TRACE(keys.toStdString());
         ListFixture f({{u"ann"_s}});
         QTest::keyClicks(&f.names, keys);
-        EXPECT_EQ(f.state.NoWait, noWait);
+        EXPECT_EQ(f.noWaits, noWait ? 1 : 0);
         EXPECT_EQ(f.prompts.ofKind(u"message"_s).size(), noWait ? 1 : 0);
-        EXPECT_LT(f.state.KeyBuffer.size(), 8);
+        EXPECT_LT(f.list.keyBuffer().size(), 8);
     }
     ListFixture f;
     f.list.keyTyped(u"xyzskipnapsabcdefghijk"_s);
-    EXPECT_FALSE(f.state.NoWait);
-    EXPECT_LT(f.state.KeyBuffer.size(), 8);
+    EXPECT_EQ(f.noWaits, 0);
+    EXPECT_LT(f.list.keyBuffer().size(), 8);
     f.list.keyTyped(u"abskipnaps"_s);
-    EXPECT_TRUE(f.state.NoWait);
+    EXPECT_EQ(f.noWaits, 1);
 }
 
 // Add takes the scraps box of the "Get unique user" frame, never favorites; a

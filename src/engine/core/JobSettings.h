@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct UserTable;
+
 // The settings a job reads, at the moment it needs them, from the window's
 // controls. The main window implements this; nothing here is cached.
 class JobSettings
@@ -37,6 +39,13 @@ public:
     virtual bool ratingWanted(int rating) const = 0;
     virtual bool urlFix() const = 0;
     virtual QString maxSizeText() const = 0;
+
+    // Held in variables rather than controls. The pause between files, in
+    // seconds, and the hidden no-wait mode are read on every tick of the pause.
+    virtual int delaySeconds() const = 0;
+    virtual bool noWait() const = 0;
+    // The users "Sync all" walks, read afresh at every step of a Sync.
+    virtual const UserTable &userTable() const = 0;
 };
 
 // What a job shows besides the log.

@@ -1,19 +1,17 @@
 #include "download/Downloader.h"
 
 #include "core/JobSettings.h"
-#include "core/JobState.h"
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
-#include "download/ReplyHeader.h"
 #include "core/SizeLimit.h"
+#include "http/ReplyHeader.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "naming/DownloadFolders.h"
 #include "naming/FileNames.h"
 #include "platform/Clock.h"
 #include "platform/LocalFiles.h"
-#include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
 #include "report/ReportTexts.h"
 
@@ -41,26 +39,21 @@ QString pathKey(const QString &path)
 
 } // namespace
 
-Downloader::Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
-                       ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+Downloader::Downloader(const JobContext &context, TcpClientSocket &socket, const SiteConfig &site,
                        const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
-      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
-      m_temporaryFolder(temporaryFolder),
-      m_speedWatch(timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs)
+    : QObject(parent), m_settings(context.settings), m_display(context.display), m_log(context.log),
+      m_errors(context.errors),
+      m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs), m_site(site),
+      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder)
 {
-    connect(&m_speedWatch, &LowSpeedWatch::tooSlow, this, &Downloader::onTooSlow);
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pauseTimer, &QTimer::timeout, this, &Downloader::pauseTick);
-    m_replyTimer.setSingleShot(true);
-    connect(&m_replyTimer, &QTimer::timeout, this, &Downloader::onReplyTimeout);
 
-    connect(&m_socket, &TcpClientSocket::connected, this, &Downloader::onConnected);
-    connect(&m_socket, &TcpClientSocket::dataArrived, this, &Downloader::onDataArrival);
-    connect(&m_socket, &TcpClientSocket::closed, this, &Downloader::onClose);
-    connect(&m_socket, &TcpClientSocket::errorOccurred, this, &Downloader::onError);
-    connect(&m_socket, &TcpClientSocket::handshakeFailed, this, &Downloader::onHandshakeFailed);
+    connect(&m_exchange, &HttpExchange::connected, this, &Downloader::onConnected);
+    connect(&m_exchange, &HttpExchange::headerArrived, this, &Downloader::onHeader);
+    connect(&m_exchange, &HttpExchange::bodyArrived, this, &Downloader::onBody);
+    connect(&m_exchange, &HttpExchange::failed, this, &Downloader::onFailed);
 }
 
 QString Downloader::temporaryFilePath() const
@@ -71,7 +64,7 @@ QString Downloader::temporaryFilePath() const
 bool Downloader::currentEntryValid() const
 {
     return m_state.QueueIndex >= 0 && m_state.QueueIndex < m_state.QueueCount &&
-           m_state.QueueIndex < QueueSlots;
+           m_state.QueueIndex < m_state.SubmissionQueue.size();
 }
 
 const QueuedSubmission &Downloader::currentEntry() const
@@ -86,6 +79,14 @@ std::optional<qint64> Downloader::sizeLimit() const
 
 // The driver
 
+void Downloader::retrieveFolder(const ListedFolder &folder, bool errorsSoFar)
+{
+    static_cast<ListedFolder &>(m_state) = folder;
+    m_state.QueueIndex = 0;
+    m_state.DownloadErrors = errorsSoFar;
+    Retrieve();
+}
+
 void Downloader::Retrieve()
 {
     ++m_token;
@@ -93,7 +94,7 @@ void Downloader::Retrieve()
     m_pausing = false;
     // Whatever connection is left belongs to an earlier attempt: nothing of it
     // may reach the handlers during the pause.
-    m_socket.close();
+    m_exchange.close();
     resetTransfer();
 
     if (!currentEntryValid()) {
@@ -110,7 +111,7 @@ void Downloader::Retrieve()
     m_display.setQueueProgress(percent);
 
     // Nothing has ended yet in this run, or the hidden no-wait mode is on.
-    if (m_state.LastFileEnd <= 0 || m_state.NoWait) {
+    if (m_state.LastFileEnd <= 0 || m_settings.noWait()) {
         connectForFile();
         return;
     }
@@ -125,13 +126,14 @@ void Downloader::pauseTick()
         return;
     // The delay and the no-wait mode are read afresh on every tick: the slider
     // or the user list may change them during the pause.
+    const int delay = m_settings.delaySeconds();
     const double secondMs = std::max(1, m_timeouts.pauseSecondMs);
     const double elapsed = (clockSeconds() - m_state.LastFileEnd) * 1000.0 / secondMs;
-    const bool over = elapsed > double(m_state.Delay) || m_state.NoWait;
+    const bool over = elapsed > double(delay) || m_settings.noWait();
     // Shown at least once; the tick that ends a running pause leaves the last
     // count up rather than showing 0.
     if (!over || !m_pauseCaptionShown) {
-        m_display.setStatusCaption(waitingCaption(m_state.Delay, elapsed));
+        m_display.setStatusCaption(waitingCaption(delay, elapsed));
         m_pauseCaptionShown = true;
     }
     if (over) {
@@ -141,7 +143,7 @@ void Downloader::pauseTick()
         return;
     }
     // Wake at the next tick, or just after the pause runs out if that is sooner.
-    const double leftMs = (double(m_state.Delay) - elapsed) * secondMs;
+    const double leftMs = (double(delay) - elapsed) * secondMs;
     const int interval =
         int(std::min<double>(std::max(1, m_timeouts.pauseTickMs), std::ceil(leftMs) + 1.0));
     m_pauseTimer.start(std::max(1, interval));
@@ -163,21 +165,19 @@ void Downloader::finishQueue()
     m_display.setWindowCaption(
         folderDoneCaption(m_state.CurrentUser, m_state.CurrentFolder, withErrors));
     // Closed before the next step, which may start the next folder at once.
-    m_socket.close();
+    m_exchange.close();
     m_failures = 0;
     m_storedThisQueue.clear();
-    emit queueFinished();
+    emit queueFinished(withErrors);
 }
 
 void Downloader::resetTransfer()
 {
-    m_replyTimer.stop();
-    m_speedWatch.stop();
+    m_exchange.stopWatching();
     m_chunked = false;
-    m_chunks.reset();
     m_state.InBody = false;
-    m_header.clear();
     m_headerDone = false;
+    m_bodyStarts = false;
     m_expected = -1;
     m_written = 0;
 }
@@ -185,7 +185,7 @@ void Downloader::resetTransfer()
 void Downloader::connectForFile()
 {
     resetTransfer();
-    m_socket.reconnect(m_site.fileHost, m_site.fileTransport);
+    m_exchange.open(m_site.fileHost, m_site.fileTransport);
 }
 
 void Downloader::abort()
@@ -194,10 +194,13 @@ void Downloader::abort()
     m_pauseTimer.stop();
     m_pausing = false;
     resetTransfer();
-    m_socket.close();
+    m_exchange.close();
     m_file.close();
     m_failures = 0;
     m_storedThisQueue.clear();
+    // Nothing of the queue may be fetched any more.
+    m_state.SubmissionQueue.clear();
+    m_state.QueueCount = 0;
 }
 
 void Downloader::discard()
@@ -228,13 +231,40 @@ void Downloader::onConnected()
         return;
     m_state.FilePath = fileRequestPath(currentEntry().Url, m_site.fileHost);
     m_state.FileRequest = fileRequestText(m_state.FilePath, m_site.fileHost);
-    if (m_socket.state() != TcpClientSocket::StateConnected)
+    if (!m_exchange.isConnected())
         return;
     // One request per connection: a silent host is dropped and reconnected.
     m_state.TransferStart = clockSeconds();
-    m_socket.sendData(m_state.FileRequest);
-    m_replyTimer.start(m_timeouts.replyMs);
-    m_speedWatch.start();
+    m_exchange.send(m_state.FileRequest, {m_timeouts.replyMs});
+}
+
+void Downloader::onFailed(const HttpFailure &failure)
+{
+    switch (failure.reason) {
+    case HttpFailure::Reason::Closed:
+        onClose();
+        return;
+    case HttpFailure::Reason::LostInData:
+        if (dropIfStale())
+            return;
+        failedAttempt(QStringLiteral("Disconnected in Data DataArrival."),
+                      QStringLiteral("disconnected"));
+        return;
+    case HttpFailure::Reason::Silent:
+        onReplyTimeout();
+        return;
+    case HttpFailure::Reason::TooSlow:
+        onTooSlow();
+        return;
+    case HttpFailure::Reason::TooLarge: // files have a size limit of their own
+        return;
+    case HttpFailure::Reason::SocketError:
+        onError(failure.number, failure.description);
+        return;
+    case HttpFailure::Reason::Unverified:
+        onHandshakeFailed(failure.description);
+        return;
+    }
 }
 
 bool Downloader::dropIfStale()
@@ -242,7 +272,7 @@ bool Downloader::dropIfStale()
     if (currentEntryValid())
         return false;
     // The queue changed under a running transfer (a new job took over).
-    m_socket.close();
+    m_exchange.close();
     resetTransfer();
     return true;
 }
@@ -261,28 +291,6 @@ void Downloader::onTooSlow()
     failedAttempt(
         QStringLiteral("Timed out, trying again."),
         QStringLiteral("timed out below %1 bytes a second").arg(m_timeouts.lowSpeedBytes));
-}
-
-void Downloader::onDataArrival()
-{
-    if (dropIfStale())
-        return;
-    if (m_socket.state() != TcpClientSocket::StateConnected) {
-        failedAttempt(QStringLiteral("Disconnected in Data DataArrival."),
-                      QStringLiteral("disconnected"));
-        return;
-    }
-    const QByteArray chunk = m_socket.getBytes();
-    if (chunk.isEmpty())
-        return;
-    // The silence watch starts over with every chunk, so a host that stops in
-    // the middle of a body is given up as well.
-    m_replyTimer.start(m_timeouts.replyMs);
-    m_speedWatch.count(chunk.size());
-    if (!m_headerDone)
-        handleHeaderBytes(chunk);
-    else
-        handleBodyChunk(chunk);
 }
 
 void Downloader::onClose()
@@ -336,11 +344,9 @@ void Downloader::onHandshakeFailed(const QString &line)
     Retrieve();
 }
 
-void Downloader::handleHeaderBytes(const QByteArray &chunk)
+void Downloader::onHeader(const ReplyHeader &header, const QByteArray &received)
 {
-    m_header.append(chunk);
-    const ReplyHeader header = parseReplyHeader(m_header);
-    if (header.status == ReplyHeader::Status::Incomplete)
+    if (dropIfStale())
         return;
     if (header.status == ReplyHeader::Status::Malformed) {
         failedAttempt(QStringLiteral("Unreadable reply on ") + m_state.FilePath +
@@ -350,7 +356,6 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
     }
 
     m_headerDone = true;
-    const QByteArray received = std::exchange(m_header, QByteArray());
 
     // The size belongs to this reply only: a reply without one is read until
     // the host closes.
@@ -391,16 +396,27 @@ void Downloader::handleHeaderBytes(const QByteArray &chunk)
         return;
     }
     m_chunked = header.chunked;
-    beginFile(received.mid(header.headerLength));
+    // The file begins with the body bytes that came with the header.
+    m_bodyStarts = true;
 }
 
-void Downloader::beginFile(const QByteArray &firstBodyBytes)
+void Downloader::onBody(const HttpBodyPiece &piece)
+{
+    if (dropIfStale())
+        return;
+    if (std::exchange(m_bodyStarts, false))
+        beginFile(piece);
+    else
+        handleBodyChunk(piece);
+}
+
+void Downloader::beginFile(const HttpBodyPiece &firstBodyBytes)
 {
     if (m_expected == 0) {
         emptyReply();
         return;
     }
-    if (!m_chunked && pastSizeLimit(firstBodyBytes.size()))
+    if (!m_chunked && pastSizeLimit(firstBodyBytes.received.size()))
         return;
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
@@ -422,13 +438,13 @@ void Downloader::beginFile(const QByteArray &firstBodyBytes)
     takeBody(firstBodyBytes, true);
 }
 
-void Downloader::handleBodyChunk(const QByteArray &chunk)
+void Downloader::handleBodyChunk(const HttpBodyPiece &chunk)
 {
     if (!m_state.InBody)
         return;
     // A size header inside the body still runs the size limit; the size that
     // completes this file stays the one of the reply's own header.
-    if (const std::optional<qint64> size = contentLengthInChunk(chunk);
+    if (const std::optional<qint64> size = contentLengthInChunk(chunk.received);
         size && exceedsSizeLimit(sizeLimit(), *size)) {
         skipForSize(*size);
         return;
@@ -436,21 +452,17 @@ void Downloader::handleBodyChunk(const QByteArray &chunk)
     takeBody(chunk, true);
 }
 
-void Downloader::takeBody(const QByteArray &received, bool showProgress)
+void Downloader::takeBody(const HttpBodyPiece &received, bool showProgress)
 {
-    QByteArray decoded;
-    ChunkedDecoder::Status chunks = ChunkedDecoder::Status::More;
-    if (m_chunked) {
-        chunks = m_chunks.add(received, decoded);
-        if (chunks == ChunkedDecoder::Status::Malformed) {
-            failedAttempt(QStringLiteral("Unreadable reply on ") + m_state.FilePath +
-                              QStringLiteral(". Retry..."),
-                          QStringLiteral("unreadable reply"));
-            return;
-        }
+    const ChunkedDecoder::Status chunks = received.status;
+    if (chunks == ChunkedDecoder::Status::Malformed) {
+        failedAttempt(QStringLiteral("Unreadable reply on ") + m_state.FilePath +
+                          QStringLiteral(". Retry..."),
+                      QStringLiteral("unreadable reply"));
+        return;
     }
     // The limit and the progress count the file's own bytes, not the framing.
-    const QByteArray &body = m_chunked ? decoded : received;
+    const QByteArray &body = received.data;
     if (pastSizeLimit(m_written + body.size()))
         return;
     if (!writeBody(body))
@@ -501,8 +513,7 @@ void Downloader::showFileProgress()
 void Downloader::TerminateFile()
 {
     m_state.InBody = false;
-    m_replyTimer.stop();
-    m_speedWatch.stop();
+    m_exchange.stopWatching();
 
     // Stored from the open file: another run sharing the temporary folder may
     // have put a file of its own at the temporary file's name meanwhile.
@@ -533,7 +544,7 @@ void Downloader::TerminateFile()
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
     m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));
-    m_socket.close();
+    m_exchange.close();
     m_state.LastFileEnd = clockSeconds();
     advanceQueue();
     Retrieve();
@@ -554,7 +565,7 @@ StoreNames Downloader::storeNames(const QString &wanted) const
 
 void Downloader::refuse(const QString &line)
 {
-    m_socket.close();
+    m_exchange.close();
     m_log.AddEvent(line, LogRed);
     m_state.DownloadErrors = true;
     advanceQueue();
@@ -564,7 +575,7 @@ void Downloader::refuse(const QString &line)
 
 void Downloader::skipForSize(qint64 size)
 {
-    m_socket.close();
+    m_exchange.close();
     const QString point = QLocale().decimalPoint();
     m_log.AddEvent(sizeLimitLine(size, point.isEmpty() ? QChar(u'.') : point.at(0)), LogBlack);
     // Not an error, and not a file that ended: the next one does not wait for it.
@@ -589,9 +600,7 @@ void Downloader::overLong()
 {
     // The report is modal and lets events through: nothing more of this
     // connection may arrive meanwhile.
-    m_socket.close();
-    m_replyTimer.stop();
-    m_speedWatch.stop();
+    m_exchange.close();
     m_state.InBody = false;
     const quint64 token = m_token;
     m_errors.RaiseError(overLongText(m_expected, m_written, currentEntry().Title));
@@ -610,7 +619,7 @@ void Downloader::emptyReply()
 
 void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
 {
-    m_socket.close();
+    m_exchange.close();
     resetTransfer();
     if (!currentEntryValid()) {
         Retrieve();
@@ -635,7 +644,7 @@ void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
 
 void Downloader::storageFailed(const QString &line)
 {
-    m_socket.close();
+    m_exchange.close();
     m_file.close();
     resetTransfer();
     m_log.AddEvent(line, LogRed);

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "core/JobContext.h"
+#include "core/ListedFolder.h"
 #include "download/FileStore.h"
-#include "platform/ChunkedDecoder.h"
-#include "platform/LowSpeedWatch.h"
+#include "http/HttpExchange.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -13,16 +14,11 @@
 
 #include <optional>
 
-class ErrorReporter;
-class EventLog;
-class JobDisplay;
-class JobSettings;
 class TcpClientSocket;
-struct JobState;
-struct QueuedSubmission;
 
-// Hands the queued submissions out one at a time with the pause between
-// files, fetches each into the temporary file and stores it under its name.
+// Hands the queued submissions of a listed folder out one at a time with the
+// pause between files, fetches each into the temporary file and stores it
+// under its name.
 //
 // Every wait is a timer: the pause between files ticks and re-reads the delay
 // and the no-wait mode, and a file request that stays silent is given up and
@@ -34,12 +30,12 @@ class Downloader final : public QObject
     Q_DISABLE_COPY_MOVE(Downloader)
 
 public:
-    Downloader(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
-               ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+    Downloader(const JobContext &context, TcpClientSocket &socket, const SiteConfig &site,
                const Timeouts &timeouts, const QString &temporaryFolder, QObject *parent = nullptr);
 
-    void Retrieve();
-    void TerminateFile();
+    // Works through the folder's queue from its first entry. errorsSoFar: the
+    // job has had errors before this folder (its summary line tells).
+    void retrieveFolder(const ListedFolder &folder, bool errorsSoFar);
     // Stops the transfer and the pause and closes the temporary file (a new job starts).
     void abort();
     // As abort(), and the temporary file is deleted and the progress display
@@ -53,12 +49,17 @@ public:
 
     QString temporaryFilePath() const;
     bool isPausing() const { return m_pausing; }
+    // The name of the file fetched last (the error report tells it).
+    QString fileName() const { return m_state.FileName; }
 
 signals:
-    // The folder's queue is worked through.
-    void queueFinished();
+    // The folder's queue is worked through; withErrors: the job has had errors so far.
+    void queueFinished(bool withErrors);
 
 private:
+    // The queue's next entry, after the pause.
+    void Retrieve();
+    void TerminateFile();
     void finishQueue();
     void pauseTick();
     void connectForFile();
@@ -66,19 +67,20 @@ private:
 
     // DLSocket events
     void onConnected();
-    void onDataArrival();
+    void onFailed(const HttpFailure &failure);
     void onClose();
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
     void onReplyTimeout();
     void onTooSlow();
 
-    void handleHeaderBytes(const QByteArray &chunk);
-    void handleBodyChunk(const QByteArray &chunk);
-    void beginFile(const QByteArray &firstBodyBytes);
-    // Body bytes as received: decoded, counted against the limit, written, and
-    // the file completed when its end has come.
-    void takeBody(const QByteArray &received, bool showProgress);
+    void onHeader(const ReplyHeader &header, const QByteArray &received);
+    void onBody(const HttpBodyPiece &piece);
+    void handleBodyChunk(const HttpBodyPiece &chunk);
+    void beginFile(const HttpBodyPiece &firstBodyBytes);
+    // Body bytes as received: counted against the limit, written, and the file
+    // completed when its end has come.
+    void takeBody(const HttpBodyPiece &received, bool showProgress);
     // The names the finished file may be stored under: never the temporary
     // file, and never a file stored earlier from this queue.
     StoreNames storeNames(const QString &wanted) const;
@@ -102,19 +104,32 @@ private:
     // In whole bytes, compared exactly: a file of exactly the limit passes.
     std::optional<qint64> sizeLimit() const;
 
-    JobState &m_state;
+    // The downloader's own variables: the folder handed over, how far its
+    // queue has come, and the file being fetched.
+    struct DownloadState : ListedFolder
+    {
+        int16_t QueueIndex = 0;
+        bool DownloadErrors = false; // the job's, up to this queue's end
+        QString FileName;
+        int32_t FileSize = 0;
+        bool InBody = false;
+        QString FilePath;
+        QString FileRequest;
+        double TransferStart = 0;
+        double LastFileEnd = 0; // clock seconds; 0 until the first file of the run ends
+    };
+
+    DownloadState m_state;
     JobSettings &m_settings;
     JobDisplay &m_display;
     EventLog &m_log;
     ErrorReporter &m_errors;
-    TcpClientSocket &m_socket;
+    HttpExchange m_exchange;
     SiteConfig m_site;
     Timeouts m_timeouts;
     QString m_temporaryFolder;
 
     QTimer m_pauseTimer;
-    QTimer m_replyTimer;
-    LowSpeedWatch m_speedWatch;
     bool m_pausing = false;
     bool m_pauseCaptionShown = false;
     // Changes whenever a transfer is dropped or replaced, so that code resuming
@@ -122,12 +137,11 @@ private:
     quint64 m_token = 0;
     int m_failures = 0; // failed attempts at the current queue entry
 
-    QFile m_file;        // the temporary download file
-    QByteArray m_header; // reply bytes gathered until the header's blank line
+    QFile m_file; // the temporary download file
     bool m_headerDone = false;
-    qint64 m_expected = -1; // body size from Content-Length; -1 read until the host closes
+    bool m_bodyStarts = false; // the header passed: the next body piece is the file's first
+    qint64 m_expected = -1;    // body size from Content-Length; -1 read until the host closes
     qint64 m_written = 0;
-    bool m_chunked = false; // the body comes in chunks, and ends with the last one
-    ChunkedDecoder m_chunks;
+    bool m_chunked = false;          // the body comes in chunks, and ends with the last one
     QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
 };

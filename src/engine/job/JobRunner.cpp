@@ -1,9 +1,11 @@
 #include "job/JobRunner.h"
 
+#include "core/FolderNames.h"
 #include "core/JobSettings.h"
-#include "core/JobState.h"
+#include "core/ListedFolder.h"
 #include "core/Prompts.h"
 #include "core/RequestText.h"
+#include "core/UserTable.h"
 #include "download/Downloader.h"
 #include "download/FileStore.h"
 #include "listing/ListingClient.h"
@@ -19,23 +21,20 @@
 
 using namespace FolderNames;
 
-JobRunner::JobRunner(JobState &state, JobSettings &settings, EventLog &log, Prompts &prompts,
-                     ListingClient &listing, Downloader &downloader, ShutdownRequest shutdown,
-                     bool dryRun, QObject *parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_log(log), m_prompts(prompts),
-      m_listing(listing), m_downloader(downloader), m_shutdown(std::move(shutdown))
+JobRunner::JobRunner(JobSettings &settings, EventLog &log, Prompts &prompts, ListingClient &listing,
+                     Downloader &downloader, ShutdownRequest shutdown, bool dryRun, QObject *parent)
+    : QObject(parent), m_settings(settings), m_log(log), m_prompts(prompts), m_listing(listing),
+      m_downloader(downloader), m_shutdown(std::move(shutdown)), m_dryRun(dryRun)
 {
     // Direct connections: each step runs inside the event that ended the last one,
     // in the same order as a call would.
-    if (dryRun)
-        connect(&m_listing, &ListingClient::folderListed, this,
-                &JobRunner::logQueueWithoutFetching);
-    else
-        connect(&m_listing, &ListingClient::folderListed, &m_downloader, &Downloader::Retrieve);
+    connect(&m_listing, &ListingClient::folderListed, this, &JobRunner::onFolderListed);
     connect(&m_listing, &ListingClient::folderFinished, this, &JobRunner::ProcessNextFolder);
     connect(&m_listing, &ListingClient::userMissing, this, &JobRunner::onUserMissing);
     connect(&m_listing, &ListingClient::pageGivenUp, this, &JobRunner::onPageGivenUp);
-    connect(&m_downloader, &Downloader::queueFinished, this, &JobRunner::ProcessNextFolder);
+    connect(&m_listing, &ListingClient::folderIncomplete, this,
+            [this] { m_state.DownloadErrors = true; });
+    connect(&m_downloader, &Downloader::queueFinished, this, &JobRunner::onQueueFinished);
 }
 
 void JobRunner::Get()
@@ -59,8 +58,7 @@ void JobRunner::Get()
     m_state.CurrentUser = lowered;
     m_state.Synching = false;
     m_state.DownloadErrors = false;
-    m_state.PageNumber = 0;
-    m_state.QueueCount = 0;
+    m_listing.forgetFolder();
 
     // Folders are always listed in the order gallery, scraps, favorites.
     QString first;
@@ -80,10 +78,11 @@ void JobRunner::Get()
 
 void JobRunner::Sync()
 {
+    const UserTable &table = m_settings.userTable();
     int16_t index = 0;
-    while (index < MaxUsers && m_state.Users[size_t(index)].Name.isEmpty())
+    while (index < MaxUsers && table.Users[size_t(index)].Name.isEmpty())
         ++index;
-    if (m_state.Users[size_t(index)].Name.isEmpty())
+    if (table.Users[size_t(index)].Name.isEmpty())
         return;
 
     if (m_settings.shutdownTicked()) {
@@ -100,25 +99,36 @@ void JobRunner::Sync()
     m_state.Synching = true;
     m_state.DownloadErrors = false;
     m_log.clear();
-    m_state.PageNumber = 0;
-    m_state.QueueCount = 0;
+    m_listing.forgetFolder();
     m_state.CurrentFolder = Gallery;
     m_state.CurrentUserIndex = index;
     if (!startUser())
         ProcessNextUser();
 }
 
+void JobRunner::onFolderListed(const ListedFolder &folder)
+{
+    if (m_dryRun)
+        logQueueWithoutFetching(folder);
+    else
+        m_downloader.retrieveFolder(folder, m_state.DownloadErrors);
+}
+
+void JobRunner::onQueueFinished(bool withErrors)
+{
+    m_state.DownloadErrors = m_state.DownloadErrors || withErrors;
+    ProcessNextFolder();
+}
+
 void JobRunner::ProcessNextFolder()
 {
-    m_state.PageNumber = 0;
-    m_state.QueueCount = 0;
-    m_state.PageBuffer.clear();
+    m_listing.forgetFolder();
 
     if (m_state.Synching) {
         m_downloader.abort();
         // The user's flags are read now, not when the Sync began.
         const size_t slot = size_t(std::clamp<int>(m_state.CurrentUserIndex, 0, UserSlots - 1));
-        const UserEntry &user = m_state.Users[slot];
+        const UserEntry &user = m_settings.userTable().Users[slot];
         if (m_state.CurrentFolder == Gallery && user.Scraps) {
             startFolder(Scraps);
             return;
@@ -147,24 +157,22 @@ void JobRunner::ProcessNextFolder()
 
 void JobRunner::onUserMissing()
 {
-    // A Get ends with the missing user; a Sync goes on with the next one.
+    // A Get ends with the missing user; a Sync goes on with the next one, and
+    // nothing its listing queued for the missing user goes with it.
     if (!m_state.Synching) {
         endJob();
         return;
     }
-    m_state.PageNumber = 0;
-    // What the user's earlier pages queued belongs to nobody now: the next
-    // user starts from an empty queue.
-    m_state.QueueCount = 0;
+    m_listing.forgetFolder();
     m_state.CurrentFolder = Gallery;
     ProcessNextUser();
 }
 
-void JobRunner::onPageGivenUp()
+void JobRunner::onPageGivenUp(int queued)
 {
     // One lost page ends its folder, not the job. What the folder's earlier
     // pages found is still fetched; otherwise the next folder or user starts.
-    if (m_state.QueueCount > 0)
+    if (queued > 0)
         m_listing.endListingEarly();
     else
         ProcessNextFolder();
@@ -191,7 +199,7 @@ void JobRunner::ProcessNextUser()
 
 bool JobRunner::startUser()
 {
-    const UserEntry &user = m_state.Users[size_t(m_state.CurrentUserIndex)];
+    const UserEntry &user = m_settings.userTable().Users[size_t(m_state.CurrentUserIndex)];
     if (user.Name.isEmpty())
         return false;
     // A name from an old or edited settings file could lead files out of the
@@ -229,7 +237,7 @@ void JobRunner::stopByUser()
 void JobRunner::endJob()
 {
     m_running = false;
-    emit jobEnded();
+    emit jobEnded(m_state.DownloadErrors);
 }
 
 void JobRunner::startFolder(const QString &folder)
@@ -239,22 +247,26 @@ void JobRunner::startFolder(const QString &folder)
     m_log.AddEvent(QStringLiteral("Listing ") + m_state.CurrentUser + QStringLiteral("'s ") +
                        folder + QStringLiteral("..."),
                    LogBlack);
-    m_listing.GetURLs();
+    // Each folder starts with nothing listed: no earlier queue goes with it.
+    ListedFolder listed;
+    listed.CurrentUser = m_state.CurrentUser;
+    listed.CurrentFolder = folder;
+    m_listing.listFolder(listed);
 }
 
-void JobRunner::logQueueWithoutFetching()
+void JobRunner::logQueueWithoutFetching(const ListedFolder &folder)
 {
-    const int count = std::min<int>(m_state.QueueCount, QueueSlots);
+    const int count = std::min<int>(folder.QueueCount, int(folder.SubmissionQueue.size()));
     for (int index = 0; index < count; ++index) {
-        const QueuedSubmission &entry = m_state.SubmissionQueue[size_t(index)];
+        const QueuedSubmission &entry = folder.SubmissionQueue[index];
         const QString name =
-            MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
+            MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), folder.CurrentUser);
         m_log.AddEvent(
             QStringLiteral("Would retrieve %1 (%2/%3) as %4")
                 .arg(FName(entry.Url))
                 .arg(index + 1)
                 .arg(count)
-                .arg(QDir::toNativeSeparators(storedFilePath(m_state.DownloadFolder, name))),
+                .arg(QDir::toNativeSeparators(storedFilePath(folder.DownloadFolder, name))),
             LogBlack);
     }
     ProcessNextFolder();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/FolderNames.h"
 #include "core/JobSettings.h"
-#include "core/JobState.h"
+#include "core/UserTable.h"
 
 #include <array>
 
@@ -21,6 +22,9 @@ struct PlainJobSettings final : public JobSettings
     std::array<bool, RatingCount> ratings{true, true, true};
     bool fixUrls = false;
     QString maxSize = QStringLiteral("0");
+    UserTable users;
+    int delay = 0;
+    bool noWaitMode = false;
 
     QString uniqueUserText() const override { return uniqueUser; }
     bool uniGetGallery() const override { return getGallery; }
@@ -47,6 +51,9 @@ struct PlainJobSettings final : public JobSettings
     }
     bool urlFix() const override { return fixUrls; }
     QString maxSizeText() const override { return maxSize; }
+    int delaySeconds() const override { return delay; }
+    bool noWait() const override { return noWaitMode; }
+    const UserTable &userTable() const override { return users; }
 };
 
 // A display that keeps what it was last shown.

@@ -1,6 +1,6 @@
 #include "job/Session.h"
 
-#include "core/JobState.h"
+#include "core/JobContext.h"
 #include "download/Downloader.h"
 #include "job/JobRunner.h"
 #include "listing/ListingClient.h"
@@ -12,23 +12,22 @@
 
 Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDisplay &display,
                  QObject *parent)
-    : QObject(parent), m_env(environment), m_state(std::make_unique<JobState>()),
-      m_log(std::make_unique<EventLog>())
+    : QObject(parent), m_env(environment), m_log(std::make_unique<EventLog>())
 {
     Q_ASSERT(m_env.prompts);
     m_trust.setWarningHandler([this](const QString &line) { m_log->AddEvent(line, LogRed); });
-    m_errors = std::make_unique<ErrorReporter>(*m_state, *m_env.prompts, m_env.site.supportAddress);
+    m_errors = std::make_unique<ErrorReporter>(*m_env.prompts, m_env.site.supportAddress);
     m_listSocket = makeSocket(QStringLiteral("ListSocket"));
     m_dlSocket = makeSocket(QStringLiteral("DLSocket"));
     m_updateSocket = makeSocket(QStringLiteral("UpdateSocket"));
 
-    m_listing = std::make_unique<ListingClient>(*m_state, settings, display, *m_log, *m_errors,
-                                                *m_listSocket, m_env.site, m_env.timeouts,
-                                                m_env.fileFolders().temporary, !m_env.dryRun);
-    m_downloader =
-        std::make_unique<Downloader>(*m_state, settings, display, *m_log, *m_errors, *m_dlSocket,
-                                     m_env.site, m_env.timeouts, m_env.fileFolders().temporary);
-    m_jobs = std::make_unique<JobRunner>(*m_state, settings, *m_log, *m_env.prompts, *m_listing,
+    const JobContext context{settings, display, *m_log, *m_errors};
+    const QString temporaryFolder = m_env.fileFolders().temporary;
+    m_listing = std::make_unique<ListingClient>(context, *m_listSocket, m_env.site, m_env.timeouts,
+                                                temporaryFolder, !m_env.dryRun);
+    m_downloader = std::make_unique<Downloader>(context, *m_dlSocket, m_env.site, m_env.timeouts,
+                                                temporaryFolder);
+    m_jobs = std::make_unique<JobRunner>(settings, *m_log, *m_env.prompts, *m_listing,
                                          *m_downloader, m_env.shutdown, m_env.dryRun);
     // A job that ended or was stopped leaves no caption of its own behind
     // ("Listing files...", the last speed).
@@ -39,6 +38,13 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
+
+    // A report tells where the job stands at that moment, as each part knows it.
+    m_errors->setContextSource([this] {
+        const JobRunner::JobPosition &position = m_jobs->position();
+        return ReportContext{position.CurrentUser, position.CurrentFolder, m_listing->pageNumber(),
+                             m_downloader->fileName(), position.Synching};
+    });
 }
 
 Session::~Session()

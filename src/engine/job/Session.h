@@ -16,10 +16,9 @@ class JobSettings;
 class ListingClient;
 class TcpClientSocket;
 class UpdateChecker;
-struct JobState;
 
-// The engine of one program run: the job state, the three connections, the
-// log and the parts that run jobs on them, wired once. It needs no window:
+// The engine of one program run: the three connections, the log and the
+// parts that run jobs on them, wired once. It needs no window:
 // the settings it reads and the display it writes come through two
 // interfaces, and every question goes through the prompts.
 class Session final : public QObject
@@ -48,16 +47,13 @@ public:
     // program is closing).
     void closeOpenFiles();
 
-    JobState &state() { return *m_state; }
     EventLog &log() { return *m_log; }
     ErrorReporter &errors() { return *m_errors; }
-    JobRunner &jobs() { return *m_jobs; }
-    ListingClient &listing() { return *m_listing; }
-    Downloader &downloader() { return *m_downloader; }
 
 signals:
-    // The running Get or Sync came to its end.
-    void jobEnded();
+    // The running Get or Sync came to its end; withErrors: something of it
+    // was not downloaded.
+    void jobEnded(bool withErrors);
     // The site does not know the user being listed.
     void userMissing();
 
@@ -68,8 +64,6 @@ private:
     // Read once for the three connections: the system's authorities take a
     // noticeable moment to read.
     TlsTrust m_trust;
-    // On the heap: the queue alone is over a megabyte.
-    std::unique_ptr<JobState> m_state;
     std::unique_ptr<EventLog> m_log;
     std::unique_ptr<ErrorReporter> m_errors;
     std::unique_ptr<TcpClientSocket> m_listSocket;

@@ -1,7 +1,6 @@
 #include "listing/ListingClient.h"
 
 #include "core/JobSettings.h"
-#include "core/JobState.h"
 #include "core/RequestText.h"
 #include "listing/ListingRequest.h"
 #include "listing/SubmissionFilters.h"
@@ -33,25 +32,27 @@ QString socketErrorReport(int number)
 
 } // namespace
 
-ListingClient::ListingClient(JobState &state, JobSettings &settings, JobDisplay &display,
-                             EventLog &log, ErrorReporter &errors, TcpClientSocket &socket,
+ListingClient::ListingClient(const JobContext &context, TcpClientSocket &socket,
                              const SiteConfig &site, const Timeouts &timeouts,
                              const QString &temporaryFolder, bool createFolders, QObject *parent)
-    : QObject(parent), m_state(state), m_settings(settings), m_display(display), m_log(log),
-      m_errors(errors), m_socket(socket), m_site(site), m_timeouts(timeouts),
-      m_temporaryFolder(temporaryFolder), m_createFolders(createFolders),
-      m_speedWatch(timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs)
+    : QObject(parent), m_settings(context.settings), m_display(context.display), m_log(context.log),
+      m_errors(context.errors),
+      m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs), m_site(site),
+      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder), m_createFolders(createFolders)
 {
-    connect(&m_speedWatch, &LowSpeedWatch::tooSlow, this, &ListingClient::onTooSlow);
-    connect(&m_socket, &TcpClientSocket::connected, this, &ListingClient::onConnect);
-    connect(&m_socket, &TcpClientSocket::dataArrived, this, &ListingClient::onDataArrival);
-    connect(&m_socket, &TcpClientSocket::closed, this, &ListingClient::onClose);
-    connect(&m_socket, &TcpClientSocket::errorOccurred, this, &ListingClient::onError);
-    connect(&m_socket, &TcpClientSocket::handshakeFailed, this, &ListingClient::onHandshakeFailed);
-    m_stallTimer.setSingleShot(true);
-    connect(&m_stallTimer, &QTimer::timeout, this, &ListingClient::onStalled);
+    connect(&m_exchange, &HttpExchange::connected, this, &ListingClient::onConnect);
+    connect(&m_exchange, &HttpExchange::headerArrived, this, &ListingClient::onHeader);
+    connect(&m_exchange, &HttpExchange::bodyArrived, this, &ListingClient::onBody);
+    connect(&m_exchange, &HttpExchange::failed, this, &ListingClient::onFailed);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &ListingClient::requestPage);
+}
+
+void ListingClient::listFolder(const ListedFolder &folder, int16_t pagesListed)
+{
+    static_cast<ListedFolder &>(m_state) = folder;
+    m_state.PageNumber = pagesListed;
+    GetURLs();
 }
 
 void ListingClient::GetURLs()
@@ -77,7 +78,7 @@ void ListingClient::abort()
     m_retryTimer.stop();
     ++m_generation;
     m_retries = 0;
-    m_socket.close();
+    m_exchange.close();
     m_gatherer.release();
 }
 
@@ -86,21 +87,27 @@ void ListingClient::endListingEarly()
     endFolder(m_state.PageNumber - 1);
 }
 
+void ListingClient::forgetFolder()
+{
+    m_state.PageNumber = 0;
+    m_state.SubmissionQueue.clear();
+    m_state.QueueCount = 0;
+    m_state.PageBuffer.clear();
+}
+
 void ListingClient::requestPage()
 {
     m_display.setStatusCaption(QStringLiteral("Listing files..."));
-    m_stallTimer.stop();
     m_retryTimer.stop();
     ++m_generation;
     m_receiving = true;
     m_connected = false;
-    m_socket.reconnect(m_site.pageHost, m_site.pageTransport);
+    m_exchange.open(m_site.pageHost, m_site.pageTransport);
 }
 
 void ListingClient::stopWaiting()
 {
-    m_stallTimer.stop();
-    m_speedWatch.stop();
+    m_exchange.stopWatching();
     m_receiving = false;
 }
 
@@ -109,8 +116,7 @@ void ListingClient::onConnect()
     m_connected = true;
     m_state.PageBuffer.clear();
     m_gatherer.reset();
-    m_reply.reset();
-    m_replyBytes = 0;
+    m_headerText.clear();
     // Cookies are read for every page, so a change in the window applies from the next one.
     ListingRequestFields fields;
     fields.folder = m_state.CurrentFolder;
@@ -119,45 +125,63 @@ void ListingClient::onConnect()
     fields.hostAlias = m_site.pageHostAlias;
     fields.cookieB = m_settings.cookieB();
     fields.cookieA = m_settings.cookieA();
-    m_socket.sendData(listingRequest(fields));
-    m_stallTimer.start(m_timeouts.listStallMs);
-    m_speedWatch.start();
+    m_exchange.send(listingRequest(fields), {m_timeouts.listStallMs, m_timeouts.pageBytes});
 }
 
-void ListingClient::onDataArrival()
+void ListingClient::onFailed(const HttpFailure &failure)
 {
-    if (m_socket.state() != TcpClientSocket::StateConnected) {
+    switch (failure.reason) {
+    case HttpFailure::Reason::Closed:
+        onClose();
+        return;
+    case HttpFailure::Reason::LostInData:
         m_log.AddEvent(QStringLiteral("Disconnected in list socket DataArrival."), LogRed);
-        m_socket.close();
+        m_exchange.close();
         if (m_receiving)
             retryPage(QString());
         return;
-    }
-    const QByteArray piece = m_socket.getBytes();
-    if (!m_receiving)
+    case HttpFailure::Reason::Silent:
+        onStalled();
         return;
-    m_stallTimer.start(m_timeouts.listStallMs);
-    m_speedWatch.count(piece.size());
-    // A reply that never brings its end would take all memory: far above any
-    // real page, it is given up like a lost one.
-    m_replyBytes += piece.size();
-    if (m_replyBytes > m_timeouts.pageBytes) {
+    case HttpFailure::Reason::TooSlow:
+        onTooSlow();
+        return;
+    case HttpFailure::Reason::TooLarge:
         giveUpPage(QStringLiteral("the page is larger than %1 bytes").arg(m_timeouts.pageBytes),
                    QString());
         return;
+    case HttpFailure::Reason::SocketError:
+        onError(failure.number, failure.description);
+        return;
+    case HttpFailure::Reason::Unverified:
+        onHandshakeFailed(failure.description);
+        return;
     }
-    QByteArray text;
-    const PageReplyReader::Status status = m_reply.add(piece, text);
-    if (status == PageReplyReader::Status::Coded) {
-        giveUpPage(QStringLiteral("the page came in the ") + m_reply.coding() +
+}
+
+void ListingClient::onHeader(const ReplyHeader &header, const QByteArray &received)
+{
+    // Bytes that are no HTTP reply follow as the body, just as they came.
+    if (header.status != ReplyHeader::Status::Complete)
+        return;
+    if (!header.foreignCoding.isEmpty()) {
+        // No marker can be read in a compressed or otherwise coded page.
+        giveUpPage(QStringLiteral("the page came in the ") + header.foreignCoding +
                        QStringLiteral(" coding, which is not read"),
                    QString());
         return;
     }
-    if (status == PageReplyReader::Status::Malformed) {
+    // The markers count in the header as they came, too.
+    m_headerText = received.first(header.headerLength);
+}
+
+void ListingClient::onBody(const HttpBodyPiece &piece)
+{
+    if (piece.status == ChunkedDecoder::Status::Malformed) {
         giveUpPage(QStringLiteral("its chunked reply is unreadable"), QString());
         return;
     }
+    const QByteArray text = std::exchange(m_headerText, QByteArray()) + piece.data;
     if (text.isEmpty())
         return;
     const PageKind kind = m_gatherer.add(m_state.PageBuffer, text);
@@ -173,7 +197,7 @@ void ListingClient::onClose()
     if (!m_receiving)
         return;
     // The page ended early: its submissions must not be lost.
-    m_socket.close();
+    m_exchange.close();
     retryPage(QString());
 }
 
@@ -182,7 +206,7 @@ void ListingClient::onStalled()
     if (!m_receiving)
         return;
     m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
-    m_socket.close();
+    m_exchange.close();
     retryPage(QString());
 }
 
@@ -191,7 +215,7 @@ void ListingClient::onTooSlow()
     if (!m_receiving)
         return;
     m_log.AddEvent(QStringLiteral("List socket timed out."), LogRed);
-    m_socket.close();
+    m_exchange.close();
     retryPage(
         QStringLiteral("it arrived at less than %1 bytes a second").arg(m_timeouts.lowSpeedBytes));
 }
@@ -199,7 +223,7 @@ void ListingClient::onTooSlow()
 void ListingClient::retryPage(const QString &reason, const QString &report)
 {
     stopWaiting();
-    m_socket.close();
+    m_exchange.close();
     if (m_retries >= m_timeouts.listRetries) {
         giveUpPage(reason.isEmpty() ? QStringLiteral("the connection was lost ") +
                                           QString::number(m_retries + 1) +
@@ -227,19 +251,19 @@ void ListingClient::abandonPage(const QString &report)
 {
     stopWaiting();
     m_retryTimer.stop();
-    m_socket.close();
+    m_exchange.close();
     // What came of the page is no use any more.
     m_state.PageBuffer.clear();
     m_gatherer.release();
-    m_reply.reset();
-    m_state.DownloadErrors = true;
+    m_headerText.clear();
+    emit folderIncomplete();
     // The next step is queued before the report opens: the report is modal but
     // lets events through, so the job goes on while it waits for a person, and
     // the report still describes the page that failed.
     const quint64 generation = m_generation;
     QTimer::singleShot(0, this, [this, generation] {
         if (generation == m_generation)
-            emit pageGivenUp();
+            emit pageGivenUp(m_state.QueueCount);
     });
     if (!report.isEmpty())
         m_errors.RaiseError(report);
@@ -288,7 +312,7 @@ void ListingClient::readPage(PageKind kind)
         m_log.AddEvent(QStringLiteral("User ") + m_state.CurrentUser +
                            QStringLiteral(" doesn't exist"),
                        LogRed);
-        m_socket.close();
+        m_exchange.close();
         emit userMissing();
         return;
     case PageKind::FolderEnd:
@@ -318,12 +342,10 @@ void ListingClient::readSubmissions()
         ++entries;
         if (step == LinkWalker::Step::Malformed) {
             // A submission of this folder is left out: the folder is not complete.
-            m_state.DownloadErrors = true;
+            emit folderIncomplete();
             m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
                                QString::number(m_state.PageNumber) + u'.',
                            LogRed);
-            // A submission that will never be fetched: the folder is not whole.
-            m_state.DownloadErrors = true;
             continue;
         }
         if (m_state.QueueCount >= CountLimit) {
@@ -341,7 +363,7 @@ void ListingClient::readSubmissions()
         // Not a listing at all (an error or maintenance page): asking for the
         // following pages would only bring the same page up to the page limit.
         // What the folder holds beyond it is not known, so the folder has errors.
-        m_state.DownloadErrors = true;
+        emit folderIncomplete();
         m_log.AddEvent(QStringLiteral("Page ") + QString::number(m_state.PageNumber) +
                            QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
                            m_state.CurrentFolder +
@@ -367,7 +389,7 @@ bool ListingClient::acceptSubmission(const PageLink &link)
             : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
-        const QString folder = MakeDLFolder(m_settings, m_state, false);
+        const QString folder = MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder, false);
         const QString name =
             nameBesideTemporaryFile(folder,
                                     MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
@@ -380,13 +402,11 @@ bool ListingClient::acceptSubmission(const PageLink &link)
     if (reason != SkipReason::None) {
         m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
         if (reason == SkipReason::UnusableAddress)
-            m_state.DownloadErrors = true;
+            emit folderIncomplete();
         return false;
     }
 
-    QueuedSubmission &entry = m_state.SubmissionQueue[size_t(m_state.QueueCount)];
-    entry.Url = m_state.LinkUrl;
-    entry.Title = m_state.LinkTitle;
+    m_state.SubmissionQueue.append(QueuedSubmission{m_state.LinkUrl, m_state.LinkTitle});
     ++m_state.QueueCount;
     return true;
 }
@@ -398,10 +418,9 @@ void ListingClient::endFolder(int pagesListed)
     // the downloads that follow.
     m_state.PageBuffer.clear();
     m_gatherer.release();
-    m_state.QueueIndex = 0;
     if (m_state.QueueCount < 1) {
         m_log.AddEvent(QStringLiteral("No submissions to download."), LogGreen);
-        m_socket.close();
+        m_exchange.close();
         emit folderFinished();
         return;
     }
@@ -410,8 +429,9 @@ void ListingClient::endFolder(int pagesListed)
                        QStringLiteral(" page(s)."),
                    LogBlack);
     QString error;
-    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state, m_createFolders, &error);
-    m_socket.close();
+    m_state.DownloadFolder = MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder,
+                                          m_createFolders, &error);
+    m_exchange.close();
     if (m_state.DownloadFolder.isEmpty()) {
         // No folder could be planned (a user name that would leave the download
         // folders, or no folder structure chosen): nothing is saved anywhere.
@@ -419,7 +439,7 @@ void ListingClient::endFolder(int pagesListed)
                            withoutControlCharacters(m_state.CurrentUser) + QStringLiteral("'s ") +
                            m_state.CurrentFolder + QStringLiteral(": ") + error,
                        LogRed);
-        m_state.DownloadErrors = true;
+        emit folderIncomplete();
         emit folderFinished();
         return;
     }
@@ -431,5 +451,5 @@ void ListingClient::endFolder(int pagesListed)
         emit folderFinished();
         return;
     }
-    emit folderListed();
+    emit folderListed(m_state);
 }

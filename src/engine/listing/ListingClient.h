@@ -1,61 +1,70 @@
 #pragma once
 
 #include "core/AppEnvironment.h"
+#include "core/JobContext.h"
+#include "core/ListedFolder.h"
+#include "http/HttpExchange.h"
 #include "listing/PageReader.h"
-#include "listing/PageReplyReader.h"
-#include "platform/LowSpeedWatch.h"
 
 #include <QObject>
 #include <QTimer>
 
-class ErrorReporter;
-class EventLog;
-class JobDisplay;
-class JobSettings;
 class TcpClientSocket;
-struct JobState;
 struct PageLink;
 
-// Fetches the listing pages of the current folder over the listing socket,
-// reads each complete page and fills the submission queue.
+// Fetches the listing pages of a folder over the listing socket, reads each
+// complete page and fills the folder's submission queue, which it hands over
+// once the folder is listed.
 class ListingClient final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ListingClient)
 
 public:
-    ListingClient(JobState &state, JobSettings &settings, JobDisplay &display, EventLog &log,
-                  ErrorReporter &errors, TcpClientSocket &socket, const SiteConfig &site,
+    ListingClient(const JobContext &context, TcpClientSocket &socket, const SiteConfig &site,
                   const Timeouts &timeouts, const QString &temporaryFolder = QString(),
                   bool createFolders = true, QObject *parent = nullptr);
 
-    void GetURLs();
+    // Lists the folder from the page after pagesListed on, queueing after what
+    // it holds: a job's folder starts empty, from its first page.
+    void listFolder(const ListedFolder &folder, int16_t pagesListed = 0);
     // Drops the connection and forgets the page in progress (a new job starts).
     void abort();
     // Ends the folder's listing before the current page, with what is queued so far.
     void endListingEarly();
+    // The folder is done with: its page count, queue and page text go.
+    void forgetFolder();
+    // The page asked for last (the error report tells it).
+    int16_t pageNumber() const { return m_state.PageNumber; }
 
 signals:
     // The folder's submissions are queued and its download folder is ready
     // (planned only, when folders are not to be created).
-    void folderListed();
+    void folderListed(const ListedFolder &folder);
     // The folder has nothing to download (or nowhere to save it).
     void folderFinished();
     // The site does not know the user.
     void userMissing();
-    // A page could not be listed, even after its retries; it is logged and
-    // counted as an error of the folder.
-    void pageGivenUp();
+    // A page could not be listed, even after its retries; it is logged.
+    // queued: what the folder's earlier pages queued.
+    void pageGivenUp(int queued);
+    // Something of the folder will not be downloaded (a page, an entry or the
+    // whole folder): the job has errors.
+    void folderIncomplete();
 
 private:
     void onConnect();
-    void onDataArrival();
+    void onHeader(const ReplyHeader &header, const QByteArray &received);
+    void onBody(const HttpBodyPiece &piece);
+    void onFailed(const HttpFailure &failure);
     void onClose();
     void onError(int number, const QString &description);
     void onHandshakeFailed(const QString &line);
     void onStalled();
     void onTooSlow();
 
+    // The next page of the folder.
+    void GetURLs();
     // Connects for the page PageNumber names (a new page or the same one again).
     void requestPage();
     // The page was lost before its end, or its connection failed: ask for it
@@ -72,22 +81,30 @@ private:
     bool acceptSubmission(const PageLink &link);
     void endFolder(int pagesListed);
 
-    JobState &m_state;
+    // The listing's own variables: the folder being listed, with its page and link.
+    struct ListingState : ListedFolder
+    {
+        int16_t PageNumber = 0;
+        QString PageBuffer;
+        QString LinkUrl;
+        QString LinkTitle;
+    };
+
+    ListingState m_state;
     JobSettings &m_settings;
     JobDisplay &m_display;
     EventLog &m_log;
     ErrorReporter &m_errors;
-    TcpClientSocket &m_socket;
+    HttpExchange m_exchange;
     SiteConfig m_site;
     Timeouts m_timeouts;
     QString m_temporaryFolder; // where downloading.dat lies
     bool m_createFolders = true;
 
-    PageReplyReader m_reply;
     PageGatherer m_gatherer;
-    qint64 m_replyBytes = 0; // bytes of the current reply, framing included
-    QTimer m_stallTimer;
-    LowSpeedWatch m_speedWatch;
+    // The page text of the reply's header, searched together with the body
+    // bytes that came with it.
+    QByteArray m_headerText;
     QTimer m_retryTimer;
     // Changes with every page asked for and every abort, so that a step queued
     // for a given-up page is dropped once anything else has happened.

@@ -1,7 +1,7 @@
 #include "naming/DownloadFolders.h"
 
 #include "core/JobSettings.h"
-#include "core/JobState.h"
+#include "core/ListedFolder.h"
 #include "naming/FileNames.h"
 #include "naming/UserNames.h"
 #include "platform/FileSystem.h"
@@ -107,16 +107,16 @@ bool createDownloadFolder(const FolderPlan &plan, QString *error)
     return true;
 }
 
-QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders,
-                     QString *error)
+QString MakeDLFolder(JobSettings &settings, const QString &user, const QString &folder,
+                     bool createFolders, QString *error)
 {
     FolderRequest request;
     request.savePath = settings.savePathText();
     request.favPath = settings.favPathText();
     request.commonFavs = settings.commonFavs();
     request.layout = settings.folderMode();
-    request.user = state.CurrentUser;
-    request.folder = state.CurrentFolder;
+    request.user = user;
+    request.folder = folder;
 
     const FolderPlan plan = planDownloadFolder(request);
     if (plan.savePath != request.savePath)

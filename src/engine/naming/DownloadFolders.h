@@ -32,15 +32,14 @@ FolderPlan planDownloadFolder(const FolderRequest &request);
 bool createDownloadFolder(const FolderPlan &plan, QString *error);
 
 class JobSettings;
-struct JobState;
 
-// Reads the window's settings and the job's user and folder, writes the two
+// Reads the window's settings for the user's folder, writes the two
 // folder texts back ending in the separator and, when createFolders is true, creates
 // what is missing. On a failed creation the path is still returned and *error
 // is set (non-empty); a plan refused for the user name returns an empty path
 // and sets *error whether or not createFolders is true; otherwise *error is cleared.
-QString MakeDLFolder(JobSettings &settings, const JobState &state, bool createFolders,
-                     QString *error = nullptr);
+QString MakeDLFolder(JobSettings &settings, const QString &user, const QString &folder,
+                     bool createFolders, QString *error = nullptr);
 
 // The temporary download file, in the program's folder.
 inline const QString TemporaryFileName = QStringLiteral("downloading.dat");

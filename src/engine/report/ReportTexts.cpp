@@ -1,16 +1,14 @@
 #include "report/ReportTexts.h"
 
-#include "core/JobState.h"
 #include "core/ProgramFolders.h"
 
-QString errorReportText(const JobState &state)
+QString errorReportText(const QString &errorText, const ReportContext &state)
 {
     const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("Got error: ") + state.ErrorText + crlf +
-           QStringLiteral("While getting ") + state.CurrentUser + QStringLiteral("'s ") +
-           state.CurrentFolder + crlf + QStringLiteral("Page: ") +
-           QString::number(state.PageNumber) + crlf + QStringLiteral("File: ") + state.FileName +
-           crlf + QStringLiteral("Sync: ") +
+    return QStringLiteral("Got error: ") + errorText + crlf + QStringLiteral("While getting ") +
+           state.CurrentUser + QStringLiteral("'s ") + state.CurrentFolder + crlf +
+           QStringLiteral("Page: ") + QString::number(state.PageNumber) + crlf +
+           QStringLiteral("File: ") + state.FileName + crlf + QStringLiteral("Sync: ") +
            (state.Synching ? QStringLiteral("True") : QStringLiteral("False")) + crlf +
            QStringLiteral("Ver: ") + ProductName;
 }

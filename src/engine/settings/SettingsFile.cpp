@@ -151,14 +151,14 @@ QString leadingNumberText(const QString &value)
     return text;
 }
 
-void fillUserTable(const QList<UserEntry> &users, JobState &state)
+void fillUserTable(const QList<UserEntry> &users, UserTable &table)
 {
-    state.UserCount = 0;
+    table.UserCount = 0;
     for (const UserEntry &user : users) {
-        if (state.UserCount >= MaxUsers)
+        if (table.UserCount >= MaxUsers)
             break;
-        state.Users[size_t(state.UserCount)] = user;
-        ++state.UserCount;
+        table.Users[size_t(table.UserCount)] = user;
+        ++table.UserCount;
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/JobState.h"
+#include "core/FolderNames.h"
 #include "core/ProgramFolders.h"
+#include "core/UserTable.h"
 
 #include <QByteArray>
 #include <QList>
@@ -67,7 +68,7 @@ QString leadingNumberText(const QString &value);
 // window. The users go into the table in file order with the last slot left
 // free (every walk of the table looks one slot past UserCount); empty folder
 // texts and a pause below 5 seconds get the program's defaults.
-void fillUserTable(const QList<UserEntry> &users, JobState &state);
+void fillUserTable(const QList<UserEntry> &users, UserTable &table);
 QString defaultSavePath(const QString &programFolder);
 QString defaultFavoritesPath(const QString &programFolder);
 int16_t startingDelay(int16_t stored);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SiteConfig.h"
+#include "http/HttpExchange.h"
 
 #include <QObject>
 
@@ -23,12 +24,12 @@ public:
 
 private:
     void onConnected();
-    void onDataArrived();
+    void onPieceArrived(const QByteArray &piece);
+    void onFailed(const HttpFailure &failure);
     void onError(int number);
-    void onHandshakeFailed(const QString &line);
 
     EventLog &m_log;
     ErrorReporter &m_errors;
-    TcpClientSocket &m_socket;
+    HttpExchange m_exchange;
     SiteConfig m_site;
 };

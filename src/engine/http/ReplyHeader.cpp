@@ -1,4 +1,4 @@
-#include "download/ReplyHeader.h"
+#include "http/ReplyHeader.h"
 
 #include <QList>
 
