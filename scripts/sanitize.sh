@@ -7,7 +7,10 @@ cd "$(dirname "$0")/.."
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
+# File by file rather than batched: a source that misses an include it needs
+# fails here, where a batch would lend it its neighbour's.
 cmake -S . -B build-asan "${generator[@]}" -DCMAKE_BUILD_TYPE=Debug -DVORPALINE_BUILD_TESTS=ON \
+  -DVORPALINE_UNITY_BUILD=OFF \
   -DCMAKE_CXX_FLAGS="$flags -O1" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 
