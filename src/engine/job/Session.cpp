@@ -1,6 +1,7 @@
 #include "job/Session.h"
 
 #include "core/JobContext.h"
+#include "core/JobSettings.h"
 #include "download/Downloader.h"
 #include "job/JobRunner.h"
 #include "listing/ListingClient.h"
