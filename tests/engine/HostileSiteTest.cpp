@@ -91,7 +91,8 @@ TEST(HostileSite, NothingLostCorruptedOrEndless)
         const QStringList stored = log.filter(u"green: Saved as "_s);
         EXPECT_EQ(stored.size(), lines.count(u"Saved as"_s));
         for (qsizetype k = 0; k < stored.size(); ++k)
-            EXPECT_EQ(readFile(QDir(MakeDLFolder(engine.settings, u"bob"_s, u"gallery"_s, false))
+            EXPECT_EQ(readFile(QDir(MakeDLFolder(engine.settings.answers(), u"bob"_s, u"gallery"_s,
+                                                 false))
                                    .filePath(stored[k].mid(16))),
                       engine.submission(u"bob"_s, u"gallery"_s, int(k)).body);
         EXPECT_EQ(engine.jobErrors, errors);

@@ -162,9 +162,9 @@ TEST(MainWindow, PastedLineBreaksReachNoRequest)
     control<QLineEdit>(window, "Txt_CookieA")->setText(u"a1\r\n"_s);
     control<QLineEdit>(window, "Txt_CookieB")->setText(u"b\t2\n"_s);
     control<QLineEdit>(window, "Txt_Uniuser")->setText(u"bob\r\n"_s);
-    EXPECT_EQ(window.cookieA(), u"a1"_s);
-    EXPECT_EQ(window.cookieB(), u"b2"_s);
-    EXPECT_EQ(window.uniqueUserText(), u"bob"_s);
+    EXPECT_EQ(window.jobSettings().cookieA(), u"a1"_s);
+    EXPECT_EQ(window.jobSettings().cookieB(), u"b2"_s);
+    EXPECT_EQ(window.jobSettings().uniqueUserText(), u"bob"_s);
 }
 
 // A Sync through the real window against the simulated site: a refused file
