@@ -58,7 +58,7 @@ TEST(WindowSettings, EachStoredValueSurvivesARoundTrip)
         {"getgfx=False\r\ngettext=0\r\ngetmusic=0.0\r\ngetflash=false", "getgfx=False\r\ngettext=False\r\ngetmusic=False\r\ngetflash=False"},
         {"getgeneral=0", "getgeneral=0"},
         {"getmature=0", "getmature=0"},
-        {"getadult=0", "getadult=0"},
+        {"getadult=0\r\nshutdown=1", "getadult=0\r\nshutdown=1"},
         {"commonfavs=0\r\nshutdown=1\r\nurlfix=1", "commonfavs=0\r\nshutdown=1\r\nurlfix=1"},
         {"maxsize=2.50MB", "maxsize=2.5"},
         {"savepath=/x/art\r\nfavpath=/x/favs", "savepath=/x/art\r\nfavpath=/x/favs"},
