@@ -58,8 +58,8 @@ struct Transfer
 
     explicit Transfer(const AppEnvironment &env)
         : errors(*env.prompts, env.site.supportAddress), socket(env.resolver),
-          downloader(JobContext{settings, display, log, errors}, socket, env.site, env.timeouts,
-                     env.fileFolders().temporary)
+          downloader(JobContext{settings.answers(), display, log, errors}, socket, env.site,
+                     env.timeouts, env.fileFolders().temporary)
     {
         socket.setConnectTimeout(env.timeouts.connectMs);
         QObject::connect(&downloader, &Downloader::queueFinished, [this](bool errors) {

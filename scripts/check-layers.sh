@@ -44,4 +44,15 @@ if [ -n "$globs" ]; then
     failed=1
 fi
 
+# Every source a library's folder holds is listed in that folder's CMakeLists.txt.
+for folder in src/engine src/window src/headless src/app sim demo; do
+    for file in $(git ls-files -- "$folder" | grep -E '\.(cpp|h)$'); do
+        listed=${file#"$folder"/}
+        if ! grep -q -E "(^|[[:space:](])${listed//./\\.}([[:space:])]|$)" "$folder/CMakeLists.txt"; then
+            echo "check-layers: $file is not listed in $folder/CMakeLists.txt" >&2
+            failed=1
+        fi
+    done
+done
+
 exit $failed

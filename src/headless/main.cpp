@@ -5,7 +5,6 @@
 #include "ConsoleOutput.h"
 #include "HeadlessPrompts.h"
 #include "HeadlessRun.h"
-#include "HeadlessSettings.h"
 #include "HostOverrides.h"
 #include "SignalPipe.h"
 #include "SyncCommandLine.h"
@@ -15,6 +14,7 @@
 #include "job/RunLock.h"
 #include "job/Session.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsMapping.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,6 +73,25 @@ bool settingsUsable(const SettingsRead &read, const QString &path, bool named, b
         return false;
     }
     return false;
+}
+
+// The options of the run, all in one place: the stored ones over the window's
+// first-start defaults, then the command line.
+void fillOptions(const SettingsRead &read, const SyncOptions &options, const QString &saveFolder,
+                 PlainJobSettings &settings)
+{
+    if (read.status == SettingsStatus::Loaded)
+        applyStoredSettings(read.values, settings, settings.users);
+    // Never powers the machine off, whatever the file says.
+    settings.shutdown = false;
+    // As in the window: the default download folder is made when it is used.
+    if (settings.savePath.isEmpty() && !options.dryRun)
+        QDir().mkpath(saveFolder);
+    applyStartUpDefaults(saveFolder, settings);
+    settings.uniqueUser = options.user;
+    settings.getGallery = options.gallery;
+    settings.getScraps = options.scraps;
+    settings.getFavs = options.favorites;
 }
 
 } // namespace
@@ -147,17 +166,8 @@ int main(int argc, char *argv[])
     environment.shutdown = [] {};
 
     PlainJobSettings settings;
-    Session session(environment, settings, output);
-    if (read.status == SettingsStatus::Loaded)
-        applyStoredSettings(read.values, settings);
-    // As in the window: the default download folder is made when it is used.
-    if (settings.savePath.isEmpty() && !options.dryRun)
-        QDir().mkpath(folders.save);
-    applyStartUpDefaults(folders.save, settings);
-    settings.uniqueUser = options.user;
-    settings.getGallery = options.gallery;
-    settings.getScraps = options.scraps;
-    settings.getFavs = options.favorites;
+    Session session(environment, settings.answers(), output);
+    fillOptions(read, options, folders.save, settings);
 
     if (sync && tableIsEmpty(settings.users)) {
         output.notice(

@@ -12,7 +12,9 @@
 #include "report/ErrorReporter.h"
 #include "report/ReportTexts.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsMapping.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -37,7 +39,14 @@ bool ticked(const QCheckBox *box)
 } // namespace
 
 MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
-    : QMainWindow(parent), m_env(std::move(environment))
+    : QMainWindow(parent), m_env(std::move(environment)),
+      // The write-backs set only the control concerned: setting a box the
+      // user is typing in would move the cursor.
+      m_jobSettings({[this] { return optionsForJob(); },
+                     [this](const QString &text) { savePathBox->setText(text); },
+                     [this](const QString &text) { favPathBox->setText(text); },
+                     [this] { shutdownBox->setChecked(false); }},
+                    m_held)
 {
     setObjectName(QStringLiteral("Form1"));
     Q_ASSERT(m_env.prompts);
@@ -66,7 +75,7 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     setFocusProxy(contents);
     applyThemeColors(palette());
 
-    m_session = std::make_unique<Session>(m_env, *this, *this);
+    m_session = std::make_unique<Session>(m_env, m_jobSettings, *this);
     logView->setLog(m_session->log());
 
     // Esc anywhere in the window, or the log's menu, stops the running job.
@@ -138,18 +147,13 @@ void MainWindow::startUp()
     for (int i = 0; i < typeList->count(); ++i)
         typeList->item(i)->setCheckState(Qt::Checked);
     LoadSettings();
-    const QString saveFolder = m_env.fileFolders().save;
-    if (savePathBox->text().isEmpty()) {
-        savePathBox->setText(defaultSavePath(saveFolder));
-        // The default of an installed program may not exist yet, and the
-        // download folders are made only one level below it.
-        QDir().mkpath(saveFolder);
-    }
-    if (favPathBox->text().isEmpty())
-        favPathBox->setText(defaultFavoritesPath(saveFolder));
-    state().Delay = startingDelay(state().Delay);
-    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
-    delayBar->setValue(state().Delay);
+    JobOptions options = optionsFromControls();
+    // The default of an installed program may not exist yet, and the download
+    // folders are made only one level below it.
+    if (options.savePath.isEmpty())
+        QDir().mkpath(m_env.fileFolders().save);
+    applyStartUpDefaults(m_env.fileFolders().save, options);
+    showOptions(options);
     m_userList->UpdateUserList();
     if (m_env.updateCheck)
         m_session->checkForUpdate();
@@ -214,69 +218,81 @@ void MainWindow::LoadSettings()
         RaiseError(QStringLiteral("Settings file ") + SettingsFileName +
                    QStringLiteral(" could not be read: ") + read.error);
         return;
-    case SettingsStatus::Loaded:
-        applyStoredSettings(read.values);
+    case SettingsStatus::Loaded: {
+        JobOptions options = optionsFromControls();
+        applyStoredSettings(read.values, options, state());
+        showOptions(options);
         return;
+    }
     }
 }
 
-void MainWindow::applyStoredSettings(const StoredSettings &values)
+JobOptions MainWindow::optionsFromControls() const
 {
-    if (values.cookieA)
-        cookieABox->setText(*values.cookieA);
-    if (values.cookieB)
-        cookieBBox->setText(*values.cookieB);
-    if (values.nameMode)
-        namingGroup->button(*values.nameMode)->setChecked(true);
-    if (values.folderMode)
-        folderGroup->button(*values.folderMode)->setChecked(true);
-    fillUserTable(values.users, state());
-    if (values.delay)
-        state().Delay = int16_t(*values.delay);
+    JobOptions options;
+    options.uniqueUser = userNameBox->text();
+    options.getGallery = ticked(uniqueGalleryBox);
+    options.getScraps = ticked(uniqueScrapsBox);
+    options.getFavs = ticked(uniqueFavsBox);
+    options.shutdown = ticked(shutdownBox);
+    options.cookieAText = cookieABox->text();
+    options.cookieBText = cookieBBox->text();
+    options.naming = namingGroup->checkedId();
+    options.folderLayout = folderGroup->checkedId();
+    options.allFavsTogether = ticked(commonFavsBox);
+    options.savePath = savePathBox->text();
+    options.favPath = favPathBox->text();
     for (int i = 0; i < TypeCount; ++i)
-        if (values.types[size_t(i)])
-            typeList->item(i)->setCheckState(*values.types[size_t(i)] ? Qt::Checked
-                                                                      : Qt::Unchecked);
-    const std::array<QCheckBox *, RatingCount> ratingBoxes{generalBox, matureBox, adultBox};
-    for (size_t i = 0; i < ratingBoxes.size(); ++i)
-        if (values.ratings[i])
-            ratingBoxes[i]->setChecked(*values.ratings[i] == 1);
-    if (values.commonFavs)
-        commonFavsBox->setChecked(*values.commonFavs == 1);
-    if (values.shutdown)
-        shutdownBox->setChecked(*values.shutdown == 1);
-    if (values.urlFix)
-        urlFixBox->setChecked(*values.urlFix == 1);
-    if (values.maxSize)
-        sizeLimitBox->setText(*values.maxSize);
-    if (values.savePath)
-        savePathBox->setText(*values.savePath);
-    if (values.favPath)
-        favPathBox->setText(*values.favPath);
+        options.types[size_t(i)] =
+            i < typeList->count() && typeList->item(i)->checkState() == Qt::Checked;
+    options.ratings = {ticked(generalBox), ticked(matureBox), ticked(adultBox)};
+    options.fixUrls = ticked(urlFixBox);
+    options.maxSize = sizeLimitBox->text();
+    options.delay = state().Delay;
+    options.noWaitMode = state().NoWait;
+    return options;
 }
 
-SettingsSnapshot MainWindow::snapshotSettings() const
+// Texts that go into request lines: a pasted line break is never meant and
+// would end a header line early.
+JobOptions MainWindow::optionsForJob() const
 {
-    SettingsSnapshot snapshot;
-    snapshot.cookieA = cookieABox->text();
-    snapshot.cookieB = cookieBBox->text();
-    snapshot.nameMode = namingGroup->checkedId();
-    snapshot.folderMode = folderGroup->checkedId();
-    for (int slot = 0; slot <= state().UserCount && slot < UserSlots; ++slot)
-        if (!state().Users[size_t(slot)].Name.isEmpty())
-            snapshot.users.append(state().Users[size_t(slot)]);
-    snapshot.delay = delayBar->value();
-    for (int i = 0; i < TypeCount; ++i)
-        snapshot.types[size_t(i)] = typeWanted(i);
-    snapshot.ratings = {ticked(generalBox) ? 1 : 0, ticked(matureBox) ? 1 : 0,
-                        ticked(adultBox) ? 1 : 0};
-    snapshot.commonFavs = ticked(commonFavsBox) ? 1 : 0;
-    snapshot.shutdown = ticked(shutdownBox) ? 1 : 0;
-    snapshot.maxSize = sizeLimitBox->text();
-    snapshot.savePath = savePathBox->text();
-    snapshot.favPath = favPathBox->text();
-    snapshot.urlFix = ticked(urlFixBox) ? 1 : 0;
-    return snapshot;
+    JobOptions options = optionsFromControls();
+    options.uniqueUser = withoutControlCharacters(options.uniqueUser);
+    options.cookieAText = withoutControlCharacters(options.cookieAText);
+    options.cookieBText = withoutControlCharacters(options.cookieBText);
+    return options;
+}
+
+void MainWindow::showOptions(const JobOptions &options)
+{
+    userNameBox->setText(options.uniqueUser);
+    uniqueGalleryBox->setChecked(options.getGallery);
+    uniqueScrapsBox->setChecked(options.getScraps);
+    uniqueFavsBox->setChecked(options.getFavs);
+    shutdownBox->setChecked(options.shutdown);
+    cookieABox->setText(options.cookieAText);
+    cookieBBox->setText(options.cookieBText);
+    if (QAbstractButton *naming = namingGroup->button(options.naming))
+        naming->setChecked(true);
+    if (QAbstractButton *layout = folderGroup->button(options.folderLayout))
+        layout->setChecked(true);
+    commonFavsBox->setChecked(options.allFavsTogether);
+    savePathBox->setText(options.savePath);
+    favPathBox->setText(options.favPath);
+    for (int i = 0; i < TypeCount && i < typeList->count(); ++i)
+        typeList->item(i)->setCheckState(options.types[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    const std::array<QCheckBox *, RatingCount> ratingBoxes{generalBox, matureBox, adultBox};
+    for (size_t i = 0; i < ratingBoxes.size(); ++i)
+        ratingBoxes[i]->setChecked(options.ratings[i]);
+    urlFixBox->setChecked(options.fixUrls);
+    sizeLimitBox->setText(options.maxSize);
+    // The bar first: it cannot show a stored pause below 5, which the start-up
+    // turns into 10, and moving it sets the held pause as well.
+    delayBar->setValue(options.delay);
+    state().Delay = int16_t(options.delay);
+    state().NoWait = options.noWaitMode;
+    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
 }
 
 void MainWindow::SaveSettings()
@@ -284,7 +300,8 @@ void MainWindow::SaveSettings()
     if (!ticked(saveSettingsBox))
         return;
     QString error;
-    if (!saveSettingsFile(settingsFilePath(), settingsText(snapshotSettings()), &error))
+    if (!saveSettingsFile(settingsFilePath(),
+                          settingsText(settingsSnapshot(optionsFromControls(), state())), &error))
         RaiseError(QStringLiteral("Could not save the settings to %1: %2\r\nThe user list and "
                                   "settings are not kept until that folder can be written.")
                        .arg(QDir::toNativeSeparators(settingsFilePath()), error));
@@ -348,107 +365,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             placeSizeBox();
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-// JobSettings
-
-// Texts that go into request lines: a pasted line break is never meant and
-// would end a header line early.
-QString MainWindow::uniqueUserText() const
-{
-    return withoutControlCharacters(userNameBox->text());
-}
-bool MainWindow::uniGetGallery() const
-{
-    return ticked(uniqueGalleryBox);
-}
-bool MainWindow::uniGetScraps() const
-{
-    return ticked(uniqueScrapsBox);
-}
-bool MainWindow::uniGetFavs() const
-{
-    return ticked(uniqueFavsBox);
-}
-bool MainWindow::shutdownTicked() const
-{
-    return ticked(shutdownBox);
-}
-void MainWindow::untickShutdown()
-{
-    shutdownBox->setChecked(false);
-}
-QString MainWindow::cookieA() const
-{
-    return withoutControlCharacters(cookieABox->text());
-}
-QString MainWindow::cookieB() const
-{
-    return withoutControlCharacters(cookieBBox->text());
-}
-int MainWindow::nameMode() const
-{
-    return namingGroup->checkedId();
-}
-int MainWindow::folderMode() const
-{
-    return folderGroup->checkedId();
-}
-bool MainWindow::commonFavs() const
-{
-    return ticked(commonFavsBox);
-}
-QString MainWindow::savePathText() const
-{
-    return savePathBox->text();
-}
-void MainWindow::setSavePathText(const QString &text)
-{
-    savePathBox->setText(text);
-}
-QString MainWindow::favPathText() const
-{
-    return favPathBox->text();
-}
-void MainWindow::setFavPathText(const QString &text)
-{
-    favPathBox->setText(text);
-}
-
-bool MainWindow::typeWanted(int entry) const
-{
-    return entry >= 0 && entry < typeList->count() &&
-           typeList->item(entry)->checkState() == Qt::Checked;
-}
-
-bool MainWindow::ratingWanted(int rating) const
-{
-    const std::array<QCheckBox *, RatingCount> boxes{generalBox, matureBox, adultBox};
-    return rating >= 0 && rating < RatingCount && ticked(boxes[size_t(rating)]);
-}
-
-bool MainWindow::urlFix() const
-{
-    return ticked(urlFixBox);
-}
-QString MainWindow::maxSizeText() const
-{
-    return sizeLimitBox->text();
-}
-
-int MainWindow::delaySeconds() const
-{
-    return state().Delay;
-}
-
-bool MainWindow::noWait() const
-{
-    return state().NoWait;
-}
-
-const UserTable &MainWindow::userTable() const
-{
-    return state();
 }
 
 // JobDisplay

@@ -4,6 +4,7 @@
 #include "core/AppEnvironment.h"
 #include "core/JobSettings.h"
 #include "core/UserTable.h"
+#include "job/OptionsJobSettings.h"
 
 #include <QMainWindow>
 
@@ -14,17 +15,14 @@ class QAction;
 class RunLock;
 class Session;
 class UserList;
-struct SettingsSnapshot;
-struct StoredSettings;
+struct JobOptions;
 
 // The program's one window (Form1): it builds the controls, holds every
 // setting in its control, runs the start-up and the unload, and hands the
-// clicks of Get and Sync to the engine it owns. A QMainWindow, so that
-// assistive tools list it as a top-level window.
-class MainWindow final : public QMainWindow,
-                         private MainWindowControls,
-                         public JobSettings,
-                         public JobDisplay
+// clicks of Get and Sync to the engine it owns, which reads the options from
+// the controls at every question. A QMainWindow, so that assistive tools list
+// it as a top-level window.
+class MainWindow final : public QMainWindow, private MainWindowControls, public JobDisplay
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
@@ -40,6 +38,8 @@ public:
     QString settingsFilePath() const;
     // The log the window shows.
     const EventLog &eventLog() const;
+    // What the job asks, answered from the controls.
+    const JobSettings &jobSettings() const { return m_jobSettings; }
 
     void AddEvent(const QString &text, int32_t color);
     void RaiseError(const QString &errorText);
@@ -49,30 +49,6 @@ public:
     // Bar positions in percent, as last set.
     double fileProgress() const { return m_fileProgress; }
     double queueProgress() const { return m_queueProgress; }
-
-    // JobSettings
-    QString uniqueUserText() const override;
-    bool uniGetGallery() const override;
-    bool uniGetScraps() const override;
-    bool uniGetFavs() const override;
-    bool shutdownTicked() const override;
-    void untickShutdown() override;
-    QString cookieA() const override;
-    QString cookieB() const override;
-    int nameMode() const override;
-    int folderMode() const override;
-    bool commonFavs() const override;
-    QString savePathText() const override;
-    void setSavePathText(const QString &text) override;
-    QString favPathText() const override;
-    void setFavPathText(const QString &text) override;
-    bool typeWanted(int entry) const override;
-    bool ratingWanted(int rating) const override;
-    bool urlFix() const override;
-    QString maxSizeText() const override;
-    int delaySeconds() const override;
-    bool noWait() const override;
-    const UserTable &userTable() const override;
 
     // JobDisplay
     void setStatusCaption(const QString &text) override;
@@ -95,8 +71,11 @@ private:
     void browseSavePath();
     void browseFavPath();
     void showAbout();
-    void applyStoredSettings(const StoredSettings &values);
-    SettingsSnapshot snapshotSettings() const;
+    // The options as the controls and the held variables show them, and back.
+    JobOptions optionsFromControls() const;
+    // As the job reads them, the request texts cleaned.
+    JobOptions optionsForJob() const;
+    void showOptions(const JobOptions &options);
 
     // The user table, the pause and the hidden no-wait mode: settings the
     // window holds in variables rather than in controls.
@@ -110,6 +89,7 @@ private:
 
     AppEnvironment m_env;
     HeldSettings m_held;
+    OptionsJobSettings m_jobSettings;
     bool m_unloaded = false;
     double m_fileProgress = 0;
     double m_queueProgress = 0;

@@ -90,9 +90,9 @@ TEST(HostileSite, NothingLostCorruptedOrEndless)
             EXPECT_TRUE(log.contains(line)) << (line + u"\n"_s + log.join(u"\n"_s)).toStdString();
         const QStringList stored = log.filter(u"green: Saved as "_s);
         EXPECT_EQ(stored.size(), lines.count(u"Saved as"_s));
+        const QDir folder(MakeDLFolder(engine.settings.answers(), u"bob"_s, u"gallery"_s, false));
         for (qsizetype k = 0; k < stored.size(); ++k)
-            EXPECT_EQ(readFile(QDir(MakeDLFolder(engine.settings, u"bob"_s, u"gallery"_s, false))
-                                   .filePath(stored[k].mid(16))),
+            EXPECT_EQ(readFile(folder.filePath(stored[k].mid(16))),
                       engine.submission(u"bob"_s, u"gallery"_s, int(k)).body);
         EXPECT_EQ(engine.jobErrors, errors);
         EXPECT_FALSE(QFileInfo::exists(outside)) << "written through a link";

@@ -101,7 +101,7 @@ TEST(SyncProgram, PrintsTheWindowsLogLines)
     site.addUser(u"bob"_s, 0, 0, 1);
     site.writeLines(userLines(u"alice bob"_s)
                     << u"getfavs=1"_s << u"namemode=2"_s << u"foldermode=0"_s << u"commonfavs=0"_s
-                    << u"delay=5"_s << u"savepath="_s + site.path(u"art"_s));
+                    << u"delay=5"_s << u"shutdown=1"_s << u"savepath="_s + site.path(u"art"_s));
     const QByteArray settings = readFile(site.path(u"vorpl.dat"_s));
     const Finished run = site.run({});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();

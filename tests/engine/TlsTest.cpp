@@ -52,7 +52,7 @@ struct TlsSite : TestEngine
         env.site.pageTransport = Transport{443, !pageCertificate.isEmpty()};
         env.site.fileTransport = Transport{443, !fileCertificate.isEmpty()};
         env.site.updateTransport = Transport{443, !updateCertificate.isEmpty()};
-        session = std::make_unique<Session>(env, settings, display);
+        session = std::make_unique<Session>(env, settings.answers(), display);
     }
     ~TlsSite() { qunsetenv("SSL_CERT_FILE"); }
 

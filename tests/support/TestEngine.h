@@ -157,7 +157,7 @@ struct TestEngine : TestEnvironment, TestSite
             listen(*this);
         settings.savePath = QDir::toNativeSeparators(folder.path());
         settings.favPath = settings.savePath + QDir::separator() + FolderNames::Favorites;
-        session = std::make_unique<Session>(environment(), settings, display);
+        session = std::make_unique<Session>(environment(), settings.answers(), display);
         QObject::connect(session.get(), &Session::jobEnded,
                          [this](bool errors) { jobErrors = errors; });
         return *session;
@@ -205,7 +205,7 @@ template <typename Part> struct OwnPart
     template <typename... Rest>
     explicit OwnPart(TestEngine &engine, Rest &&...rest)
         : errors(engine.prompts, TestHosts::Support), socket(engine.environment().resolver),
-          part(JobContext{engine.settings, engine.display, log, errors}, socket,
+          part(JobContext{engine.settings.answers(), engine.display, log, errors}, socket,
                engine.environment().site, engine.timeouts, engine.folder.path(),
                std::forward<Rest>(rest)...)
     {

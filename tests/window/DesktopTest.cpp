@@ -67,7 +67,7 @@ TEST(Desktop, TabReachesEveryControlOnceInLayoutOrderOnASmallScreen)
     for (QAbstractButton *button : window.findChildren<QAbstractButton *>())
         EXPECT_EQ(button->accessibleName(), QString(button->text()).remove(u'&'));
     QTest::keyClick(&window, Qt::Key_M, Qt::AltModifier);
-    EXPECT_TRUE(waitUntil([&] { return !window.ratingWanted(1); })); // "Get &mature"
+    EXPECT_TRUE(waitUntil([&] { return !window.jobSettings().ratingWanted(1); })); // "Get &mature"
     EXPECT_FALSE(control<QPushButton>(window, "Command2")->isEnabled());
 }
 

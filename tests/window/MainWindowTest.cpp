@@ -58,7 +58,7 @@ TEST(WindowSettings, EachStoredValueSurvivesARoundTrip)
         {"getgfx=False\r\ngettext=0\r\ngetmusic=0.0\r\ngetflash=false", "getgfx=False\r\ngettext=False\r\ngetmusic=False\r\ngetflash=False"},
         {"getgeneral=0", "getgeneral=0"},
         {"getmature=0", "getmature=0"},
-        {"getadult=0", "getadult=0"},
+        {"getadult=0\r\nshutdown=1", "getadult=0\r\nshutdown=1"},
         {"commonfavs=0\r\nshutdown=1\r\nurlfix=1", "commonfavs=0\r\nshutdown=1\r\nurlfix=1"},
         {"maxsize=2.50MB", "maxsize=2.5"},
         {"savepath=/x/art\r\nfavpath=/x/favs", "savepath=/x/art\r\nfavpath=/x/favs"},
@@ -162,9 +162,9 @@ TEST(MainWindow, PastedLineBreaksReachNoRequest)
     control<QLineEdit>(window, "Txt_CookieA")->setText(u"a1\r\n"_s);
     control<QLineEdit>(window, "Txt_CookieB")->setText(u"b\t2\n"_s);
     control<QLineEdit>(window, "Txt_Uniuser")->setText(u"bob\r\n"_s);
-    EXPECT_EQ(window.cookieA(), u"a1"_s);
-    EXPECT_EQ(window.cookieB(), u"b2"_s);
-    EXPECT_EQ(window.uniqueUserText(), u"bob"_s);
+    EXPECT_EQ(window.jobSettings().cookieA(), u"a1"_s);
+    EXPECT_EQ(window.jobSettings().cookieB(), u"b2"_s);
+    EXPECT_EQ(window.jobSettings().uniqueUserText(), u"bob"_s);
 }
 
 // A Sync through the real window against the simulated site: a refused file

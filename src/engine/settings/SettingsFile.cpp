@@ -3,7 +3,6 @@
 #include "core/SizeLimit.h"
 #include "platform/LocalFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -149,32 +148,6 @@ QString leadingNumberText(const QString &value)
     if (number.negative && text != QStringLiteral("0"))
         text.prepend(u'-');
     return text;
-}
-
-void fillUserTable(const QList<UserEntry> &users, UserTable &table)
-{
-    table.UserCount = 0;
-    for (const UserEntry &user : users) {
-        if (table.UserCount >= MaxUsers)
-            break;
-        table.Users[size_t(table.UserCount)] = user;
-        ++table.UserCount;
-    }
-}
-
-QString defaultSavePath(const QString &programFolder)
-{
-    return QDir::toNativeSeparators(programFolder);
-}
-
-QString defaultFavoritesPath(const QString &programFolder)
-{
-    return defaultSavePath(programFolder) + QDir::separator() + FolderNames::Favorites;
-}
-
-int16_t startingDelay(int16_t stored)
-{
-    return stored < 5 ? int16_t(10) : stored;
 }
 
 SettingsRead readSettingsText(const QByteArray &bytes)

@@ -41,7 +41,7 @@ struct SettingsRead
     QString error; // why an existing file could not be read (Unreadable)
 };
 
-// Everything the program writes, taken from the window at the moment of saving.
+// Everything the program writes (see settingsSnapshot).
 struct SettingsSnapshot
 {
     QString cookieA, cookieB;
@@ -63,15 +63,6 @@ SettingsRead readSettingsText(const QByteArray &bytes);
 QByteArray settingsText(const SettingsSnapshot &snapshot);
 // The number a size value begins with, as decimal text; "0" when there is none.
 QString leadingNumberText(const QString &value);
-
-// What the start-up makes of the stored values, the same with or without a
-// window. The users go into the table in file order with the last slot left
-// free (every walk of the table looks one slot past UserCount); empty folder
-// texts and a pause below 5 seconds get the program's defaults.
-void fillUserTable(const QList<UserEntry> &users, UserTable &table);
-QString defaultSavePath(const QString &programFolder);
-QString defaultFavoritesPath(const QString &programFolder);
-int16_t startingDelay(int16_t stored);
 
 // The file itself. Saving replaces the file in one step and leaves it readable
 // by its owner only; on failure the old file stays and the reason is returned.
