@@ -104,6 +104,9 @@ TEST(SizeLimit, LimitIsTheLeadingNumberInWholeBytes)
         EXPECT_FALSE(exceedsSizeLimit(asDouble, exact)) << text.toStdString();
         EXPECT_TRUE(exceedsSizeLimit(asDouble, exact + 1)) << text.toStdString();
     }
+    // The figure of a skipped file: 0.125 and 0.375 MB are halves, to the even hundredth.
+    EXPECT_EQ(megabyteFigure(131072, u','), u"0,12"_s);
+    EXPECT_EQ(megabyteFigure(393216, u'.'), u"0.38"_s);
 }
 
 // Every sync of this process: the call and the name of what it synced
