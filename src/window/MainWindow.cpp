@@ -96,8 +96,8 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     widgets.uniqueFavs = uniqueFavsBox;
     widgets.uniqueUser = userNameBox;
     m_userList =
-        std::make_unique<UserList>(state(), *m_env.prompts, widgets, [this] { SaveSettings(); });
-    connect(m_userList.get(), &UserList::hiddenWordTyped, this, [this] { state().NoWait = true; });
+        std::make_unique<UserList>(m_held, *m_env.prompts, widgets, [this] { SaveSettings(); });
+    connect(m_userList.get(), &UserList::hiddenWordTyped, this, [this] { m_held.NoWait = true; });
 
     wireControls();
     startUp();
@@ -176,16 +176,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-MainWindow::HeldSettings &MainWindow::state()
-{
-    return m_held;
-}
-
-const MainWindow::HeldSettings &MainWindow::state() const
-{
-    return m_held;
-}
-
 const EventLog &MainWindow::eventLog() const
 {
     return m_session->log();
@@ -203,7 +193,7 @@ void MainWindow::RaiseError(const QString &errorText)
 
 void MainWindow::LoadSettings()
 {
-    state().UserCount = 0;
+    m_held.UserCount = 0;
     const SettingsRead read = loadSettingsFile(settingsFilePath());
     switch (read.status) {
     case SettingsStatus::Missing:
@@ -220,7 +210,7 @@ void MainWindow::LoadSettings()
         return;
     case SettingsStatus::Loaded: {
         JobOptions options = optionsFromControls();
-        applyStoredSettings(read.values, options, state());
+        applyStoredSettings(read.values, options, m_held);
         showOptions(options);
         return;
     }
@@ -248,8 +238,8 @@ JobOptions MainWindow::optionsFromControls() const
     options.ratings = {ticked(generalBox), ticked(matureBox), ticked(adultBox)};
     options.fixUrls = ticked(urlFixBox);
     options.maxSize = sizeLimitBox->text();
-    options.delay = state().Delay;
-    options.noWaitMode = state().NoWait;
+    options.delay = m_held.Delay;
+    options.noWaitMode = m_held.NoWait;
     return options;
 }
 
@@ -290,9 +280,9 @@ void MainWindow::showOptions(const JobOptions &options)
     // The bar first: it cannot show a stored pause below 5, which the start-up
     // turns into 10, and moving it sets the held pause as well.
     delayBar->setValue(options.delay);
-    state().Delay = int16_t(options.delay);
-    state().NoWait = options.noWaitMode;
-    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    m_held.Delay = int16_t(options.delay);
+    m_held.NoWait = options.noWaitMode;
+    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(m_held.Delay));
 }
 
 void MainWindow::SaveSettings()
@@ -301,7 +291,7 @@ void MainWindow::SaveSettings()
         return;
     QString error;
     if (!saveSettingsFile(settingsFilePath(),
-                          settingsText(settingsSnapshot(optionsFromControls(), state())), &error))
+                          settingsText(settingsSnapshot(optionsFromControls(), m_held)), &error))
         RaiseError(QStringLiteral("Could not save the settings to %1: %2\r\nThe user list and "
                                   "settings are not kept until that folder can be written.")
                        .arg(QDir::toNativeSeparators(settingsFilePath()), error));
@@ -323,9 +313,9 @@ void MainWindow::onSaveSetsClicked()
 
 void MainWindow::onDelayChanged(int value)
 {
-    state().Delay = int16_t(value);
-    state().NoWait = false;
-    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(state().Delay));
+    m_held.Delay = int16_t(value);
+    m_held.NoWait = false;
+    delayLabel->setText(QStringLiteral("Waiting time: %1s").arg(m_held.Delay));
     m_session->pauseSettingsChanged();
 }
 

@@ -84,8 +84,6 @@ private:
         int16_t Delay = 0;
         bool NoWait = false;
     };
-    HeldSettings &state();
-    const HeldSettings &state() const;
 
     AppEnvironment m_env;
     HeldSettings m_held;
