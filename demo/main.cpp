@@ -10,6 +10,7 @@
 #include "MainWindow.h"
 #include "UnattendedPrompts.h"
 #include "WidgetPrompts.h"
+#include "core/ProgramFolders.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
 #include "platform/LocalFiles.h"
@@ -39,6 +40,12 @@ constexpr int ScreenshotTimeoutMs = 180000;
 
 QString defaultFolder()
 {
+    // Installed, the program's folder is not ours to write: the demo keeps its
+    // files among the cached ones, ~/.cache/vorpaline/demo-data.
+    const ProgramFolders folders =
+        chooseProgramFolders(gatherLayoutFacts(QCoreApplication::applicationDirPath()));
+    if (folders.layout == FileLayout::Installed && !folders.temporary.isEmpty())
+        return QDir(folders.temporary).filePath(QStringLiteral("demo-data"));
     // Beside the build folder: <checkout>/demo-data for the usual build/.
     return QDir::cleanPath(QCoreApplication::applicationDirPath() +
                            QStringLiteral("/../demo-data"));

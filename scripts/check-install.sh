@@ -3,14 +3,18 @@
 # packager see there: the desktop entry and the metainfo pass their
 # validators, the manual pages and icons are in place, and the installed
 # programs choose their files' layout as documented (the XDG folders when
-# installed, beside the executable for a copy or when a vorpl.dat lies there).
-# With --package it also builds the Debian package and shows its control data.
+# installed, beside the executable for a copy or when a vorpl.dat lies there);
+# the systemd user units pass systemd-analyze verify, the copyright file and
+# the changelog are in place.
+# With --package it also builds the Debian package, shows its control data,
+# checks that it holds the units, the demo and the documents, and runs lintian
+# on it, which must report no error.
 #   scripts/check-install.sh [--package]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh desktop-file-utils appstream man-db dpkg-dev file
-scripts/setup.sh vorpaline vorpaline-sync manual_pages
+scripts/install-packages.sh desktop-file-utils appstream man-db dpkg-dev file systemd
+scripts/setup.sh vorpaline vorpaline-sync vorpaline-demo manual_pages
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,7 +37,7 @@ report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate f
 echo "appstreamcli validate --no-net $metainfo"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate failed"
 
-for page in vorpaline vorpaline-sync; do
+for page in vorpaline vorpaline-sync vorpaline-demo; do
     file=$prefix/share/man/man1/$page.1.gz
     [ -f "$file" ] || { fail "no manual page $file"; continue; }
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null) || true
@@ -44,6 +48,24 @@ for size in 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256; do
     [ -f "$prefix/share/icons/hicolor/$size/apps/vorpaline.png" ] || fail "no $size icon"
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/vorpaline.svg" ] || fail "no scalable icon"
+
+# The nightly Sync's user units: they run the installed program, take 3 (a
+# listed user does not exist) as success and pass systemd's own check. A user
+# manager needs a runtime folder; their documentation is the installed page.
+units=$prefix/lib/systemd/user
+grep -qx "ExecStart=$prefix/bin/vorpaline-sync" "$units/vorpaline-sync.service" ||
+    fail "the service does not run $prefix/bin/vorpaline-sync"
+grep -qx "SuccessExitStatus=3" "$units/vorpaline-sync.service" || fail "the service fails on status 3"
+echo "systemd-analyze --user verify $units/vorpaline-sync.service $units/vorpaline-sync.timer"
+mkdir -m 700 "$work/runtime"
+report=$(XDG_RUNTIME_DIR=$work/runtime MANPATH=$prefix/share/man systemd-analyze --user verify \
+    "$units/vorpaline-sync.service" "$units/vorpaline-sync.timer" 2>&1) || fail "systemd-analyze verify failed"
+[ -z "$report" ] || { echo "$report"; fail "systemd-analyze verify reported something"; }
+
+doc=$prefix/share/doc/vorpaline
+grep -q "^License: Expat" "$doc/copyright" || fail "no machine-readable copyright file in $doc"
+gzip -t "$doc/changelog.Debian.gz" || fail "no changelog.Debian.gz in $doc"
+"$prefix/bin/vorpaline-demo" --version >/dev/null || fail "vorpaline-demo --version failed"
 
 # Where each program looks for its settings: a Sync without a settings file
 # is refused with the file's path, so the check writes nothing.
@@ -80,6 +102,17 @@ if [ "${1:-}" = "--package" ]; then
     package=$(ls -t build/vorpaline_*.deb | head -n 1)
     dpkg-deb -I "$package"
     grep -q libqt6widgets6 <(dpkg-deb -f "$package" Depends) || fail "the package lacks its Qt dependency"
+    contents=$(dpkg-deb -c "$package")
+    for file in /usr/bin/vorpaline-demo /usr/lib/systemd/user/vorpaline-sync.service \
+        /usr/lib/systemd/user/vorpaline-sync.timer /usr/share/doc/vorpaline/copyright \
+        /usr/share/doc/vorpaline/changelog.Debian.gz; do
+        grep -q " \.$file\$" <<<"$contents" || fail "the package lacks $file"
+    done
+    grep -qx "ExecStart=/usr/bin/vorpaline-sync" <(dpkg-deb --fsys-tarfile "$package" |
+        tar -xO ./usr/lib/systemd/user/vorpaline-sync.service) || fail "the packaged service runs another program"
+    scripts/install-packages.sh lintian
+    echo "lintian $package"
+    lintian --fail-on error "$package" || fail "lintian reported errors"
 fi
 
 if [ "$failures" -gt 0 ]; then

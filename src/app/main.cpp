@@ -63,7 +63,9 @@ int main(int argc, char *argv[])
     makeProgramFolders(*environment.folders, &ignored);
     environment.prompts = &prompts;
     environment.shutdown = requestSystemPowerOff;
-    environment.updateCheck = VORPALINE_UPDATE_CHECK;
+    // A build whose update host is still a placeholder has nobody to ask.
+    environment.updateCheck =
+        VORPALINE_UPDATE_CHECK && !isPlaceholderHost(environment.site.updateHost);
 
     auto window = std::make_unique<MainWindow>(environment);
     prompts.setOwner(window.get());

@@ -40,8 +40,9 @@ int HeadlessRun::exitStatus() const
 {
     if (m_forcedStatus >= 0)
         return m_forcedStatus;
-    const bool failed = m_userMissing || m_prompts.errorReports() > 0 || m_jobErrors;
-    return failed ? Failed : Succeeded;
+    if (m_prompts.errorReports() > 0 || m_jobErrors)
+        return Failed;
+    return m_userMissing ? ExitStatus::UsersMissing : Succeeded;
 }
 
 void HeadlessRun::interrupt(int signalNumber)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExitStatus.h"
+
 #include <QObject>
 #include <QString>
 
@@ -9,18 +11,18 @@ class Session;
 
 // Runs one Get or Sync of a session to its end and works out the exit status
 // from what the job reports: 0 when every folder was retrieved, 1 when a
-// folder ended with errors, a user was missing or an error was reported, 2
-// when a Get refused its user name, and 128 + the signal's number when the run
-// was interrupted.
+// folder ended with errors or an error was reported, 3 when nothing failed
+// but a user was missing, 2 when a Get refused its user name, and 128 + the
+// signal's number when the run was interrupted.
 class HeadlessRun final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HeadlessRun)
 
 public:
-    static constexpr int Succeeded = 0;
-    static constexpr int Failed = 1;
-    static constexpr int CannotRun = 2;
+    static constexpr int Succeeded = ExitStatus::Succeeded;
+    static constexpr int Failed = ExitStatus::Failed;
+    static constexpr int CannotRun = ExitStatus::CannotRun;
 
     // ownsTemporaryFile: the run holds the lock, so the temporary file is its own to remove.
     HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutput &output,

@@ -11,13 +11,17 @@ struct SyncOptions
         Sync,
         Get,
         Help,
-        Version
+        Version,
+        ListUsers,
+        AddUser,
+        RemoveUser
     };
     Command command = Command::Sync;
-    QString user; // Get: as typed; the job lower-cases it
+    QString user; // Get: as typed, the job lower-cases it; AddUser, RemoveUser: as typed
     bool gallery = true, scraps = false, favorites = false;
     QString settingsFile; // empty: the settings file of the program's layout
     bool dryRun = false;
+    bool timestamps = false, quiet = false;
 };
 
 // Reads the arguments; on a usage error returns false with the reason.

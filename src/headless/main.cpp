@@ -1,13 +1,16 @@
 // vorpaline-sync: the Sync all (or a Get) of the window, without a window, for
-// timers and scripts. It reads the settings file and never writes it.
+// timers and scripts. A run reads the settings file and never writes it; only
+// the user-list commands write it, as the window's Add and Remove do.
 
 #include "BuildConfig.h"
 #include "ConsoleOutput.h"
 #include "HeadlessPrompts.h"
 #include "HeadlessRun.h"
 #include "HostOverrides.h"
+#include "RunSummary.h"
 #include "SignalPipe.h"
 #include "SyncCommandLine.h"
+#include "UserListCommand.h"
 #include "core/AppEnvironment.h"
 #include "core/UserTable.h"
 #include "job/PlainJobSettings.h"
@@ -141,6 +144,8 @@ int main(int argc, char *argv[])
     const QString settingsPath = named ? QFileInfo(options.settingsFile).absoluteFilePath()
                                        : QDir(folders.settings).filePath(SettingsFileName);
     const bool sync = options.command == SyncOptions::Command::Sync;
+    if (options.command != SyncOptions::Command::Get && !sync)
+        return UserListCommand(folders, settingsPath, output, stdout).run(options);
 
     const SettingsRead read = loadSettingsFile(settingsPath);
     if (!settingsUsable(read, settingsPath, named, sync, &error))
@@ -176,6 +181,15 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    output.setTimestamps(options.timestamps);
+    output.setQuiet(options.quiet);
+    int usersListed = 1;
+    if (sync) {
+        usersListed = 0;
+        for (const UserEntry &user : settings.users.Users)
+            usersListed += user.Name.isEmpty() ? 0 : 1;
+    }
+    RunSummary summary(session, usersListed);
     HeadlessRun run(session, prompts, output, !options.dryRun);
     QObject::connect(&run, &HeadlessRun::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -189,5 +203,11 @@ int main(int argc, char *argv[])
         run.startGet();
     app.exec();
     run.cleanUp();
-    return run.exitStatus();
+    // After the run's last line: the red ones and this are what a quiet run shows.
+    // A Get that refused its name ran nothing to sum up.
+    const int status = run.exitStatus();
+    if (status != ExitStatus::CannotRun)
+        output.summary(summary.line(),
+                       status != ExitStatus::Succeeded && status != ExitStatus::UsersMissing);
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -29,10 +30,14 @@ struct SyncSite : TestEnvironment, TestSite
         QDir(folder.path()).mkpath(u"art"_s);
         writeSettings((QStringList{version} + lines).join("\r\n"_L1).toUtf8() + "\r\n");
     }
-    std::unique_ptr<QProcess> start(const QStringList &arguments, const QString &settings = {})
+    using Adjust = std::function<void(QProcess &, QProcessEnvironment &)>;
+    std::unique_ptr<QProcess> start(const QStringList &arguments, const QString &settings = {},
+                                    const Adjust &adjust = {})
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (adjust)
+            adjust(*process, env);
         env.insert(u"VORPALINE_SYNC_HOSTS"_s,
                    u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s.arg(QStringLiteral(BUILT_PAGE_HOST))
                        .arg(pages->port())
@@ -103,7 +108,8 @@ TEST(SyncProgram, PrintsTheWindowsLogLines)
                     << u"getfavs=1"_s << u"namemode=2"_s << u"foldermode=0"_s << u"commonfavs=0"_s
                     << u"delay=5"_s << u"shutdown=1"_s << u"savepath="_s + site.path(u"art"_s));
     const QByteArray settings = readFile(site.path(u"vorpl.dat"_s));
-    const Finished run = site.run({});
+    Finished run = site.run({});
+    const QString summary = run.out.isEmpty() ? QString() : run.out.takeLast();
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out,
               u"Listing alice's gallery...|Parsing page 1. Submissions found: 0|Found 1 "
@@ -120,6 +126,20 @@ TEST(SyncProgram, PrintsTheWindowsLogLines)
                                          u"bob/favorites/bob - Favorite 1.gif"_s}));
     EXPECT_FALSE(QFile::exists(site.path(u"downloading.dat"_s)));
     EXPECT_EQ(readFile(site.path(u"vorpl.dat"_s)), settings); // read, never written
+
+    // One line after the window's last sums the run up; the next run finds both files there.
+    const qint64 bytes =
+        QFileInfo(site.path(u"art/alice/gallery/alice - Gallery piece 1.png"_s)).size() +
+        QFileInfo(site.path(u"art/bob/favorites/bob - Favorite 1.gif"_s)).size();
+    const QRegularExpression shape(u"^Summary: users listed: 2, folders: 3, (.*), failed: 0, users "
+                                   "missing: 0, duration: \\d+ s$"_s);
+    EXPECT_EQ(shape.match(summary).captured(1),
+              u"files saved: 2 (%1 bytes), already there: 0"_s.arg(bytes))
+        << summary.toStdString();
+    const QStringList next = site.run({}).out;
+    const QString again = next.value(next.size() - 1);
+    EXPECT_EQ(shape.match(again).captured(1), u"files saved: 0 (0 bytes), already there: 2"_s)
+        << again.toStdString();
 }
 
 TEST(SyncProgram, ExitStatusTellsWhatHappened)
@@ -139,34 +159,40 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
     const QString fifo = site.path(u"fifo"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // Settings lines and version (none: no settings file), arguments, what goes wrong, the exit
-    // status and a message on standard error or output; refused runs end at once, without
-    // the lock. The last rows name another settings file.
+    // status, a message on standard error or output and a part of the summary that ends
+    // every run; refused runs end at once, without the lock or a summary. The last rows name
+    // another settings file.
     // clang-format off
-    const std::tuple<QStringList, QString, QStringList, Scene, int, QString> cases[] = {
-        {userLines(u"ghost alice"_s) << art, u"130"_s, {}, Plain, 1, u"User ghost doesn't exist"_s},
-        {userLines(u".. alice"_s) << art, u"130"_s, {}, Plain, 1, u"Skipping user \"..\""_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, LostPage, 1, u"Could not list page 1 of alice's gallery"_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, FolderTaken, 1, u"Could not create the download folder"_s},
-        {{}, u"130"_s, {}, EmptyFile, 2, u"is empty: there are no users to sync"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"Ghost"_s}, Plain, 1, u"User ghost doesn't exist"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"ALICE"_s, u"--scraps"_s}, Plain, 0, u"Listing alice's scraps..."_s},
-        {userLines(u"alice"_s), u"131"_s, {}, Plain, 2, u"vorpl.dat might be incompatible with this version"_s},
-        {{}, {}, {}, Plain, 2, u"vorpl.dat does not exist"_s},
-        {{art}, u"130"_s, {u"--scraps"_s}, Plain, 2, u"go with --get"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, Plain, 2, u"leaves nothing to get"_s},
-        {{art}, u"130"_s, {u"--get"_s, u".."_s}, Plain, 2, u"User names cannot"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"a\tb"_s}, Plain, 2, u"User names cannot"_s},
-        {{art}, u"130"_s, {u"--get"_s, u"ab cd"_s}, Plain, 2, u"User names cannot hold blanks."_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, LockLinked, 2, u"vorpl.lock: it is a link, not a file."_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"zero: it is a device, not a file"_s},
-        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"fifo: it is a FIFO, not a file"_s},
+    const std::tuple<QStringList, QString, QStringList, Scene, int, QString, QString> cases[] = {
+        {userLines(u"ghost alice"_s) << art, u"130"_s, {}, Plain, 3, u"User ghost doesn't exist"_s, u"listed: 2, folders: 2, files saved: 1"_s},
+        {userLines(u"ghost alice"_s) << art, u"130"_s, {}, LostPage, 1, u"User ghost doesn't exist"_s, u"failed: 1, users missing: 1"_s},
+        {userLines(u".. alice"_s) << art, u"130"_s, {}, Plain, 1, u"Skipping user \"..\""_s, u"failed: 1, users missing: 0"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LostPage, 1, u"Could not list page 1 of alice's gallery"_s, u"files saved: 0 (0 bytes)"_s},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, FolderTaken, 1, u"Could not create the download folder"_s, u"failed: 1,"_s},
+        {{}, u"130"_s, {}, EmptyFile, 2, u"is empty: there are no users to sync"_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u"Ghost"_s}, Plain, 3, u"User ghost doesn't exist"_s, u"users listed: 1, folders: 1,"_s},
+        {{art}, u"130"_s, {u"--get"_s, u"ALICE"_s, u"--scraps"_s}, Plain, 0, u"Listing alice's scraps..."_s, u"folders: 2, files saved: 1"_s},
+        {userLines(u"alice"_s), u"131"_s, {}, Plain, 2, u"vorpl.dat might be incompatible with this version"_s, {}},
+        {{}, {}, {}, Plain, 2, u"vorpl.dat does not exist"_s, {}},
+        {{art}, u"130"_s, {u"--scraps"_s}, Plain, 2, u"go with --get"_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u"alice"_s, u"--no-gallery"_s}, Plain, 2, u"leaves nothing to get"_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u".."_s}, Plain, 2, u"User names cannot"_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u"a\tb"_s}, Plain, 2, u"User names cannot"_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u"ab cd"_s}, Plain, 2, u"User names cannot hold blanks."_s, {}},
+        {{art}, u"130"_s, {u"--get"_s, u"a"_s, u"--add-user"_s, u"b"_s}, Plain, 2, u"go one at a time"_s, {}},
+        {{art}, u"130"_s, {u"--remove-user"_s, u"a"_s, u"--scraps"_s}, Plain, 2, u"--remove-user nothing more"_s, {}},
+        {{art}, u"130"_s, {u"--add-user"_s, u"a"_s, u"--no-gallery"_s}, Plain, 2, u"--remove-user nothing more"_s, {}},
+        {{art}, u"130"_s, {u"--list-users"_s, u"--dry-run"_s}, Plain, 2, u"--dry-run goes with a Sync"_s, {}},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s, {}},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, LockLinked, 2, u"vorpl.lock: it is a link, not a file."_s, {}},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s, {}},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"zero: it is a device, not a file"_s, {}},
+        {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"fifo: it is a FIFO, not a file"_s, {}},
     };
     const QString otherFiles[] = {site.path(u"art"_s), u"/dev/zero"_s, fifo};
     int row = 0;
     // clang-format on
-    for (const auto &[settings, version, arguments, scene, status, message] : cases) {
+    for (const auto &[settings, version, arguments, scene, status, message, summary] : cases) {
         SCOPED_TRACE(message.toStdString());
         QFile::remove(site.path(u"vorpl.dat"_s));
         QDir(site.path(u"art"_s)).removeRecursively();
@@ -188,12 +214,59 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         EXPECT_EQ(run.status, status) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(message) || run.out.join(u'\n').contains(message))
             << run.err.toStdString();
+        const QString last = run.out.value(run.out.size() - 1);
+        EXPECT_EQ(last.startsWith(u"Summary: "_s), status != 2) << last.toStdString();
+        EXPECT_TRUE(last.contains(summary)) << last.toStdString();
         EXPECT_TRUE(status != 2 || !arguments.isEmpty() || scene >= LockTaken || other >= 0 ||
                     run.err.contains(site.path(u"vorpl.dat"_s)))
             << "names the file";
         EXPECT_EQ(QFileInfo::exists(lock), scene == LockTaken)
             << "released, not written through a link";
         QDir().rmdir(lock), QFile::remove(lock);
+    }
+}
+
+// For the journal (only when standard output is the stream it names) and for log files.
+TEST(SyncProgram, LinesCarryPriorityAndTimeWhenAsked)
+{
+    SyncSite site;
+    site.addUser(u"alice"_s, 1);
+    site.writeLines(userLines(u"ghost alice"_s) << u"savepath="_s + site.path(u"art"_s));
+    const QString out = site.path(u"out.txt"_s),
+                  time = u"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"_s;
+    writeFile(out, {});
+    struct stat file
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &file), 0);
+    // Arguments, whether JOURNAL_STREAM names the output (or another file), the time zone,
+    // whether alice's page is lost, and the whole output.
+    // clang-format off
+    const std::tuple<QStringList, bool, QString, bool, QString> rows[] = {
+        {{}, true, {}, false, u"<6>Listing ghost's gallery\\.\\.\\.\n<3>User ghost doesn't exist.*\n(<[356]>.*\n)*<5>Synching done\\.\n<5>Summary: .*\n"_s},
+        {{u"--quiet"_s}, false, {}, false, u"User ghost doesn't exist.*\nSummary: .*users missing: 1.*\n"_s},
+        {{u"--quiet"_s}, true, {}, true, u"<3>User ghost .*\n(<3>.*\n)*<3>Summary: .*failed: 1.*\n"_s},
+        {{u"--timestamps"_s}, true, u"XYZ-05:30"_s, false, u"(<[356]>"_s + time + u"\\+05:30 [LPFRSU].*\n)+"_s},
+        {{u"--timestamps"_s, u"--quiet"_s}, false, u"XYZ+03:00"_s, false, time + u"-03:00 User ghost.*\n"_s + time + u"-03:00 Summary: .*\n"_s},
+    };
+    // clang-format on
+    for (const auto &[arguments, journal, zone, lostPage, expected] : rows) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        if (lostPage)
+            site.pages->dropNext(4, u"/gallery/alice/1"_s);
+        QDir(site.path(u"art/alice-gallery"_s)).removeRecursively();
+        SyncSite::finish(*site.start(arguments, {}, [&](QProcess &process, auto &env) {
+            process.setStandardOutputFile(out, QIODevice::Truncate);
+            env.insert(u"JOURNAL_STREAM"_s,
+                       u"%1:%2"_s.arg(file.st_dev).arg(file.st_ino + !journal));
+            if (!zone.isEmpty())
+                env.insert(u"TZ"_s, zone);
+        }));
+        const QString printed = QString::fromUtf8(readFile(out));
+        EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(expected))
+                        .match(printed)
+                        .hasMatch())
+            << printed.toStdString();
     }
 }
 

@@ -1,7 +1,12 @@
 #include "TestTools.h"
+#include "TestWindow.h"
+#include "job/RunLock.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,8 +76,8 @@ TEST(DemoServe, AnswersVorpalineSyncWithTheLineItPrints)
     QDir(folder.path()).mkpath(u"mossfern-gallery"_s);
     ASSERT_TRUE(writeFile(folder.filePath(u"mossfern-gallery/Misty Valley.png"_s), "old"));
     const auto [dryStatus, dryOut, dryErr] = sync({u"--dry-run"_s});
-    // The demo's list holds a name without an account: a real run ends in 1 too.
-    EXPECT_EQ(dryStatus, 1) << dryErr.toStdString();
+    // The demo's list holds a name without an account, and nothing fails: 3, as a real run.
+    EXPECT_EQ(dryStatus, 3) << dryErr.toStdString();
     EXPECT_TRUE(dryOut.contains(u"Skipping \"Misty Valley\": Already exists"_s));
     EXPECT_TRUE(
         dryOut.contains(u"Would retrieve 102.mossfern.salt-and-pepper-hills.jpg (1/8) as "_s +
@@ -89,4 +94,97 @@ TEST(DemoServe, AnswersVorpalineSyncWithTheLineItPrints)
     EXPECT_TRUE(QFile::exists(folder.filePath(u"corvidae-scraps/Sketch sheet.png"_s)));
     demo.kill(); // and wait for it
     demo.waitForFinished();
+}
+
+// The user list without a window: the window's rules, the rows as the window shows them, and
+// the file the window writes for the same list, byte for byte and private; a file that does
+// not exist yet gets the window's first-start settings.
+TEST(SyncProgram, UserListCommandsWriteWhatTheWindowWrites)
+{
+    TestEnvironment test;
+    const QString file = test.path(u"vorpl.dat"_s);
+    const auto sync = [&](const QStringList &arguments) {
+        return run(QStringLiteral(VORPALINE_SYNC_BINARY),
+                   QStringList{u"--settings"_s, file} + arguments,
+                   QProcessEnvironment::systemEnvironment());
+    };
+    // Arguments, exit status, and standard output (status 0) or a text of standard error.
+    // clang-format off
+    const std::tuple<QStringList, int, QString> steps[] = {
+        {{u"--list-users"_s}, 0, {}}, {{u"--remove-user"_s, u"bob"_s}, 2, u"\"bob\" is not in the userlist."_s},
+        {{u"--add-user"_s, u"Alice"_s, u"--scraps"_s}, 0, u"Added [S ]Alice\n"_s},
+        {{u"--add-user"_s, u"bob"_s, u"--favorites"_s}, 0, u"Added [ F]bob\n"_s},
+        {{u"--add-user"_s, u"alice"_s}, 0, u"Added [  ]alice\n"_s},
+        {{u"--add-user"_s, u"Alice"_s, u"--favorites"_s}, 2, u"\"Alice\" is already in the userlist."_s},
+        {{u"--add-user"_s, u"a/b"_s}, 2, u"User names cannot"_s},
+        {{u"--remove-user"_s, u"BOB"_s}, 2, u"\"BOB\" is not in the userlist."_s},
+        {{u"--remove-user"_s, u"bob"_s}, 0, u"Removed [ F]bob\n"_s},
+        {{u"--list-users"_s}, 0, u"[S ]Alice\n[  ]alice\n"_s},
+    };
+    // clang-format on
+    for (const auto &[arguments, expected, text] : steps) {
+        const auto [status, out, err] = sync(arguments);
+        EXPECT_EQ(status, expected) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(status == 0 ? out == text : err.contains(text)) << err.toStdString();
+    }
+    EXPECT_EQ(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), 0);
+
+    const QByteArray written = readFile(file);
+    QFile::remove(file);
+    AppEnvironment env = test.environment();
+    env.updateCheck = false;
+    test.prompts.inputs = QStringList{u"Alice"_s, u"bob"_s, u"alice"_s};
+    MainWindow window(env);
+    auto *scraps = control<QCheckBox>(window, "Chk_Unigetscraps");
+    for (const bool tick : {true, false, false})
+        scraps->setChecked(tick), control<QPushButton>(window, "Cmd_Add")->click();
+    control<QListWidget>(window, "Lst_Names")->setCurrentRow(1);
+    control<QPushButton>(window, "Command5")->click();
+    EXPECT_EQ(readFile(file), written);
+
+    // Refused while a job holds the lock, and when the list is full.
+    RunLock lock(test.folder.path());
+    ASSERT_TRUE(lock.tryAcquire());
+    EXPECT_TRUE(std::get<2>(sync({u"--add-user"_s, u"carol"_s})).contains(u"vorpl.lock"_s));
+    lock.release();
+    QByteArray full = "130\r\n";
+    for (int user = 0; user < 1024; ++user)
+        full += "username=u" + QByteArray::number(user) + "\r\n";
+    writeFile(file, full);
+    const auto [status, out, err] = sync({u"--add-user"_s, u"carol"_s});
+    EXPECT_EQ(status, 2);
+    EXPECT_TRUE(err.contains(u"User list is full (1024 entries)."_s)) << err.toStdString();
+    EXPECT_EQ(readFile(file), full);
+}
+
+// --help, the manual page and the README list the same exit statuses in the same words.
+TEST(SyncProgram, ExitStatusesAgreeInHelpManualAndReadme)
+{
+    const QString help = std::get<1>(run(QStringLiteral(VORPALINE_SYNC_BINARY), {u"--help"_s},
+                                         QProcessEnvironment::systemEnvironment()));
+    QStringList helpRows, manualRows, readmeRows;
+    for (const QString &line : help.section(u"Exit status:\n"_s, 1).split(u'\n')) {
+        if (line.isEmpty())
+            break;
+        helpRows << line.trimmed().replace(QRegularExpression(u"  +"_s), u"|"_s);
+    }
+    const QString manual = QString::fromUtf8(
+        readFile(QStringLiteral(VORPALINE_SOURCE_DIR) + u"/packaging/man/vorpaline-sync.1.in"_s));
+    // .TP, .B and the statuses, then the words, up to the next request.
+    const QRegularExpression item(u"^\\.TP\n\\.B ([^\n]+)\n([^.][^\n]*)"_s,
+                                  QRegularExpression::MultilineOption);
+    for (const auto &match :
+         item.globalMatch(manual.section(u".SH EXIT STATUS"_s, 1, 1).section(u"\n.SH"_s, 0, 0)))
+        manualRows
+            << QString(match.captured(1) + u'|' + match.captured(2)).replace(u"\\-"_s, u"-"_s);
+    const QString readme =
+        QString::fromUtf8(readFile(QStringLiteral(VORPALINE_SOURCE_DIR) + u"/README.md"_s));
+    const QRegularExpression row(u"^\\| ([^|]+) \\| ([^|]+) \\|$"_s,
+                                 QRegularExpression::MultilineOption);
+    for (const auto &match : row.globalMatch(
+             readme.section(u"Exit status of `vorpaline-sync`:"_s, 1, 1).section(u"\n\n"_s, 1, 1)))
+        readmeRows << match.captured(1) + u'|' + match.captured(2);
+    EXPECT_GE(helpRows.size(), 5) << help.toStdString();
+    EXPECT_EQ(manualRows, helpRows);
+    EXPECT_EQ(readmeRows.mid(1), helpRows); // under the heading row
 }

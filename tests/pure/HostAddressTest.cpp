@@ -29,6 +29,19 @@ TEST(HostAddress, OnlyTheThreeFormsAreTaken)
     }
 }
 
+// A build with such an update host asks nobody.
+TEST(HostAddress, PlaceholderHostsAreThoseUnderInvalid)
+{
+    for (const auto &[host, placeholder] : {std::pair{u"update.vorpaline.invalid"_s, true},
+                                            {u"Update.INVALID."_s, true},
+                                            {u"invalid"_s, true},
+                                            {u"update.example.org"_s, false},
+                                            {u"invalid.example.org"_s, false},
+                                            {u"update.notinvalid"_s, false},
+                                            {QString(), false}})
+        EXPECT_EQ(isPlaceholderHost(host), placeholder) << host.toStdString();
+}
+
 TEST(HostAddressTest, AHandshakeFailureKeepsTheWordsOfTheTlsLibrary)
 {
     EXPECT_EQ(

@@ -336,6 +336,8 @@ void Downloader::onHandshakeFailed(const QString &line)
     m_log.AddEvent(line, LogRed);
     m_state.DownloadErrors = true;
     m_state.LastFileEnd = clockSeconds();
+    if (m_state.QueueIndex < m_state.QueueCount)
+        emit filesGivenUp(m_state.QueueCount - m_state.QueueIndex);
     // Every file of the queue comes from the same host and would meet the same
     // certificate: the rest of the folder is given up at once, not tried file
     // by file. The next folder connects afresh.
@@ -542,6 +544,7 @@ void Downloader::TerminateFile()
 
     m_storedThisQueue.insert(pathKey(storedFilePath(m_state.DownloadFolder, m_state.FileName)));
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
+    emit fileStored(m_written);
     m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));
     m_exchange.close();
@@ -568,6 +571,7 @@ void Downloader::refuse(const QString &line)
     m_exchange.close();
     m_log.AddEvent(line, LogRed);
     m_state.DownloadErrors = true;
+    emit filesGivenUp(1);
     advanceQueue();
     m_state.LastFileEnd = clockSeconds();
     Retrieve();
@@ -635,6 +639,7 @@ void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
                            QStringLiteral("), giving up after %1 attempts.").arg(m_failures),
                        LogRed);
         m_state.DownloadErrors = true;
+        emit filesGivenUp(1);
         advanceQueue();
     } else if (!retryLine.isEmpty()) {
         m_log.AddEvent(retryLine, LogRed);
@@ -649,6 +654,7 @@ void Downloader::storageFailed(const QString &line)
     resetTransfer();
     m_log.AddEvent(line, LogRed);
     m_state.DownloadErrors = true;
+    emit filesGivenUp(1);
     m_state.LastFileEnd = clockSeconds();
     advanceQueue();
     Retrieve();

@@ -55,6 +55,10 @@ public:
 signals:
     // The folder's queue is worked through; withErrors: the job has had errors so far.
     void queueFinished(bool withErrors);
+    // A file was stored under its final name, bytes long.
+    void fileStored(qint64 bytes);
+    // This many files of the queue were given up (retries used, refused, not storable).
+    void filesGivenUp(int count);
 
 private:
     // The queue's next entry, after the pause.

@@ -209,6 +209,7 @@ bool JobRunner::startUser()
                            QStringLiteral("\": ") + problem,
                        LogRed);
         m_state.DownloadErrors = true;
+        emit userSkipped();
         return false;
     }
     m_state.CurrentUser = user.Name;
@@ -247,6 +248,7 @@ void JobRunner::startFolder(const QString &folder)
     m_log.AddEvent(QStringLiteral("Listing ") + m_state.CurrentUser + QStringLiteral("'s ") +
                        folder + QStringLiteral("..."),
                    LogBlack);
+    emit folderStarted();
     // Each folder starts with nothing listed: no earlier queue goes with it.
     ListedFolder listed;
     listed.CurrentUser = m_state.CurrentUser;

@@ -55,6 +55,10 @@ signals:
     // The job came to its end: the Get's last folder, "Synching done.", or
     // the user's stop. withErrors: something of it was not downloaded.
     void jobEnded(bool withErrors);
+    // A folder's listing starts.
+    void folderStarted();
+    // A listed user is passed over: the name cannot be used (logged).
+    void userSkipped();
 
 private:
     void onFolderListed(const ListedFolder &folder);

@@ -38,6 +38,13 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     });
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
+    connect(m_jobs.get(), &JobRunner::folderStarted, this, &Session::folderStarted);
+    connect(m_downloader.get(), &Downloader::fileStored, this, &Session::fileStored);
+    connect(m_listing.get(), &ListingClient::alreadyOnDisk, this, &Session::alreadyOnDisk);
+    connect(m_downloader.get(), &Downloader::filesGivenUp, this, &Session::failed);
+    connect(m_listing.get(), &ListingClient::queueGivenUp, this, &Session::failed);
+    connect(m_listing.get(), &ListingClient::folderIncomplete, this, [this] { emit failed(1); });
+    connect(m_jobs.get(), &JobRunner::userSkipped, this, [this] { emit failed(1); });
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
 
     // A report tells where the job stands at that moment, as each part knows it.

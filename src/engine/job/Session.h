@@ -56,6 +56,14 @@ signals:
     void jobEnded(bool withErrors);
     // The site does not know the user being listed.
     void userMissing();
+    // What a run's summary counts, as it happens: a folder's listing starts, a
+    // file is stored, a file is found already on disk, and things that failed
+    // (files given up or left without a folder, pages or entries not listed,
+    // listed names passed over).
+    void folderStarted();
+    void fileStored(qint64 bytes);
+    void alreadyOnDisk();
+    void failed(int count);
 
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name);

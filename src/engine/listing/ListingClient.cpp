@@ -389,7 +389,8 @@ bool ListingClient::acceptSubmission(const PageLink &link)
             : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
-        const QString folder = MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder, false);
+        const QString folder =
+            MakeDLFolder(m_settings, m_state.CurrentUser, m_state.CurrentFolder, false);
         const QString name =
             nameBesideTemporaryFile(folder,
                                     MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
@@ -403,6 +404,8 @@ bool ListingClient::acceptSubmission(const PageLink &link)
         m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
         if (reason == SkipReason::UnusableAddress)
             emit folderIncomplete();
+        if (reason == SkipReason::AlreadyExists)
+            emit alreadyOnDisk();
         return false;
     }
 
@@ -448,6 +451,7 @@ void ListingClient::endFolder(int pagesListed)
         m_errors.RaiseError(QStringLiteral("Could not create the download folder for ") +
                             m_state.CurrentUser + QStringLiteral("'s ") + m_state.CurrentFolder +
                             QStringLiteral(": ") + error);
+        emit queueGivenUp(m_state.QueueCount);
         emit folderFinished();
         return;
     }

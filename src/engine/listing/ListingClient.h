@@ -51,6 +51,10 @@ signals:
     // Something of the folder will not be downloaded (a page, an entry or the
     // whole folder): the job has errors.
     void folderIncomplete();
+    // A submission was passed over because its file is already on disk.
+    void alreadyOnDisk();
+    // The folder's queue of this many files cannot be saved (its folder could not be made).
+    void queueGivenUp(int count);
 
 private:
     void onConnect();

@@ -47,3 +47,11 @@ std::optional<HostAddress> parseHostAddress(QStringView text)
     address.host = rest.toString();
     return address;
 }
+
+bool isPlaceholderHost(const QString &host)
+{
+    QString name = host.toLower();
+    if (name.endsWith(u'.'))
+        name.chop(1);
+    return name == QStringLiteral("invalid") || name.endsWith(QStringLiteral(".invalid"));
+}

@@ -25,3 +25,7 @@ struct HostAddress
 // Empty when the text is none of the three forms: an empty host, a path, a
 // user part, a port outside 1 to 65535, a blank or a control character.
 std::optional<HostAddress> parseHostAddress(QStringView text);
+
+// A name under ".invalid", which never resolves (RFC 2606): the placeholder a
+// build keeps until it is given a real host.
+bool isPlaceholderHost(const QString &host);
