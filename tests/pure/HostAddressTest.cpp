@@ -7,8 +7,13 @@ using namespace Qt::StringLiterals;
 
 TEST(HostAddress, OnlyTheThreeFormsAreTaken)
 {
-    // Text, then host, port and TLS; an empty host: refused.
+    // Text, then host, port and TLS; an empty host: refused. The first two hosts, under
+    // ".invalid", are placeholders, which a build never asks for updates.
     const std::tuple<QString, QString, int, bool> rows[] = {
+        {u"update.vorpaline.invalid"_s, u"update.vorpaline.invalid"_s, 80, false},
+        {u"https://Update.INVALID.:8443"_s, u"Update.INVALID."_s, 8443, true},
+        {u"update.notinvalid"_s, u"update.notinvalid"_s, 80, false},
+        {u"invalid.example.org"_s, u"invalid.example.org"_s, 80, false},
         {u"files.example.net"_s, u"files.example.net"_s, 80, false},
         {u"http://files.example.net"_s, u"files.example.net"_s, 80, false},
         {u"HTTPS://Files.Example.net"_s, u"Files.Example.net"_s, 443, true},
@@ -21,25 +26,14 @@ TEST(HostAddress, OnlyTheThreeFormsAreTaken)
         {u"files.example.net\r\nX: y"_s, {}, 0, false},
         {{}, {}, 0, false},
     };
+    int row = 0;
     for (const auto &[text, host, port, tls] : rows) {
         const HostAddress got = parseHostAddress(text).value_or(HostAddress{{}, Transport{0}});
         EXPECT_EQ(std::tuple(got.host, int(got.transport.port), got.transport.tls),
                   std::tuple(host, port, tls))
             << text.toStdString();
+        EXPECT_EQ(isPlaceholderHost(got.host), row++ < 2) << "the first two rows are placeholders";
     }
-}
-
-// A build with such an update host asks nobody.
-TEST(HostAddress, PlaceholderHostsAreThoseUnderInvalid)
-{
-    for (const auto &[host, placeholder] : {std::pair{u"update.vorpaline.invalid"_s, true},
-                                            {u"Update.INVALID."_s, true},
-                                            {u"invalid"_s, true},
-                                            {u"update.example.org"_s, false},
-                                            {u"invalid.example.org"_s, false},
-                                            {u"update.notinvalid"_s, false},
-                                            {QString(), false}})
-        EXPECT_EQ(isPlaceholderHost(host), placeholder) << host.toStdString();
 }
 
 TEST(HostAddressTest, AHandshakeFailureKeepsTheWordsOfTheTlsLibrary)
