@@ -65,7 +65,7 @@ report=$(XDG_RUNTIME_DIR=$work/runtime MANPATH=$prefix/share/man systemd-analyze
 doc=$prefix/share/doc/vorpaline
 grep -q "^License: Expat" "$doc/copyright" || fail "no machine-readable copyright file in $doc"
 gzip -t "$doc/changelog.Debian.gz" || fail "no changelog.Debian.gz in $doc"
-"$prefix/bin/vorpaline-demo" --version >/dev/null || fail "vorpaline-demo --version failed"
+"$prefix/bin/vorpaline-demo" --version >/dev/null 2>&1 || fail "vorpaline-demo --version failed"
 
 # Where each program looks for its settings: a Sync without a settings file
 # is refused with the file's path, so the check writes nothing.
