@@ -42,9 +42,7 @@ const char *journalPriority(int32_t color)
 bool ConsoleOutput::isJournal(FILE *stream, const QByteArray &journalStream)
 {
     const QList<QByteArray> parts = journalStream.split(':');
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (parts.size() != 2 || fstat(fileno(stream), &status) != 0)
         return false;
     bool deviceOk = false, inodeOk = false;

@@ -230,7 +230,7 @@ TEST(SyncProgram, LinesCarryPriorityAndTimeWhenAsked)
     const QString out = site.path(u"out.txt"_s),
                   time = u"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"_s;
     writeFile(out, {});
-    struct stat file; // NOLINT: filled below
+    struct stat file = {};
     ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &file), 0);
     // Arguments, whether JOURNAL_STREAM names the output (or another file), the time zone,
     // whether alice's page is lost, and the whole output.
