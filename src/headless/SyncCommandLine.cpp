@@ -20,22 +20,21 @@ QString exitStatusText()
 bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral(
-            "Downloads without a window what the Sync all button of Vorpaline downloads: every\n"
-            "user of the settings file, with the settings of that file. The log goes to\n"
-            "standard output, error reports to standard error.\n"
-            "\n"
-            "The settings file is vorpl.dat beside the program, or, for an installed program\n"
-            "without one there, $XDG_CONFIG_HOME/vorpaline/vorpl.dat. The lock vorpl.lock\n"
-            "lies beside it; only one run (or window) at a time works with that file.\n"
-            "VORPALINE_SYNC_HOSTS=host=address:port,... sends the named hosts elsewhere\n"
-            "(see vorpaline-demo --serve).\n"
-            "\n"
-            "--list-users, --add-user and --remove-user show and change the user list of\n"
-            "the settings file as the window's Add and Remove do, and write the file.\n"
-            "\n") +
-        exitStatusText());
+    const QString description = QStringLiteral(
+        "Downloads without a window what the Sync all button of Vorpaline downloads: every\n"
+        "user of the settings file, with the settings of that file. The log goes to\n"
+        "standard output, error reports to standard error.\n"
+        "\n"
+        "The settings file is vorpl.dat beside the program, or, for an installed program\n"
+        "without one there, $XDG_CONFIG_HOME/vorpaline/vorpl.dat. The lock vorpl.lock\n"
+        "lies beside it; only one run (or window) at a time works with that file.\n"
+        "VORPALINE_SYNC_HOSTS=host=address:port,... sends the named hosts elsewhere\n"
+        "(see vorpaline-demo --serve).\n"
+        "\n"
+        "--list-users, --add-user and --remove-user show and change the user list of\n"
+        "the settings file as the window's Add and Remove do, and write the file.\n"
+        "\n");
+    parser.setApplicationDescription(description + exitStatusText());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
