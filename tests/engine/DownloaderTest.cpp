@@ -536,21 +536,21 @@ TEST_F(DownloadJobTest, RepliesOfUnknownSizeAreStoredWholeOrNotAtAll)
 TEST_F(DownloadJobTest, AStoppedJobLeavesItsPartToTheNext)
 {
     const QString part = engine.session->temporaryFilePath(), record = part.chopped(3) + "resume";
-    engine.settings.resumeCutFiles = true;
     engine.files->setRanges({true, "\"v1\"", {}});
     engine.files->addGeneratedFile(filePath(), 400000);
     engine.files->setPieceSize(20000);
     engine.files->setPieceDelayMs(20);
-    // What; Esc, or the job dropped and its files closed (a run ended by a signal); bytes
-    // added to the part, an address put in its record afterwards; whether the next job resumes.
+    // What; Esc or the job dropped and its files closed (as by a signal); then bytes added to
+    // the part, an address put in its record, resuming still on; whether the next job resumes.
     // clang-format off
-    const std::tuple<const char *, bool, QByteArray, QByteArray, bool> rows[] = {
-        {"Esc", true, {}, {}, true}, {"signal", false, {}, {}, true},
-        {"a byte more", true, "x", {}, false}, {"another file's part", true, {}, "1001.bob", false},
+    const std::tuple<const char *, bool, QByteArray, QByteArray, bool, bool> rows[] = {
+        {"Esc", true, {}, {}, true, true}, {"signal", false, {}, {}, true, true}, {"switched off", true, {}, {}, false, false},
+        {"a byte more", true, "x", {}, true, false}, {"another file's part", true, {}, "1001.bob", true, false},
     };
     // clang-format on
-    for (const auto &[what, esc, added, address, resumed] : rows) {
+    for (const auto &[what, esc, added, address, on, resumed] : rows) {
         SCOPED_TRACE(what);
+        engine.settings.resumeCutFiles = true;
         QFile::remove(saved());
         QFile::remove(part);
         engine.get(u"bob"_s, true);
@@ -559,10 +559,10 @@ TEST_F(DownloadJobTest, AStoppedJobLeavesItsPartToTheNext)
         engine.session->closeOpenFiles();
         const qint64 kept = QFileInfo(part).size();
         EXPECT_EQ(QFileInfo(record).permissions(), QFileDevice::Permissions(0x6600)); // 0600
-        QFile file(part);
-        ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Unbuffered) && file.write(added) >= 0);
+        ASSERT_TRUE(added.isEmpty() || writeFile(part, readFile(part) + added));
         ASSERT_TRUE(address.isEmpty() ||
                     writeFile(record, readFile(record).replace("1000.bob", address)));
+        engine.settings.resumeCutFiles = on;
         const QStringList lines = get();
         const QByteArray range = "Range: bytes=" + QByteArray::number(kept);
         EXPECT_EQ(engine.files->requests().last().contains(range), resumed);
