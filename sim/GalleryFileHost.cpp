@@ -262,14 +262,17 @@ private:
         if (!ranges.accepted || !range.startsWith("bytes=") || !range.endsWith('-') || !current ||
             ranges.reply == RangeReply::Ignored)
             return false;
-        qint64 from = range.mid(6).chopped(1).toLongLong();
+        bool number = false;
+        qint64 from = range.mid(6).chopped(1).toLongLong(&number);
+        if (!number || from < 0)
+            return false;
         if (from >= size || ranges.reply == RangeReply::Unsatisfiable) {
             m_extraHeader = "Content-Range: bytes */" + QByteArray::number(size) + "\r\n";
             m_body = {};
             beginBody("416 Range Not Satisfiable", 0, 0, false, false);
             return true;
         }
-        from -= ranges.reply == RangeReply::WrongStart ? 1 : 0;
+        from = std::max<qint64>(0, from - (ranges.reply == RangeReply::WrongStart ? 1 : 0));
         const qint64 total = size + (ranges.reply == RangeReply::WrongTotal ? 1 : 0);
         if (ranges.reply != RangeReply::NoContentRange)
             m_extraHeader = "Content-Range: bytes " + QByteArray::number(from) + '-' +
