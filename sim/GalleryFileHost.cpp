@@ -159,6 +159,14 @@ private:
             };
         }
 
+        m_fileFields = fileFields(m_host.m_ranges.entityTag);
+        if (const auto cut = m_host.m_cuts.constFind(path); cut != m_host.m_cuts.constEnd()) {
+            m_cutAt = *cut;
+            m_host.m_cuts.erase(cut);
+        }
+        if (fault == Fault::None && serveRange(request, size))
+            return;
+
         switch (fault) {
         case Fault::NoContentLength:
             beginBody("200 OK", -1, size, true, false);
@@ -220,13 +228,76 @@ private:
         }
     }
 
+    // The first field of that name in the request, as sent.
+    static QByteArray field(const QByteArray &request, const QByteArray &name)
+    {
+        for (const QByteArray &line : request.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                return line.mid(colon + 1).trimmed();
+        }
+        return {};
+    }
+
+    QByteArray fileFields(const QByteArray &entityTag) const
+    {
+        const Ranges &ranges = m_host.m_ranges;
+        QByteArray fields = ranges.accepted ? "Accept-Ranges: bytes\r\n" : "";
+        if (!entityTag.isEmpty())
+            fields += "ETag: " + entityTag + "\r\n";
+        if (!ranges.lastModified.isEmpty())
+            fields += "Last-Modified: " + ranges.lastModified + "\r\n";
+        return fields;
+    }
+
+    // A request for the rest of a file, when ranges are served and its
+    // If-Range names the file as it is: answered here. False: the whole file.
+    bool serveRange(const QByteArray &request, qint64 size)
+    {
+        const Ranges &ranges = m_host.m_ranges;
+        const QByteArray range = field(request, "Range"), ifRange = field(request, "If-Range");
+        const bool current =
+            ifRange.isEmpty() || (!ifRange.startsWith("W/") &&
+                                  (ifRange == ranges.entityTag || ifRange == ranges.lastModified));
+        if (!ranges.accepted || !range.startsWith("bytes=") || !range.endsWith('-') || !current ||
+            ranges.reply == RangeReply::Ignored)
+            return false;
+        bool number = false;
+        qint64 from = range.mid(6).chopped(1).toLongLong(&number);
+        if (!number || from < 0)
+            return false;
+        if (from >= size || ranges.reply == RangeReply::Unsatisfiable) {
+            m_extraHeader = "Content-Range: bytes */" + QByteArray::number(size) + "\r\n";
+            m_body = {};
+            beginBody("416 Range Not Satisfiable", 0, 0, false, false);
+            return true;
+        }
+        from = std::max<qint64>(0, from - (ranges.reply == RangeReply::WrongStart ? 1 : 0));
+        const qint64 total = size + (ranges.reply == RangeReply::WrongTotal ? 1 : 0);
+        if (ranges.reply != RangeReply::NoContentRange)
+            m_extraHeader = "Content-Range: bytes " + QByteArray::number(from) + '-' +
+                            QByteArray::number(size - 1) + '/' + QByteArray::number(total) + "\r\n";
+        if (ranges.reply == RangeReply::OtherTag)
+            m_fileFields = fileFields("\"other\"");
+        m_body = [whole = m_body, from](qint64 offset, char *out, qint64 length) {
+            whole(from + offset, out, length);
+        };
+        beginBody("206 Partial Content", size - from, size - from, false, false);
+        return true;
+    }
+
     // contentLength -1 leaves the header out; sendBytes is what really goes out.
     void beginBody(const QByteArray &status, qint64 contentLength, qint64 sendBytes,
                    bool closeAfter, bool splitHeader)
     {
+        if (m_cutAt >= 0) {
+            sendBytes = std::min(sendBytes, std::exchange(m_cutAt, -1));
+            closeAfter = true;
+        }
         m_replying = true;
         m_header = "HTTP/1.1 " + status + "\r\nServer: gallery-sim\r\n";
         m_header += "Content-Type: application/octet-stream\r\n" + std::exchange(m_extraHeader, {});
+        m_header += std::exchange(m_fileFields, {});
         if (!m_claimedLength.isEmpty())
             m_header += "Content-Length: " + std::exchange(m_claimedLength, {}) + "\r\n";
         else if (contentLength >= 0)
@@ -321,6 +392,8 @@ private:
     bool m_stallAfter = false;
     QByteArray m_claimedLength;
     QByteArray m_extraHeader;
+    QByteArray m_fileFields; // what a file reply says of resuming
+    qint64 m_cutAt = -1;     // the body stops after this many bytes
     QByteArray m_header;
     BodySource m_body;
     qint64 m_offset = 0;

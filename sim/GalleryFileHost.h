@@ -12,7 +12,8 @@
 
 // Serves the files of a GalleryContent on loopback:
 //   GET /art/<artist>/<file> HTTP/1.0  ->  200 with Content-Length and the body
-// Unknown paths get a 404. Every request's exact bytes are recorded. Faults can
+// Unknown paths get a 404. Every request's exact bytes are recorded. Ranges
+// ("Range: bytes=N-", with or without If-Range) are served when switched on. Faults can
 // be switched on for tests, per path or for the next requests of any path.
 // Bodies are streamed: a generated file of any size is never held in memory.
 class GalleryFileHost final : public QObject
@@ -41,6 +42,27 @@ public:
         CloseMidHeader,  // the first half of the header, then the connection closes
         Chunked,         // the body in the chunked transfer coding, then a close
         Gzipped,         // "Content-Encoding: gzip" over the body as it is
+    };
+
+    // How a request for the rest of a file is answered.
+    enum class RangeReply
+    {
+        Honest,         // 206 with the bytes asked for, or 416 past the end
+        Ignored,        // the whole file, 200
+        WrongStart,     // 206 from a byte earlier than asked
+        WrongTotal,     // 206 naming a total one byte larger
+        NoContentRange, // 206 without its Content-Range
+        Unsatisfiable,  // 416 whatever was asked
+        OtherTag,       // 206 naming another entity tag
+    };
+    // What file replies say of resuming. Accept-Ranges, ETag and Last-Modified
+    // are sent when set; an If-Range that names neither validator as sent
+    // (or a weak tag) gets the whole file.
+    struct Ranges
+    {
+        bool accepted = false; // "Accept-Ranges: bytes", and ranges served
+        QByteArray entityTag, lastModified;
+        RangeReply reply = RangeReply::Honest;
     };
 
     // Writes length bytes of the body starting at offset into out.
@@ -75,6 +97,10 @@ public:
     void setClaimedLength(const QByteArray &text) { m_claimedLength = text; }
     // The field that names the Chunked or Gzipped coding, as sent (folded, say).
     void setCodingField(const QByteArray &field) { m_codingField = field; }
+    void setRanges(const Ranges &ranges) { m_ranges = ranges; }
+    // The next file reply of path stops after this many body bytes, and the
+    // connection closes.
+    void cutOnce(const QString &path, qint64 bodyBytes) { m_cuts.insert(path, bodyBytes); }
 
     // A file whose body is made on the fly; the default source is generatedByte().
     void addGeneratedFile(const QString &path, qint64 size, BodySource source = {});
@@ -116,4 +142,6 @@ private:
     int m_overLongExtra = 100;
     QByteArray m_claimedLength;
     QByteArray m_codingField;
+    Ranges m_ranges;
+    QHash<QString, qint64> m_cuts;
 };

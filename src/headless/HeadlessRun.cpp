@@ -55,15 +55,18 @@ void HeadlessRun::interrupt(int signalNumber)
                        : signalNumber == SIGTERM ? "SIGTERM"
                        : signalNumber == SIGHUP  ? "SIGHUP"
                                                  : "a signal";
-    m_output.notice(QStringLiteral("Stopped by %1; the file in progress was not kept.")
-                        .arg(QString::fromLatin1(name)));
+    m_output.notice(QStringLiteral("Stopped by %1; the file in progress %2.")
+                        .arg(QString::fromLatin1(name),
+                             m_session.holdsKeptPart()
+                                 ? QStringLiteral("is kept, to be resumed by the next run")
+                                 : QStringLiteral("was not kept")));
     finish(128 + signalNumber);
 }
 
 void HeadlessRun::cleanUp()
 {
     m_session.closeOpenFiles();
-    if (m_ownsTemporaryFile)
+    if (m_ownsTemporaryFile && !m_session.holdsKeptPart())
         QFile::remove(m_session.temporaryFilePath());
 }
 

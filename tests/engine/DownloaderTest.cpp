@@ -209,7 +209,6 @@ TEST_F(DownloaderTest, LostConnectionsAreTriedAgain)
 {
     // clang-format off
     const QList<std::pair<Fault, QString>> cases = {
-        {Fault::CloseMidBody, "Data socket disconnected. Retry..."},
         {Fault::NoReply, "Timed out, trying again."},
         {Fault::StallMidBody, "Timed out, trying again."},
         {Fault::NotHttp, "Unreadable reply on /art/bob/1.bob.s1.png. Retry..."},
@@ -411,6 +410,52 @@ TEST_F(DownloaderTest, StorageFailuresMoveOnToTheNextFile)
     EXPECT_EQ(lines().last(), partial(2));
 }
 
+// With resuming on, a file cut off asks only for the rest where its host
+// allows it, and is stored whole either way.
+TEST_F(DownloaderTest, CutFilesResumeWhereTheHostAllows)
+{
+    using R = GalleryFileHost::RangeReply;
+    const SimSubmission a = add(1, u"Alpha"_s, 40000);
+    // What, the host's ranges, resuming on, what the second request adds, a line it logs
+    // (the start of one), the requests taken: a third asks for the whole file again.
+    // clang-format off
+    const QByteArray tag = "\"v1\"", date = "Wed, 21 Oct 2015 07:28:00 GMT", asked = "Range: bytes=15000-\r\nIf-Range: ";
+    const QString cut = red("Data socket disconnected. Retry..."), resumed = black("Resuming from byte 15000 of 40000."),
+                  refused = red("Could not resume /art/bob/1.bob.s1.png (");
+    const std::tuple<const char *, GalleryFileHost::Ranges, bool, QByteArray, QString, int> rows[] = {
+        {"strong tag",         {true, tag, date, R::Honest},    true,  asked + tag, resumed, 2},
+        {"weak tag, a date",   {true, "W/" + tag, date},        true,  asked + date, resumed, 2},
+        {"switched off",       {true, tag, date},               false, {}, cut, 2},
+        {"no ranges",          {false, tag, date},              true,  {}, cut, 2},
+        {"weak tag only",      {true, "W/" + tag, {}},          true,  {}, cut, 2},
+        {"the whole file",     {true, tag, {}, R::Ignored},     true,  asked + tag, cut, 2},
+        {"a byte early",       {true, tag, {}, R::WrongStart},  true,  asked + tag, refused + "Content-Range bytes 14999-39999/40000 does not continue byte 15000 of 40000). Retry...", 3},
+        {"a larger total",     {true, tag, {}, R::WrongTotal},  true,  asked + tag, refused + "Content-Range", 3},
+        {"no Content-Range",   {true, tag, {}, R::NoContentRange}, true, asked + tag, refused + "no Content-Range", 3},
+        {"416",                {true, tag, {}, R::Unsatisfiable}, true, asked + tag, refused + "416", 3},
+        {"another tag",        {true, tag, {}, R::OtherTag},    true,  asked + tag, refused + "the file changed", 3},
+    };
+    // clang-format on
+    open();
+    for (const auto &[what, ranges, on, added, line, requests] : rows) {
+        SCOPED_TRACE(what);
+        host().setRanges(ranges);
+        host().cutOnce(a.filePath(), 15000);
+        engine.settings.resumeCutFiles = on;
+        QFile::remove(saved("Alpha.png"));
+        const qsizetype before = host().requests().size();
+        queue({a});
+        ASSERT_TRUE(run());
+        EXPECT_EQ(countStarting(lines(), line), 1) << lines().join(u'\n').toStdString();
+        EXPECT_EQ(readFile(saved("Alpha.png")), a.body);
+        const QList<QByteArray> sent = host().requests().mid(before);
+        ASSERT_EQ(sent.size(), requests);
+        EXPECT_EQ(sent[1], sent[0].chopped(2) + added + (added.isEmpty() ? "" : "\r\n") + "\r\n");
+        EXPECT_EQ(sent.last(), requests > 2 ? sent[0] : sent.last());
+        EXPECT_FALSE(QFile::exists(engine.path(u"downloading.resume"_s)));
+    }
+}
+
 namespace {
 
 // Bob's gallery of one submission, fetched by whole jobs against the simulated site.
@@ -483,5 +528,45 @@ TEST_F(DownloadJobTest, RepliesOfUnknownSizeAreStoredWholeOrNotAtAll)
         // A transfer dropped for its size takes what it had written with it.
         EXPECT_FALSE(line == skip && QFile::exists(engine.session->temporaryFilePath()));
         EXPECT_EQ(engine.files->requests().size() - before, requests);
+    }
+}
+
+// A job stopped in the middle of a file keeps its part for the next job, which
+// asks for the rest; a part changed since, or another file's, is fetched whole.
+TEST_F(DownloadJobTest, AStoppedJobLeavesItsPartToTheNext)
+{
+    const QString part = engine.session->temporaryFilePath(), record = part.chopped(3) + "resume";
+    engine.files->setRanges({true, "\"v1\"", {}});
+    engine.files->addGeneratedFile(filePath(), 400000);
+    engine.files->setPieceSize(20000);
+    engine.files->setPieceDelayMs(20);
+    // What; Esc or the job dropped and its files closed (as by a signal); then bytes added to
+    // the part, an address put in its record, resuming still on; whether the next job resumes.
+    // clang-format off
+    const std::tuple<const char *, bool, QByteArray, QByteArray, bool, bool> rows[] = {
+        {"Esc", true, {}, {}, true, true}, {"signal", false, {}, {}, true, true}, {"switched off", true, {}, {}, false, false},
+        {"a byte more", true, "x", {}, true, false}, {"another file's part", true, {}, "1001.bob", true, false},
+    };
+    // clang-format on
+    for (const auto &[what, esc, added, address, on, resumed] : rows) {
+        SCOPED_TRACE(what);
+        engine.settings.resumeCutFiles = true;
+        QFile::remove(saved());
+        QFile::remove(part);
+        engine.get(u"bob"_s, true);
+        ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() >= 40000; }));
+        esc ? engine.session->stopJobByUser() : engine.session->stopJob();
+        engine.session->closeOpenFiles();
+        const qint64 kept = QFileInfo(part).size();
+        EXPECT_EQ(QFileInfo(record).permissions(), QFileDevice::Permissions(0x6600)); // 0600
+        ASSERT_TRUE(added.isEmpty() || writeFile(part, readFile(part) + added));
+        ASSERT_TRUE(address.isEmpty() ||
+                    writeFile(record, readFile(record).replace("1000.bob", address)));
+        engine.settings.resumeCutFiles = on;
+        const QStringList lines = get();
+        const QByteArray range = "Range: bytes=" + QByteArray::number(kept);
+        EXPECT_EQ(engine.files->requests().last().contains(range), resumed);
+        EXPECT_EQ(lines.contains(black(u"Resuming from byte %1 of 400000."_s.arg(kept))), resumed);
+        EXPECT_EQ(QFileInfo(saved()).size(), 400000);
     }
 }

@@ -4,6 +4,8 @@
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
 #include "core/SizeLimit.h"
+#include "download/KeptPart.h"
+#include "download/ResumeRules.h"
 #include "http/ReplyHeader.h"
 #include "platform/LocalFiles.h"
 
@@ -188,4 +190,113 @@ TEST(FileStore, StoresOnlyTheReceivedBytesUnderAFreeName)
     }
     ::umask(was);
     EXPECT_EQ(mode(temporary), 0600);
+}
+
+// Only a reply that takes byte ranges and names its version in a way that can
+// go into a request line as it is can be resumed (a weak tag falls back on the
+// date), and only the exact rest continues a part.
+TEST(ResumeRules, ValidatorRequestAndRangeReply)
+{
+    // clang-format off
+    const auto header = [](const QByteArray &fields) { return parseReplyHeader("HTTP/1.1 " + fields + "\r\n\r\n"); };
+    const QByteArray date = "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT", tag200 = '"' + QByteArray(198, 'x') + '"';
+    const std::pair<QByteArray, QByteArray> rows[] = {
+        {"Accept-Ranges: bytes\r\nETag: \"v1\"\r\nETag: \"v2\"\r\n" + date, "\"v1\""},
+        {"accept-ranges: x-unit, Bytes\r\netag: " + tag200, tag200},
+        {"Accept-Ranges: bytes\r\nETag: \"" + QByteArray(199, 'x') + '"', {}}, {"ETag: \"v1\"\r\n" + date, {}},
+        {"Accept-Ranges: none\r\nETag: \"v1\"", {}}, {"Accept-Ranges: bytes", {}},
+        {"Accept-Ranges: bytes\r\nETag: W/\"v1\"\r\n" + date, date.sliced(15)},
+        {"Accept-Ranges: bytes\r\nETag: v1\r\n" + date, date.sliced(15)},
+        {"Accept-Ranges: bytes\r\nETag: W/\"v1\"", {}}, {"Accept-Ranges: bytes\r\nETag: \"a\"b\"", {}},
+        {"Accept-Ranges: bytes\r\nETag: \"a b\"", {}}, {"Accept-Ranges: bytes\r\nETag: \"a\x01" "b\"", {}},
+        {"Accept-Ranges: bytes\r\nLast-Modified: a\x7f" "b", {}}, {"Accept-Ranges: bytes\r\nLast-Modified: " + QByteArray(201, 'd'), {}},
+    };
+    // clang-format on
+    for (const auto &[fields, validator] : rows)
+        EXPECT_EQ(resumeValidator(header("200 OK\r\n" + fields)), QString::fromLatin1(validator))
+            << fields.constData();
+
+    EXPECT_EQ(resumedRequestText(u"GET /a HTTP/1.0\r\nHost: h\r\n\r\n"_s, 400, u"\"v\r\n1\""_s),
+              u"GET /a HTTP/1.0\r\nHost: h\r\nRange: bytes=400-\r\nIf-Range: \"v1\"\r\n\r\n"_s);
+
+    // A part of 400 of 1000 bytes: only a reply with exactly the 600 after it continues it.
+    using K = RangeVerdict::Kind;
+    const QByteArray rest = "Content-Range: bytes 400-999/1000";
+    // clang-format off
+    const std::tuple<QByteArray, QByteArray, K, QString> verdicts[] = {
+        {"\"v1\"", "206 Partial\r\n" + rest + "\r\nContent-Length: 600\r\nETag: \"v1\"", K::Continue, {}},
+        {date.sliced(15), "206 Partial\r\ncontent-range: Bytes 400-999/1000\r\nETag: \"v9\"\r\n" + date, K::Continue, {}},
+        {"\"v1\"", "206 Partial\r\n" + rest + "\r\nContent-Length: 601", K::Mismatch, "Content-Length 601 is not the 600 bytes left"},
+        {"\"v1\"", "206 Partial\r\nContent-Range: bytes 399-999/1000", K::Mismatch, "Content-Range bytes 399-999/1000 does not continue byte 400 of 1000"},
+        {"\"v1\"", "206 Partial\r\nContent-Range: bytes 401-999/1000", K::Mismatch, {}}, {"\"v1\"", "206 Partial\r\nContent-Range: bytes 400-998/1000", K::Mismatch, {}},
+        {"\"v1\"", "206 Partial\r\nContent-Range: bytes 400-999/1001", K::Mismatch, {}}, {"\"v1\"", "206 Partial\r\nContent-Range: 400-999/1000", K::Mismatch, {}},
+        {"\"v1\"", "206 Partial\r\nContent-Range: bytes 400-999/*", K::Mismatch, "unreadable Content-Range bytes 400-999/*"},
+        {"\"v1\"", "206 Partial\r\nContent-Range: bytes 400999/1000", K::Mismatch, {}},
+        {"\"v1\"", "206 Partial\r\nContent-Length: 600", K::Mismatch, "no Content-Range"},
+        {"\"v1\"", "206 Partial\r\n" + rest + "\r\nETag: \"v2\"", K::Mismatch, "the file changed on the host"},
+        {date.sliced(15), "206 Partial\r\n" + rest + "\r\nLast-Modified: Thu, 22 Oct 2015 07:28:00 GMT", K::Mismatch, {}},
+        {"\"v1\"", "416 Range Not Satisfiable\r\nContent-Range: bytes */1000", K::Mismatch, "416 Range Not Satisfiable"},
+        {"\"v1\"", "200 OK\r\nContent-Length: 1000", K::Restart, {}},
+        {"\"v1\"", "503 Service Unavailable", K::Other, {}}, {"\"v1\"", "404 Not Found", K::Other, {}},
+    };
+    // clang-format on
+    for (const auto &[validator, fields, kind, why] : verdicts) {
+        const RangeVerdict verdict = rangeReplyVerdict(
+            header(fields), {u"u"_s, QString::fromLatin1(validator), 1000, 400, {}});
+        EXPECT_EQ(verdict.kind, kind) << fields.constData();
+        EXPECT_TRUE(why.isEmpty() || verdict.why == why) << verdict.why.toStdString();
+    }
+}
+
+// The record is read only when whole. A part is taken only for its own address
+// and only as it stood when it was kept, its bytes synced before its record;
+// anything else found there goes.
+TEST(KeptPart, TakesOnlyThePartAsItWasKept)
+{
+    const ResumeRecord record{u"http://f/a é.png"_s, u"\"v1\""_s, 1000, 400, u"1.2.3"_s};
+    const QByteArray text = resumeRecordText(record);
+    EXPECT_EQ(text, "vorpaline part 1\nurl http://f/a \xc3\xa9.png\nvalidator \"v1\"\n"
+                    "total 1000\nbytes 400\nidentity 1.2.3\n");
+    EXPECT_EQ(readResumeRecord(text), record);
+    // clang-format off
+    const std::pair<QByteArray, QByteArray> broken[] = {
+        {"vorpaline part 1", "vorpaline part 2"}, {"bytes 400", "bytes 1000"}, {"bytes 400", "bytes 0"}, {"total 1000", "total 1e3"},
+        {"url http://f/a \xc3\xa9.png", "url "}, {"\"v1\"", "W/\"v1\""}, {"url ", "url\t"}, {"identity 1.2.3\n", "identity 1.2.3"},
+        {"1.2.3\n", "1.2.3\nmore\n"}, {"identity 1.2.3", "identity "}, {"total 1000\nbytes 400", "bytes 400\ntotal 1000"}, {"a \xc3\xa9", "a \x1b"},
+    };
+    // clang-format on
+    for (const auto &[from, to] : broken) {
+        QByteArray changed = text;
+        EXPECT_FALSE(readResumeRecord(changed.replace(from, to))) << to.constData();
+    }
+
+    QTemporaryDir dir;
+    const QString part = dir.filePath(u"downloading.dat"_s), recordPath = part.chopped(3) + "resume";
+    KeptPart kept(dir.path());
+    const ResumeRecord wanted{u"http://f/a.png"_s, u"\"v1\""_s, 10, 4, {}};
+    // clang-format off
+    const std::tuple<const char *, QString, std::function<bool()>, bool> rows[] = {
+        {"as kept", wanted.url, [] { return true; }, true},
+        {"replaced by a copy", wanted.url, [&] { return writeFile(part + "2", "abcd") && ::rename(qPrintable(part + "2"), qPrintable(part)) == 0; }, false},
+        {"a link to a copy", wanted.url, [&] { return QFile::rename(part, part + "2") && QFile::link(part + "2", part); }, false},
+    };
+    // clang-format on
+    for (const auto &[what, url, change, taken] : rows) {
+        SCOPED_TRACE(what);
+        QFile file;
+        QString error;
+        QFile::remove(part);
+        ASSERT_TRUE(LocalFiles::createFresh(file, part, &error) &&
+                    LocalFiles::writeAll(file, "abcd", &error));
+        EXPECT_FALSE(kept.keep(file, {wanted.url, wanted.validator, 10, 3, {}}));
+        syncs.clear();
+        ASSERT_TRUE(kept.keep(file, wanted));
+        EXPECT_EQ(syncs.join(u' '), u"fdatasync downloading.dat fdatasync downloading.resume"_s);
+        file.close();
+        ASSERT_TRUE(change());
+        EXPECT_EQ(kept.take(url, file).has_value(), taken);
+        EXPECT_EQ(file.isOpen() ? file.pos() : -1, taken ? 4 : -1);
+        EXPECT_EQ(QFile::exists(recordPath), taken);
+        QFile::remove(part + "2");
+    }
 }

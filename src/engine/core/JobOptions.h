@@ -29,4 +29,7 @@ struct JobOptions
     // seconds, and the hidden no-wait mode.
     int delay = 0;
     bool noWaitMode = false;
+    // A file cut off (a lost connection, a stopped job) keeps its part and
+    // asks only for the rest, where its host allows it.
+    bool resumeCutFiles = false;
 };

@@ -44,6 +44,7 @@ public:
     // seconds, and the hidden no-wait mode are read on every tick of the pause.
     virtual int delaySeconds() const = 0;
     virtual bool noWait() const = 0;
+    virtual bool resumeCutFiles() const = 0;
     // The users "Sync all" walks, read afresh at every step of a Sync.
     virtual const UserTable &userTable() const = 0;
 };

@@ -5,6 +5,7 @@
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
 #include "core/SizeLimit.h"
+#include "download/ResumeRules.h"
 #include "http/ReplyHeader.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
@@ -44,7 +45,7 @@ Downloader::Downloader(const JobContext &context, TcpClientSocket &socket, const
     : QObject(parent), m_settings(context.settings), m_display(context.display), m_log(context.log),
       m_errors(context.errors),
       m_exchange(socket, timeouts.lowSpeedBytes, timeouts.lowSpeedWindowMs), m_site(site),
-      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder)
+      m_timeouts(timeouts), m_temporaryFolder(temporaryFolder), m_kept(temporaryFolder)
 {
     m_pauseTimer.setSingleShot(true);
     m_pauseTimer.setTimerType(Qt::PreciseTimer);
@@ -180,6 +181,9 @@ void Downloader::resetTransfer()
     m_bodyStarts = false;
     m_expected = -1;
     m_written = 0;
+    m_resumed = false;
+    m_continuing = false;
+    m_resumedFrom = 0;
 }
 
 void Downloader::connectForFile()
@@ -193,6 +197,7 @@ void Downloader::abort()
     ++m_token;
     m_pauseTimer.stop();
     m_pausing = false;
+    keepPart();
     resetTransfer();
     m_exchange.close();
     m_file.close();
@@ -206,7 +211,8 @@ void Downloader::abort()
 void Downloader::discard()
 {
     abort();
-    QFile::remove(temporaryFilePath());
+    if (!m_partKept)
+        QFile::remove(temporaryFilePath());
     m_display.setStatusCaption(QString());
     m_display.setFileProgress(0);
     m_display.setQueueProgress(0);
@@ -217,7 +223,7 @@ void Downloader::closeOpenFiles()
 {
     // Open only between a file's first bytes and its store: what it holds is
     // partial and would only be fetched again.
-    if (!m_file.isOpen())
+    if (!m_file.isOpen() || keepPart())
         return;
     m_file.close();
     QFile::remove(temporaryFilePath());
@@ -233,6 +239,14 @@ void Downloader::onConnected()
     m_state.FileRequest = fileRequestText(m_state.FilePath, m_site.fileHost);
     if (!m_exchange.isConnected())
         return;
+    m_partKept = false;
+    m_part = m_settings.resumeCutFiles() ? m_kept.take(currentEntry().Url, m_file) : std::nullopt;
+    if (m_part) {
+        m_resumed = true;
+        m_written = m_part->bytes;
+        m_state.FileRequest =
+            resumedRequestText(m_state.FileRequest, m_part->bytes, m_part->validator);
+    }
     // One request per connection: a silent host is dropped and reconnected.
     m_state.TransferStart = clockSeconds();
     m_exchange.send(m_state.FileRequest, {m_timeouts.replyMs});
@@ -362,6 +376,17 @@ void Downloader::onHeader(const ReplyHeader &header, const QByteArray &received)
     // The size belongs to this reply only: a reply without one is read until
     // the host closes.
     m_expected = header.contentLength.value_or(-1);
+    if (m_resumed) {
+        const RangeVerdict verdict = rangeReplyVerdict(header, *m_part);
+        if (verdict.kind == RangeVerdict::Kind::Mismatch) {
+            resumeFailed(verdict.why);
+            return;
+        }
+        // The size that completes the file is the whole file's.
+        m_continuing = verdict.kind == RangeVerdict::Kind::Continue;
+        if (m_continuing)
+            m_expected = m_part->total;
+    }
     m_state.FileSize = clampToInt32(std::max<qint64>(m_expected, 0));
     if (m_expected >= 0 && exceedsSizeLimit(sizeLimit(), m_expected)) {
         skipForSize(m_expected);
@@ -398,6 +423,12 @@ void Downloader::onHeader(const ReplyHeader &header, const QByteArray &received)
         return;
     }
     m_chunked = header.chunked;
+    if (!m_continuing && m_settings.resumeCutFiles()) {
+        const QString validator = resumeValidator(header);
+        m_part = std::nullopt;
+        if (!validator.isEmpty() && m_expected > 0)
+            m_part = ResumeRecord{currentEntry().Url, validator, m_expected, 0, {}};
+    }
     // The file begins with the body bytes that came with the header.
     m_bodyStarts = true;
 }
@@ -423,7 +454,19 @@ void Downloader::beginFile(const HttpBodyPiece &firstBodyBytes)
     const QueuedSubmission &entry = currentEntry();
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
+    if (m_continuing) {
+        // The part is open at its end: the rest goes after it.
+        m_resumedFrom = m_written;
+        m_state.InBody = true;
+        m_log.AddEvent(
+            QStringLiteral("Resuming from byte %1 of %2.").arg(m_written).arg(m_expected),
+            LogBlack);
+        takeBody(firstBodyBytes, true);
+        return;
+    }
     m_file.close();
+    m_kept.forget();
+    m_partKept = false;
     const QString path = temporaryFilePath();
     // Whatever has that name goes, a link included: nothing is ever written
     // through it to where it points. Unbuffered: a full disk shows at the
@@ -516,6 +559,11 @@ void Downloader::TerminateFile()
 {
     m_state.InBody = false;
     m_exchange.stopWatching();
+    // A resumed file is stored only whole: the size its reply gave.
+    if (m_continuing && m_written != m_expected) {
+        resumeFailed(QStringLiteral("%1 of the %2 bytes").arg(m_written).arg(m_expected));
+        return;
+    }
 
     // Stored from the open file: another run sharing the temporary folder may
     // have put a file of its own at the temporary file's name meanwhile.
@@ -533,6 +581,8 @@ void Downloader::TerminateFile()
                             QStringLiteral(" already holds another file");
     }
     m_file.close();
+    if (std::exchange(m_part, std::nullopt))
+        m_kept.forget(); // no part any more: what the record named is gone
     m_state.FileName = outcome.name;
     if (outcome.result != StoreOutcome::Result::Stored) {
         storageFailed(
@@ -545,7 +595,8 @@ void Downloader::TerminateFile()
     m_storedThisQueue.insert(pathKey(storedFilePath(m_state.DownloadFolder, m_state.FileName)));
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
     emit fileStored(m_written);
-    m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
+    m_display.setSpeedCaption(
+        speedCaption(m_written - m_resumedFrom, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));
     m_exchange.close();
     m_state.LastFileEnd = clockSeconds();
@@ -564,6 +615,30 @@ StoreNames Downloader::storeNames(const QString &wanted) const
     };
     // A queue is never longer than this: some number is free for every file.
     return {nameBesideTemporaryFile(folder, wanted, m_temporaryFolder), QueueSlots + 1, reserved};
+}
+
+bool Downloader::keepPart()
+{
+    if (!m_part || !m_file.isOpen() || !m_settings.resumeCutFiles())
+        return false;
+    ResumeRecord record = *std::exchange(m_part, std::nullopt);
+    record.bytes = m_written;
+    m_partKept = record.bytes > 0 && record.bytes < record.total && m_kept.keep(m_file, record);
+    if (!m_partKept)
+        m_kept.forget();
+    m_file.close();
+    return m_partKept;
+}
+
+void Downloader::resumeFailed(const QString &why)
+{
+    // The part goes: the next attempt asks for the whole file.
+    m_part = std::nullopt;
+    m_file.close();
+    m_kept.forget();
+    failedAttempt(QStringLiteral("Could not resume ") + m_state.FilePath + QStringLiteral(" (") +
+                      why + QStringLiteral("). Retry..."),
+                  why);
 }
 
 void Downloader::refuse(const QString &line)
@@ -623,6 +698,7 @@ void Downloader::emptyReply()
 
 void Downloader::failedAttempt(const QString &retryLine, const QString &reason)
 {
+    keepPart();
     m_exchange.close();
     resetTransfer();
     if (!currentEntryValid()) {

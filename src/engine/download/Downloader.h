@@ -4,6 +4,7 @@
 #include "core/JobContext.h"
 #include "core/ListedFolder.h"
 #include "download/FileStore.h"
+#include "download/KeptPart.h"
 #include "http/HttpExchange.h"
 
 #include <QByteArray>
@@ -48,6 +49,8 @@ public:
     void pauseSettingsChanged();
 
     QString temporaryFilePath() const;
+    // The temporary file is the part of a cut file, kept to be resumed.
+    bool holdsKeptPart() const { return m_partKept; }
     bool isPausing() const { return m_pausing; }
     // The name of the file fetched last (the error report tells it).
     QString fileName() const { return m_state.FileName; }
@@ -92,6 +95,9 @@ private:
     void showFileProgress();
 
     // Ways a file ends
+    // A cut transfer keeps its part when resuming is on and its reply allows it.
+    bool keepPart();
+    void resumeFailed(const QString &why);
     void refuse(const QString &line);
     void skipForSize(qint64 size);
     // A reply without a usable size: true when the bytes so far pass the limit.
@@ -148,4 +154,13 @@ private:
     qint64 m_written = 0;
     bool m_chunked = false;          // the body comes in chunks, and ends with the last one
     QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
+
+    // Resuming: the current file's reply allows it (bytes: those of the
+    // temporary file), the request asked for the rest, the reply continues.
+    KeptPart m_kept;
+    std::optional<ResumeRecord> m_part;
+    bool m_resumed = false;
+    bool m_continuing = false;
+    qint64 m_resumedFrom = 0; // bytes the file held before this transfer
+    bool m_partKept = false;
 };

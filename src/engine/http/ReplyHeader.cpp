@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace {
 
 // Digits only, after surrounding blanks; too many digits count as unreadable.
@@ -26,6 +28,17 @@ QString printable(const QByteArray &text)
     for (const char c : text.left(40))
         shown += (c >= 32 && c < 127) ? QChar::fromLatin1(c) : QChar(u'?');
     return shown;
+}
+
+// The first field of that name: later ones of the same name are ignored.
+bool takeFirst(const QByteArray &name, const char *wanted, const QByteArray &value,
+               QByteArray *into)
+{
+    if (name.compare(wanted, Qt::CaseInsensitive) != 0)
+        return false;
+    if (into->isEmpty())
+        *into = value;
+    return true;
 }
 
 bool startsLike(QByteArrayView data, QByteArrayView prefix)
@@ -91,17 +104,30 @@ ReplyHeader parseReplyHeader(QByteArrayView data)
     }
 
     bool lengthSeen = false;
+    QByteArray rangeUnits;
     for (const QByteArray &line : std::as_const(fields)) {
         const qsizetype colon = line.indexOf(':');
         if (colon < 0)
             continue;
         const QByteArray name = line.left(colon).trimmed();
-        const QByteArray value = line.mid(colon + 1).trimmed().toLower();
+        const QByteArray asSent = line.mid(colon + 1).trimmed();
+        const QByteArray value = asSent.toLower();
         if (name.compare("Content-Length", Qt::CaseInsensitive) == 0 && !lengthSeen) {
             header.contentLength = readCount(value);
             lengthSeen = true;
             continue;
         }
+        if (takeFirst(name, "Accept-Ranges", value, &rangeUnits)) {
+            const QList<QByteArray> units = rangeUnits.split(',');
+            header.acceptsByteRanges =
+                std::any_of(units.begin(), units.end(),
+                            [](const auto &unit) { return unit.trimmed() == "bytes"; });
+            continue;
+        }
+        if (takeFirst(name, "ETag", asSent, &header.entityTag) ||
+            takeFirst(name, "Last-Modified", asSent, &header.lastModified) ||
+            takeFirst(name, "Content-Range", asSent, &header.contentRange))
+            continue;
         const bool transfer = name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0;
         if (!transfer && name.compare("Content-Encoding", Qt::CaseInsensitive) != 0)
             continue;

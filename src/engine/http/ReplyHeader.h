@@ -25,6 +25,9 @@ struct ReplyHeader
     // (lower case): the body is not the file itself.
     QString foreignCoding;
     qsizetype headerLength = 0; // bytes up to and including the blank line
+    // What a resumed transfer rests on, each from its first field, as sent.
+    bool acceptsByteRanges = false; // "Accept-Ranges" names bytes
+    QByteArray entityTag, lastModified, contentRange;
 };
 
 // Headers longer than this, blank line included, are not waited for.

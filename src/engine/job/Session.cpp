@@ -116,3 +116,8 @@ void Session::closeOpenFiles()
 {
     m_downloader->closeOpenFiles();
 }
+
+bool Session::holdsKeptPart() const
+{
+    return m_downloader->holdsKeptPart();
+}

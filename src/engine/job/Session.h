@@ -44,8 +44,10 @@ public:
     // The delay or the no-wait mode changed: a running pause looks again.
     void pauseSettingsChanged();
     // Closes and deletes the temporary file if a transfer left it open (the
-    // program is closing).
+    // program is closing); with resuming on, a part is kept instead.
     void closeOpenFiles();
+    // The temporary file is the part of a cut file, kept to be resumed.
+    bool holdsKeptPart() const;
 
     EventLog &log() { return *m_log; }
     ErrorReporter &errors() { return *m_errors; }

@@ -61,6 +61,34 @@ bool createFresh(QFile &file, const QString &path, QString *error)
     return true;
 }
 
+bool openExisting(QFile &file, const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+QString identity(QFile &file)
+{
+    struct stat info = {};
+    if (!file.isOpen() || ::fstat(file.handle(), &info) != 0)
+        return {};
+    return QStringLiteral("%1.%2.%3.%4.%5")
+        .arg(quint64(info.st_dev))
+        .arg(quint64(info.st_ino))
+        .arg(qint64(info.st_size))
+        .arg(qint64(info.st_mtim.tv_sec))
+        .arg(qint64(info.st_mtim.tv_nsec));
+}
+
 bool createUnique(QFile &file, const QString &folder, const QString &pattern, QString *path,
                   QString *error)
 {

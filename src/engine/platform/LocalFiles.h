@@ -15,6 +15,13 @@ namespace LocalFiles {
 // appears in between. file is opened for reading and writing, unbuffered.
 bool createFresh(QFile &file, const QString &path, QString *error);
 
+// Opens the regular file at path for reading and writing, unbuffered, never
+// through a link. Missing, or anything but a regular file: false.
+bool openExisting(QFile &file, const QString &path);
+// Which file an open file is, as it stands: its device, inode, size and last
+// change, so that a file replaced or written to since gives another text.
+QString identity(QFile &file);
+
 // Creates a new file in folder whose name is pattern with its "XXXXXX" made
 // of random letters, open for reading and writing, unbuffered; *path is where.
 // It gets the mode any program's new file gets there (0666 less the umask, or
