@@ -81,7 +81,7 @@ TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
     const auto color = [&](const char *name, QPalette::ColorRole role) {
         return control(window, name)->palette().color(role);
     };
-    const QAbstractItemModel *lines = control<EventLogView>(window, "ListView1")->model();
+    const auto *view = control<EventLogView>(window, "ListView1");
     const QPalette light = QApplication::palette();
     const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35)); // light on black
     for (const QPalette &palette : {light, dark}) {
@@ -92,9 +92,9 @@ TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
         const auto measure = [&](const QColor &text, const QColor &background) {
             lowest = std::min(lowest, contrastRatio(text, background));
         };
-        for (int row = lines->rowCount() - 5; row < lines->rowCount(); ++row)
-            measure(lines->index(row, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
-                    palette.color(QPalette::Base));
+        for (int row = window.eventLog().lineCount() - 5; row < window.eventLog().lineCount();
+             ++row)
+            measure(view->shownColor(row), palette.color(QPalette::Base));
         for (const char *name : {"Chk_Getgeneral", "Chk_Getmature", "Chk_Getadult", "Lbl_Status"})
             measure(color(name, QPalette::WindowText), palette.color(QPalette::Window));
         measure(color("Lbl_Status", QPalette::WindowText), color("Shape2", QPalette::Window));
