@@ -32,10 +32,10 @@ EventLogView::EventLogView(QWidget *parent) : QListView(parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void EventLogView::setLog(EventLog &log)
+void EventLogView::setLog(QAbstractItemModel &log)
 {
     setModel(&log);
-    connect(&log, &EventLog::rowsInserted, this, &EventLogView::scrollToNewestSoon);
+    connect(&log, &QAbstractItemModel::rowsInserted, this, &EventLogView::scrollToNewestSoon);
 }
 
 // A burst of lines (a whole listing page of skips) is scrolled to once, after

@@ -32,7 +32,8 @@ class EventLogView final : public QListView
 public:
     explicit EventLogView(QWidget *parent = nullptr);
 
-    void setLog(EventLog &log);
+    // The lines to show: an EventLog, or any list model with its roles.
+    void setLog(QAbstractItemModel &log);
     // Scrolls the newest line into view now.
     void scrollToNewest();
     // The selected lines in log order, each ended by a line break.
