@@ -8,6 +8,7 @@
 #   scripts/bench.sh             every figure
 #   scripts/bench.sh --micro     the micro figures only
 #   scripts/bench.sh --tls       the transfer over TLS only
+#   scripts/bench.sh --log       the log's figures only
 #
 # VORPALINE_BENCH_TLS_MB sets the size of the TLS transfer (256 by default),
 # for a machine too busy to move 256 MB six times in a reasonable time.
@@ -21,6 +22,8 @@ only_micro=false
 only_tls=false
 [ "${1:-}" = "--micro" ] && only_micro=true
 [ "${1:-}" = "--tls" ] && only_tls=true
+only_log=false
+[ "${1:-}" = "--log" ] && only_log=true
 tls_mb=${VORPALINE_BENCH_TLS_MB:-256}
 certificates=$PWD/tests/data/tls
 
@@ -40,6 +43,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORPALINE_BUILD_BENCHMARKS=O
 targets=(MicroBench)
 $only_micro || targets+=(TransferBench EventLogBench StartupBench)
 $only_tls && targets=(TransferBench)
+$only_log && targets=(EventLogBench)
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" -- --no-print-directory >/dev/null
 
 # Rows of the table, one "figure<TAB>ours<TAB>limit or peer<TAB>ratio" a line.
@@ -278,7 +282,10 @@ print(f"start-up to the shown window, 1,000 users in the settings file\t{many:.0
 EOF
 }
 
-if $only_tls; then
+if $only_log; then
+    echo "Timing the log..." >&2
+    log_lines
+elif $only_tls; then
     echo "Timing the transfer over TLS against curl..." >&2
     serve_tls
     transfer_tls
@@ -286,7 +293,7 @@ else
     micro
 fi
 
-if ! $only_micro && ! $only_tls; then
+if ! $only_micro && ! $only_tls && ! $only_log; then
     echo "Timing the transfer against curl..." >&2
     serve
     transfer
