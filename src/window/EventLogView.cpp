@@ -230,6 +230,7 @@ void EventLogView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     QStyleOptionViewItem shared;
     initViewItemOption(&shared);
+    shared.showDecorationSelected = true; // a selected line is marked across the whole row
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const int top = std::max(0, rowAtY(event->rect().top()));
