@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-class EventLog;
-
 inline QColor colorFromBgr(int32_t bgr)
 {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -23,7 +21,8 @@ inline QColor colorFromBgr(int32_t bgr)
 // Every row has the same height, so the list places rows by arithmetic and
 // keeps nothing per row: showing one more line costs the same in a log of a
 // hundred lines as in one of a million. Qt's own list and tree lay out every
-// row again whenever one is added.
+// row again whenever one is added, so their placing is replaced here; the
+// class stays a QListView so that assistive tools meet a list of lines.
 class EventLogView final : public QListView
 {
     Q_OBJECT
