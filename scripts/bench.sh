@@ -8,6 +8,7 @@
 #   scripts/bench.sh             every figure
 #   scripts/bench.sh --micro     the micro figures only
 #   scripts/bench.sh --tls       the transfer over TLS only
+#   scripts/bench.sh --log       the log's figures only
 #
 # VORPALINE_BENCH_TLS_MB sets the size of the TLS transfer (256 by default),
 # for a machine too busy to move 256 MB six times in a reasonable time.
@@ -21,6 +22,8 @@ only_micro=false
 only_tls=false
 [ "${1:-}" = "--micro" ] && only_micro=true
 [ "${1:-}" = "--tls" ] && only_tls=true
+only_log=false
+[ "${1:-}" = "--log" ] && only_log=true
 tls_mb=${VORPALINE_BENCH_TLS_MB:-256}
 certificates=$PWD/tests/data/tls
 
@@ -40,6 +43,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORPALINE_BUILD_BENCHMARKS=O
 targets=(MicroBench)
 $only_micro || targets+=(TransferBench EventLogBench StartupBench)
 $only_tls && targets=(TransferBench)
+$only_log && targets=(EventLogBench)
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" -- --no-print-directory >/dev/null
 
 # Rows of the table, one "figure<TAB>ours<TAB>limit or peer<TAB>ratio" a line.
@@ -242,16 +246,23 @@ EOF
 }
 
 log_lines() {
-    local out
+    local out million
     out=$(window_bench EventLogBench 100000)
+    million=$(window_bench EventLogBench 1000000)
     python3 - "$(field total_ms "$out")" "$(field add_ms "$out")" \
-        "$(field paced_ms_per_line "$out")" >>"$rows" <<'EOF'
+        "$(field paced_ms_per_line "$out")" "$(field short_ms_per_line "$out")" \
+        "$(field paced_ms_per_line "$million")" "$(field short_ms_per_line "$million")" \
+        "$(field peak_kb "$million")" "$(field total_ms "$million")" >>"$rows" <<'EOF'
 import sys
-total, add, paced = map(float, sys.argv[1:])
+total, add, paced, short, paced_m, short_m, peak_kb, total_m = map(float, sys.argv[1:])
 print(f"100,000 log lines on the shown window\t{total:.0f} ms ({add:.0f} ms adding, then the repaint)"
       f"\tlimit 500 ms\t{total / 500:.2f}x the limit")
-print(f"then a line shown before the next, the long log in place\t{paced:.2f} ms a line\t"
-      f"one frame at 60 Hz: 16.7 ms\t{paced / 16.7:.2f}x")
+print(f"then a line shown before the next, 100,000 lines in place\t{paced:.3f} ms a line\t"
+      f"100-line log: {short:.3f} ms (limit 1 ms)\t{paced / short:.2f}x the short log")
+print(f"a line shown before the next, 1,000,000 lines in place\t{paced_m:.3f} ms a line\t"
+      f"100-line log: {short_m:.3f} ms\t{paced_m / short_m:.2f}x the short log")
+print(f"peak memory with 1,000,000 log lines (whole process)\t{peak_kb / 1024:.0f} MB "
+      f"({total_m / 1000:.1f} s to add and show them)\tlimit 200 MB\t{peak_kb / 1024 / 200:.2f}x the limit")
 EOF
 }
 
@@ -271,7 +282,10 @@ print(f"start-up to the shown window, 1,000 users in the settings file\t{many:.0
 EOF
 }
 
-if $only_tls; then
+if $only_log; then
+    echo "Timing the log..." >&2
+    log_lines
+elif $only_tls; then
     echo "Timing the transfer over TLS against curl..." >&2
     serve_tls
     transfer_tls
@@ -279,7 +293,7 @@ else
     micro
 fi
 
-if ! $only_micro && ! $only_tls; then
+if ! $only_micro && ! $only_tls && ! $only_log; then
     echo "Timing the transfer against curl..." >&2
     serve
     transfer

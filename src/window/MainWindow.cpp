@@ -79,9 +79,11 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     logView->setLog(m_session->log());
 
     // Esc anywhere in the window, or the log's menu, stops the running job.
-    m_stop = new QAction(QStringLiteral("&Stop"), this);
+    // The menu names the key in the item's own words, which screen readers read.
+    m_stop = new QAction(QStringLiteral("&Stop (Esc)"), this);
     m_stop->setShortcut(QKeySequence(Qt::Key_Escape));
     m_stop->setShortcutContext(Qt::WindowShortcut);
+    m_stop->setShortcutVisibleInContextMenu(false);
     m_stop->setEnabled(false);
     auto *separator = new QAction(this);
     separator->setSeparator(true);
@@ -138,6 +140,12 @@ void MainWindow::wireControls()
     connect(browseSaveButton, &QPushButton::clicked, this, &MainWindow::browseSavePath);
     connect(browseFavsButton, &QPushButton::clicked, this, &MainWindow::browseFavPath);
     connect(aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    // The About button shows only "?": F1 reaches it from anywhere in the window.
+    auto *help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WindowShortcut);
+    addAction(help);
+    connect(help, &QAction::triggered, this, &MainWindow::showAbout);
     connect(saveSettingsBox, &QCheckBox::clicked, this, &MainWindow::onSaveSetsClicked);
 }
 

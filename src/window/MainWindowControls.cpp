@@ -53,10 +53,16 @@ QFont weightOnly(QFont::Weight weight)
     return font;
 }
 
+// A caption's "&" marks its Alt-letter; the accessible name is the words shown.
+QString shownWords(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
 QGroupBox *frame(const QString &caption, QWidget *parent)
 {
     auto *box = new QGroupBox(caption, parent);
-    box->setAccessibleName(caption);
+    box->setAccessibleName(shownWords(caption));
     // Bold caption; the contents are set back to regular once they are built
     // (a style sheet would do it too, but would stop them following the theme).
     box->setFont(weightOnly(QFont::Bold));
@@ -75,12 +81,6 @@ template <typename T> T *accessible(T *widget, const QString &name)
 {
     widget->setAccessibleName(name);
     return widget;
-}
-
-// A caption's "&" marks its Alt-letter; the accessible name is the words shown.
-QString shownWords(QString caption)
-{
-    return caption.remove(QLatin1Char('&'));
 }
 
 QCheckBox *checkBox(const QString &caption, bool ticked, QWidget *parent)
@@ -209,15 +209,16 @@ void MainWindowControls::buildControls(QWidget *window, QObject *resizeWatcher,
 QGroupBox *MainWindowControls::buildUniqueUserFrame(QWidget *window, const QFont &fixed)
 {
     uniqueUserFrame = frame(QStringLiteral("Get unique user"), window);
-    userNameLabel = label(QStringLiteral("Username:"), uniqueUserFrame);
+    userNameLabel = label(QStringLiteral("&Username:"), uniqueUserFrame);
     userNameBox = textBox(QStringLiteral("Username:"), uniqueUserFrame);
     limitTyping(userNameBox, 22);
     userNameBox->setFont(fixed);
     userNameLabel->setBuddy(userNameBox);
-    uniqueGalleryBox = checkBox(QStringLiteral("Get ga&llery"), true, uniqueUserFrame);
+    uniqueGalleryBox = checkBox(QStringLiteral("Get galler&y"), true, uniqueUserFrame);
     uniqueScrapsBox = checkBox(QStringLiteral("Get s&craps"), false, uniqueUserFrame);
     uniqueFavsBox = checkBox(QStringLiteral("Get fav&orites"), false, uniqueUserFrame);
     getButton = button(QStringLiteral("&Get"), uniqueUserFrame);
+    getButton->setToolTip(StopKeyHint);
 
     auto *layout = new QVBoxLayout(uniqueUserFrame);
     layout->addWidget(userNameLabel);
@@ -239,11 +240,13 @@ QGroupBox *MainWindowControls::buildUserListFrame(QWidget *window, const QFont &
     // The user list takes the height of the frame beside it rather than setting it.
     userListBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     userListBox->setMinimumHeight(userListBox->fontMetrics().height() * 5);
-    addButton = button(QStringLiteral("&Add"), userListFrame);
+    addButton = button(QStringLiteral("A&dd"), userListFrame);
     removeButton = button(QStringLiteral("&Remove"), userListFrame);
     syncButton = button(QStringLiteral("&Sync all"), userListFrame);
-    watchlistButton = button(QStringLiteral("&Watchlist"), userListFrame);
-    // The button has no action: shown greyed, saying so.
+    syncButton->setToolTip(StopKeyHint);
+    // The button has no action: shown greyed, saying so, and without an
+    // Alt-letter, which the other controls need.
+    watchlistButton = button(QStringLiteral("Watchlist"), userListFrame);
     watchlistButton->setEnabled(false);
     watchlistButton->setToolTip(QStringLiteral("The watchlist is not available."));
     watchlistButton->setAccessibleDescription(watchlistButton->toolTip());
@@ -273,9 +276,8 @@ void MainWindowControls::buildLogAndProgress(QWidget *window, QObject *resizeWat
 {
     logView = accessible(new EventLogView(window), QStringLiteral("Log"));
     logView->setFont(fixed);
-    logView->setRootIsDecorated(false);
-    logView->setUniformRowHeights(true);
-    logView->setHeaderHidden(true);
+    logView->setToolTip(StopKeyHint);
+    logView->setAccessibleDescription(StopKeyHint);
     logView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     logView->setMinimumHeight(140);
 
@@ -325,11 +327,11 @@ void MainWindowControls::buildSettingsFrame(QWidget *window, QObject *resizeWatc
 QGroupBox *MainWindowControls::buildCookieFrame(QWidget *settings, const QFont &fixed)
 {
     cookieFrame = frame(QStringLiteral("Cookie data (for adult submissions):"), settings);
-    cookieALabel = label(QStringLiteral("A:"), cookieFrame);
+    cookieALabel = label(QStringLiteral("&A:"), cookieFrame);
     cookieABox = textBox(QStringLiteral("A:"), cookieFrame);
     cookieABox->setFont(fixed);
     cookieALabel->setBuddy(cookieABox);
-    cookieBLabel = label(QStringLiteral("B:"), cookieFrame);
+    cookieBLabel = label(QStringLiteral("&B:"), cookieFrame);
     cookieBBox = textBox(QStringLiteral("B:"), cookieFrame);
     cookieBBox->setFont(fixed);
     cookieBLabel->setBuddy(cookieBBox);
@@ -344,12 +346,12 @@ QGroupBox *MainWindowControls::buildCookieFrame(QWidget *settings, const QFont &
 
 QLayout *MainWindowControls::buildModeFrames(QWidget *settings)
 {
-    namingFrame = frame(QStringLiteral("File naming"), settings);
+    namingFrame = frame(QStringLiteral("&File naming"), settings);
     namingGroup = optionGroup(namingFrame,
                               {QStringLiteral("Original filename"), QStringLiteral("Title only"),
                                QStringLiteral("Author - Title")},
                               1);
-    folderFrame = frame(QStringLiteral("Folder structure"), settings);
+    folderFrame = frame(QStringLiteral("Folder str&ucture"), settings);
     folderGroup = optionGroup(folderFrame,
                               {QStringLiteral(".%1username%1folder%1").arg(QDir::separator()),
                                QStringLiteral(".%1username-folder%1").arg(QDir::separator()),
@@ -379,8 +381,8 @@ QGroupBox *MainWindowControls::buildFilterFrame(QWidget *settings, QObject *resi
                  typeList->minimumSizeHint().height()));
     generalBox = checkBox(QStringLiteral("Get ge&neral"), true, filterFrame);
     matureBox = checkBox(QStringLiteral("Get &mature"), true, filterFrame);
-    adultBox = checkBox(QStringLiteral("Get a&dult"), true, filterFrame);
-    sizeLimitLabel = label(QStringLiteral("Size limit:                   MB"), filterFrame);
+    adultBox = checkBox(QStringLiteral("Get adu&lt"), true, filterFrame);
+    sizeLimitLabel = label(QStringLiteral("Si&ze limit:                   MB"), filterFrame);
     sizeLimitBox = textBox(QStringLiteral("Size limit:"), sizeLimitLabel);
     limitTyping(sizeLimitBox, 5);
     sizeLimitBox->setText(QStringLiteral("0"));
@@ -403,7 +405,7 @@ QGroupBox *MainWindowControls::buildFilterFrame(QWidget *settings, QObject *resi
 // which assistive tools have always met these controls.
 QVBoxLayout *MainWindowControls::buildOptionColumn(QWidget *settings)
 {
-    urlFixBox = checkBox(QStringLiteral("&URL exception fixing"), false, settings);
+    urlFixBox = checkBox(QStringLiteral("URL e&xception fixing"), false, settings);
     delayLabel = label(QStringLiteral("Waiting time:"), settings);
     delayBar = accessible(new FocusableScrollBar(Qt::Horizontal, settings),
                           QStringLiteral("Waiting time:"));
@@ -429,14 +431,19 @@ QVBoxLayout *MainWindowControls::buildOptionColumn(QWidget *settings)
 // The folders get the full width: paths are long.
 QLayout *MainWindowControls::buildFolderRows(QWidget *settings)
 {
-    savePathLabel = label(QStringLiteral("Save to:"), settings);
+    savePathLabel = label(QStringLiteral("S&ave to:"), settings);
     savePathBox = textBox(QStringLiteral("Save to:"), settings);
     savePathLabel->setBuddy(savePathBox);
-    browseSaveButton = button(QStringLiteral("&Browse"), settings);
-    favPathLabel = label(QStringLiteral("Favs folder:"), settings);
+    browseSaveButton = button(QStringLiteral("Bro&wse"), settings);
+    browseSaveButton->setAccessibleDescription(QStringLiteral("Chooses the download folder"));
+    favPathLabel = label(QStringLiteral("&Favs folder:"), settings);
     favPathBox = textBox(QStringLiteral("Favs folder:"), settings);
     favPathLabel->setBuddy(favPathBox);
     browseFavsButton = button(QStringLiteral("Brows&e"), settings);
+    browseFavsButton->setAccessibleDescription(
+        QStringLiteral("Chooses the common folder of the favorites"));
+    for (QPushButton *browse : {browseSaveButton, browseFavsButton})
+        browse->setToolTip(browse->accessibleDescription());
 
     auto *folders = new QGridLayout;
     folders->addWidget(savePathLabel, 0, 0);
@@ -462,7 +469,7 @@ QLayout *MainWindowControls::buildBottomRow(QWidget *window, const QString &webH
 {
     aboutButton = button(QStringLiteral("?"), window);
     aboutButton->setAccessibleDescription(QStringLiteral("About ") + ProductName);
-    aboutButton->setToolTip(QStringLiteral("About"));
+    aboutButton->setToolTip(QStringLiteral("About (F1)"));
     aboutButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     webPageBox = textBox(QStringLiteral("Web page"), window);
     webPageBox->setFrame(false);

@@ -20,6 +20,9 @@ class QScrollBar;
 class QVBoxLayout;
 class QWidget;
 
+// Told wherever a job is started or watched.
+inline const QString StopKeyHint = QStringLiteral("Esc stops a running job");
+
 // The main window's controls, built and laid out in one place; the window
 // itself only gives them behaviour. Each control also has its form name
 // (Txt_Uniuser, Cmd_Get, Shape1, ...) as its objectName, set from the one

@@ -2,11 +2,14 @@
 
 #include "EventLogView.h"
 #include "ReadableColor.h"
+#include "report/ReportTexts.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QGroupBox>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,8 +67,6 @@ TEST(Desktop, TabReachesEveryControlOnceInLayoutOrderOnASmallScreen)
         QTest::keyClick(delay, key);
         EXPECT_EQ(delay->value(), value);
     }
-    for (QAbstractButton *button : window.findChildren<QAbstractButton *>())
-        EXPECT_EQ(button->accessibleName(), QString(button->text()).remove(u'&'));
     QTest::keyClick(&window, Qt::Key_M, Qt::AltModifier);
     EXPECT_TRUE(waitUntil([&] { return !window.jobSettings().ratingWanted(1); })); // "Get &mature"
     EXPECT_FALSE(control<QPushButton>(window, "Command2")->isEnabled());
@@ -81,7 +82,7 @@ TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
     const auto color = [&](const char *name, QPalette::ColorRole role) {
         return control(window, name)->palette().color(role);
     };
-    const QAbstractItemModel *lines = control<EventLogView>(window, "ListView1")->model();
+    const auto *view = control<EventLogView>(window, "ListView1");
     const QPalette light = QApplication::palette();
     const QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35)); // light on black
     for (const QPalette &palette : {light, dark}) {
@@ -92,9 +93,9 @@ TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
         const auto measure = [&](const QColor &text, const QColor &background) {
             lowest = std::min(lowest, contrastRatio(text, background));
         };
-        for (int row = lines->rowCount() - 5; row < lines->rowCount(); ++row)
-            measure(lines->index(row, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
-                    palette.color(QPalette::Base));
+        for (int row = window.eventLog().lineCount() - 5; row < window.eventLog().lineCount();
+             ++row)
+            measure(view->shownColor(row), palette.color(QPalette::Base));
         for (const char *name : {"Chk_Getgeneral", "Chk_Getmature", "Chk_Getadult", "Lbl_Status"})
             measure(color(name, QPalette::WindowText), palette.color(QPalette::Window));
         measure(color("Lbl_Status", QPalette::WindowText), color("Shape2", QPalette::Window));
@@ -173,4 +174,158 @@ TEST(Desktop, EscStopsTheRunningJob)
     ASSERT_TRUE(waitUntil([&] { return window.fileProgress() > 0; }));
     window.close();
     EXPECT_FALSE(QFile::exists(test.path(u"downloading.dat"_s)));
+}
+
+// Alt-letters: every button and box acts on the first press of its own
+// letter; the labels of text boxes and the option groups take the keyboard to
+// their control (there are more of them than free letters, so two labels may
+// share one and are reached in turn). The Browse buttons tell which folder they
+// choose, Esc is named where a job starts, F1 opens the About box.
+TEST(Desktop, KeyboardAndScreenReaderReachEveryControl)
+{
+    TestWindow test;
+    MainWindow &window = openActive(test);
+    QMap<QChar, QStringList> reached; // Alt-letter -> the controls it reaches, "!" if it acts
+    QHash<QString, QChar> letters;
+    for (QWidget *widget : window.findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<QLabel *>(widget);
+        const auto *box = qobject_cast<QGroupBox *>(widget);
+        const auto *button = qobject_cast<QAbstractButton *>(widget);
+        QString text = box ? box->title() : label && label->buddy() ? label->text() : QString();
+        text = button ? button->text() : text;
+        EXPECT_TRUE(!button || button->accessibleName() == QString(text).remove(u'&'));
+        if (const QString keys = QKeySequence::mnemonic(text).toString(); !keys.isEmpty()) {
+            letters[widget->objectName()] = keys.back();
+            reached[keys.back()] << (button ? u"!"_s : QString()) + widget->objectName();
+        }
+    }
+    for (const QStringList &controls : reached) // shared only by two that do not act
+        EXPECT_LE(controls.size() + controls.join(u"").count(u'!'), 2)
+            << controls.join(u' ').toStdString();
+    const auto told = [](QWidget *widget, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(widget)->text(text);
+    };
+    const std::tuple<const char *, const char *, QString> targets[] = {
+        {"Label1", "Txt_Uniuser", u"Username:"_s}, {"Label4", "Txt_CookieA", u"A:"_s},
+        {"Label5", "Txt_CookieB", u"B:"_s},        {"Label11", "Txt_Maxsize", u"Size limit:"_s},
+        {"Label3", "Txt_Path", u"Save to:"_s},     {"Label7", "Txt_Favpath", u"Favs folder:"_s},
+        {"Frame7", "Option1_1", u"File naming"_s}, {"Frame5", "Option2_1", u"Folder structure"_s}};
+    for (const auto &[caption, target, name] : targets) {
+        EXPECT_EQ(told(control(window, *caption == 'F' ? caption : target), QAccessible::Name),
+                  name);
+        QWidget *goal = control(window, target);
+        const char letter = letters.value(QString::fromLatin1(caption)).toLatin1();
+        for (int press = 0; press < 2 && QApplication::focusWidget() != goal; ++press)
+            QTest::keyClick(&window, letter, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), goal) << caption;
+    }
+    for (const char *name : {"Cmd_Get", "Cmd_Sync", "ListView1"}) {
+        QWidget *starter = control(window, name);
+        EXPECT_TRUE(starter->toolTip().contains(StopKeyHint)) << name;
+        EXPECT_EQ(told(starter, QAccessible::Description), starter->toolTip());
+    }
+    for (const auto &[name, folder] :
+         {std::pair{"Cmd_Browsepath", u"download"_s}, {"Cmd_browsefavs", u"favorites"_s}}) {
+        auto *browse = control<QPushButton>(window, name);
+        EXPECT_EQ(told(browse, QAccessible::Name), u"Browse"_s);
+        EXPECT_TRUE(told(browse, QAccessible::Description).contains(folder));
+        browse->click();
+        EXPECT_TRUE(test.prompts.ofKind(u"folder"_s).last().text.contains(folder));
+    }
+    EXPECT_EQ(control(window, "ListView1")->actions().last()->iconText(), u"Stop (Esc)"_s);
+    QTest::keyClick(&window, Qt::Key_F1);
+    EXPECT_EQ(test.prompts.shown.last().text, aboutText(test.environment().site.webHost));
+}
+
+// The log as the list sees it, counting the rows the list asks for.
+class CountingLines final : public QIdentityProxyModel
+{
+public:
+    mutable int asked = 0;
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override
+    {
+        ++asked;
+        return QIdentityProxyModel::index(row, column, parent);
+    }
+};
+
+// A list of 400 by 200 pixels, shown, over a log or a model over it.
+struct ShownLog
+{
+    EventLog log;
+    EventLogView view;
+    explicit ShownLog(QAbstractItemModel *lines = nullptr)
+    {
+        view.resize(400, 200);
+        view.setLog(lines ? *lines : log);
+        view.show();
+    }
+    bool newestShown() const
+    {
+        return view.viewport()->rect().contains(
+            view.visualRect(view.model()->index(log.lineCount() - 1, 0)));
+    }
+};
+
+// Each line scrolled into view and painted before the next, as during
+// downloads, also when the user has scrolled back: what the list asks of the
+// log per line must not grow with it.
+TEST(EventLogView, ShowingALineCostsTheSameInALongLog)
+{
+    double perLine[2] = {};
+    const int lengths[2] = {100, 100000};
+    const QString longest = QString(3 << 19, u'x') + u'\u00e9'; // longer than a storage block
+    for (int i = 0; i < 2; ++i) {
+        CountingLines lines;
+        ShownLog shown(&lines);
+        lines.setSourceModel(&shown.log);
+        shown.log.AddEvent(longest, LogBlack);
+        for (int row = 1; row < lengths[i]; ++row)
+            shown.log.AddEvent(u"Skipping \"%1\": Already exists"_s.arg(row), LogGreen);
+        ASSERT_TRUE(waitUntil([&] { return shown.newestShown(); }));
+        lines.asked = 0;
+        for (int row = 0; row < 20; ++row) {
+            if (row % 2)
+                shown.view.scrollToTop();
+            shown.log.AddEvent(u"Saved as %1.png"_s.arg(row), row % 2 ? LogGreen : LogRed);
+            ASSERT_TRUE(waitUntil([&] { return shown.newestShown(); }));
+            shown.view.viewport()->repaint();
+        }
+        perLine[i] = lines.asked / 20.0;
+        EXPECT_TRUE(shown.log.lineText(0) == longest &&
+                    shown.log.lineText(lengths[i] - 1)
+                        .endsWith(u"%1\": Already exists"_s.arg(lengths[i] - 1)));
+    }
+    EXPECT_TRUE(perLine[0] > 0 && perLine[1] < perLine[0] * 1.2)
+        << perLine[0] << ", " << perLine[1];
+}
+
+// Colour alone tells nothing to a screen reader: each line's kind is told with
+// its unchanged text. The arrows move through the lines.
+TEST(EventLogView, EachLineTellsAssistiveToolsItsKind)
+{
+    ShownLog shown;
+    const std::tuple<int32_t, QString, QString> rows[] = {
+        {LogRed, u"error"_s, u"GS said 404 not found on /art/caf\u00e9.png"_s},
+        {LogGreen, u"done"_s, u"Saved as \u4f5c\u54c1 \U0001F600.png"_s},
+        {LogBlack, {}, {}},
+        {0x0000FE, {}, u" a\tline "_s},
+        {0x008801, {}, u"Synching done."_s}};
+    for (const auto &[color, kind, text] : rows)
+        shown.log.AddEvent(text, color);
+    ASSERT_TRUE(waitUntil([&] { return shown.newestShown(); }));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&shown.view);
+    ASSERT_EQ(list->role(), QAccessible::List);
+    for (int row = 0; row < int(std::size(rows)); ++row) {
+        QAccessibleInterface *cell = list->tableInterface()->cellAt(row, 0);
+        EXPECT_EQ(cell->text(QAccessible::Name), std::get<2>(rows[row]));
+        EXPECT_EQ(cell->text(QAccessible::Description), std::get<1>(rows[row])) << row;
+    }
+    shown.view.setCurrentIndex(shown.log.index(0, 0));
+    const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_End, Qt::Key_Up, Qt::Key_Home, Qt::Key_PageDown};
+    const int reached[] = {1, 4, 3, 0, 4};
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        QTest::keyClick(&shown.view, keys[i]);
+        EXPECT_EQ(shown.view.currentIndex().row(), reached[i]) << keys[i];
+    }
 }

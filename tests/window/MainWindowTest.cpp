@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 using Fault = GalleryFileHost::Fault;
@@ -19,12 +18,6 @@ void addUser(TestWindow &test, const QString &name)
 {
     test.prompts.inputs << name;
     control<QPushButton>(*test.window, "Cmd_Add")->click();
-}
-
-bool rowShown(QTreeView *view, int row)
-{
-    const QRect rect = view->visualRect(view->model()->index(row, 0));
-    return rect.isValid() && view->viewport()->rect().contains(rect);
 }
 
 } // namespace
@@ -132,27 +125,6 @@ TEST(MainWindow, TextBoxesLimitTypingOnly)
         QTest::keyClick(box, Qt::Key_X);
         EXPECT_EQ(box->text(), longText);
     }
-}
-
-// Scrolling to the newest line happens once per burst, so a long burst stays fast.
-TEST(MainWindow, TheLogShowsTheNewestLine)
-{
-    TestWindow test;
-    MainWindow &window = test.open();
-    window.show();
-    auto *view = control<QTreeView>(window, "ListView1");
-    int added = window.eventLog().lineCount();
-    QElapsedTimer clock;
-    clock.start();
-    for (const int burst : {1, 40, 20000}) {
-        for (int i = 0; i < burst; ++i, ++added)
-            window.AddEvent(u"line %1"_s.arg(added), LogBlack);
-        EXPECT_TRUE(waitUntil([&] { return rowShown(view, added - 1); })) << added;
-    }
-    EXPECT_LT(clock.elapsed(), 10000);
-    view->scrollToTop(); // scrolled back by the user: the next line brings it down
-    window.AddEvent(QString(), LogGreen);
-    EXPECT_TRUE(waitUntil([&] { return rowShown(view, added); }));
 }
 
 TEST(MainWindow, PastedLineBreaksReachNoRequest)

@@ -4,10 +4,16 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <vector>
 
 // The coloured progress log shown in the window's log list. Lines are only
 // ever appended, or all removed at once when a Sync starts.
+//
+// A long Sync logs a line per known file, so a log can reach a million lines:
+// the texts are packed into large shared blocks (one byte a character for
+// Latin-1 texts, two otherwise) rather than held as a string each.
 class EventLog final : public QAbstractListModel
 {
     Q_OBJECT
@@ -18,6 +24,7 @@ public:
     static constexpr int ColorRole = Qt::UserRole;
 
     explicit EventLog(QObject *parent = nullptr);
+    ~EventLog() override;
 
     // Appends one line in a 0x00BBGGRR colour.
     void AddEvent(const QString &text, int32_t color);
@@ -25,8 +32,11 @@ public:
     void clear();
 
     int lineCount() const { return int(m_lines.size()); }
-    QString lineText(int row) const { return m_lines.at(size_t(row)).text; }
+    QString lineText(int row) const;
     int32_t lineColor(int row) const { return m_lines.at(size_t(row)).color; }
+    // What a line reports, for assistive tools that cannot see its colour:
+    // "error" for red lines, "done" for green ones, nothing otherwise.
+    static QString lineKind(int32_t color);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -39,8 +49,20 @@ signals:
 private:
     struct Line
     {
-        QString text;
+        uint32_t block : 31;
+        uint32_t wide : 1; // UTF-16 rather than Latin-1
+        uint32_t offset;
+        uint32_t length; // in characters
         int32_t color;
     };
-    std::vector<Line> m_lines;
+    struct Block
+    {
+        std::unique_ptr<char[]> bytes;
+        size_t size;
+        size_t used;
+    };
+    char *reserve(size_t bytes, size_t alignment, Line &line);
+
+    std::deque<Line> m_lines;
+    std::vector<Block> m_blocks;
 };
