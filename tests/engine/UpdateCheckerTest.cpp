@@ -1,6 +1,9 @@
 #include "SimUpdateHost.h"
 #include "TestEngine.h"
 
+#include "report/ErrorReporter.h"
+#include "update/UpdateChecker.h"
+
 #include <QTcpServer>
 
 using namespace Qt::StringLiterals;
@@ -73,4 +76,17 @@ TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
                                         TestHosts::Update.toLatin1() + "\r\n\r\n"});
         }
     }
+
+    // A time-out, raised by hand rather than waited for, is logged like a host not found.
+    TestEngine engine;
+    const AppEnvironment env = engine.environment();
+    EventLog log;
+    ErrorReporter errors(engine.prompts, TestHosts::Support);
+    TcpClientSocket socket(env.resolver);
+    UpdateChecker checker(log, errors, socket, env.site);
+    checker.UpdCheck();
+    emit socket.errorOccurred(SocketError::TimedOut, u"Connection timed out"_s);
+    EXPECT_EQ(logLines(log), (QStringList{black(u"Checking for update..."_s),
+                                          red(u"Could not check for updates"_s)}));
+    EXPECT_TRUE(engine.errorReports().isEmpty());
 }

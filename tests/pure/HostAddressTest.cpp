@@ -1,5 +1,4 @@
 #include "platform/HostAddress.h"
-#include "platform/TlsFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +26,4 @@ TEST(HostAddress, OnlyTheThreeFormsAreTaken)
                   std::tuple(host, port, tls))
             << text.toStdString();
     }
-}
-
-TEST(HostAddressTest, AHandshakeFailureKeepsTheWordsOfTheTlsLibrary)
-{
-    EXPECT_EQ(
-        handshakeFailedLine(
-            u"files.example.net"_s,
-            u"Error during SSL handshake: error:0A00010B:SSL routines::wrong version number"_s),
-        u"Secure connection to files.example.net failed: wrong version number"_s);
 }

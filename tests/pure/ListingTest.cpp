@@ -147,6 +147,7 @@ TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
         {"size mark", f("/art/a/12.a.pic.200.thumbnail.png"), bob, scraps, false, f("/art/a/12.a.pic.png")},
         {"owner fix", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), bob, scraps, true, f("/art/quillmere/12.quillmere.pic.png")},
         {"owner listing, any case", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), u"QuillMere"_s, scraps, true, f("/art/quillmere/12_ab_.quillmere.pic.png")},
+        {"owner fix unticked", f("/art/quillmere/12_ab_.quillmere.pic.200.thumbnail.png"), bob, scraps, false, f("/art/quillmere/12_ab_.quillmere.pic.png")},
         {"owner fix needs the owner's name", f("/art/a/12_ab_.pic.200.thumbnail.png"), bob, scraps, true, f("/art/a/12_ab_.pic.png")},
         {"double dots", f("/art/a/1..png"), bob, scraps, false, f("/art/a/1.png")},
         {"triple dots, one pass", f("/art/a/1...png"), bob, scraps, false, f("/art/a/1..png")},
@@ -154,6 +155,7 @@ TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
         {"owner mark not twice", f("/art/someone/1234.someone.picture.png"), someone, gallery, false, f("/art/someone/1234.someone.picture.png")},
         {"no owner mark outside the gallery", f("/art/someone/1234.picture.png"), someone, u"favorites"_s, false, f("/art/someone/1234.picture.png")},
         {"text", f("/art/a/1.a.tale.txt.png"), bob, scraps, false, f("/art/a/1.a.tale.txt")},
+        {"flash", f("/art/a/1.a.loop.swf.png"), bob, scraps, false, f("/art/a/1.a.loop.swf")},
         {"music ending in .mp3 still loses four", f("/art/a/1.a.song.mp3"), bob, scraps, false, f("/art/a/1.a.song")},
         {".mp3 anywhere", f("/art/x.mp3/1.a.song.png"), bob, scraps, false, f("/art/x.mp3/1.a.song")},
         {"line break with indentation", u"http://files.example/art/a/1.a.\r\n      pic.png"_s, bob, scraps, false, f("/art/a/1.a.pic.png")},
@@ -163,6 +165,30 @@ TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
     // clang-format on
     for (const auto &[what, url, user, folder, urlFix, expected] : cases)
         EXPECT_EQ(rewriteAddress(url, user, folder, urlFix), expected) << what;
+}
+
+// Each box filters its own files, and the type is judged before the rating.
+TEST(SubmissionFilters, TheTypeIsJudgedBeforeTheRating)
+{
+    using R = SkipReason;
+    // The file, its rating, the boxes unticked (types GTMF, ratings gma), the reason.
+    // clang-format off
+    const std::tuple<const char *, const char *, QString, R> rows[] = {
+        {"pic.jpg", "general", u"Gg"_s, R::NoGfx}, {"pic.gif", "adult", u"a"_s, R::NoAdult},
+        {"tale.rtf", "mature", u"Tm"_s, R::NoText}, {"tale.doc", "mature", u"G"_s, R::None},
+        {"song.mp3", "general", u"M"_s, R::NoMusic}, {"loop.swf", "adult", u"Fa"_s, R::NoFlash},
+        {"pic.png", "mature", u"TMFga"_s, R::None},
+    };
+    // clang-format on
+    for (const auto &[file, rating, unticked, reason] : rows) {
+        FilterChoices choices;
+        for (int i = 0; i < TypeCount; ++i)
+            choices.types[size_t(i)] = !unticked.contains(QChar(u"GTMF"[i]));
+        for (int i = 0; i < RatingCount; ++i)
+            choices.ratings[size_t(i)] = !unticked.contains(QChar(u"gma"[i]));
+        const QString url = Host + u"/art/a/1.a."_s + QLatin1String(file);
+        EXPECT_EQ(typeOrRatingSkip(url, url + u"\"><span class=\"icon-image "_s + QLatin1String(rating), choices), reason) << file;
+    }
 }
 
 TEST(ListingRequest, RequestsMatchByteForByte)
