@@ -177,18 +177,15 @@ TEST(SubmissionFilters, TheTypeIsJudgedBeforeTheRating)
         {"pic.jpg", "general", u"Gg"_s, R::NoGfx}, {"pic.gif", "adult", u"a"_s, R::NoAdult},
         {"tale.rtf", "mature", u"Tm"_s, R::NoText}, {"tale.doc", "mature", u"G"_s, R::None},
         {"song.mp3", "general", u"M"_s, R::NoMusic}, {"loop.swf", "adult", u"Fa"_s, R::NoFlash},
-        {"pic.png", "mature", u"TMFga"_s, R::None},
-    };
-    // clang-format on
-    for (const auto &[file, rating, unticked, reason] : rows) {
-        FilterChoices choices;
-        for (int i = 0; i < TypeCount; ++i)
-            choices.types[size_t(i)] = !unticked.contains(QChar(u"GTMF"[i]));
-        for (int i = 0; i < RatingCount; ++i)
-            choices.ratings[size_t(i)] = !unticked.contains(QChar(u"gma"[i]));
+        {"pic.png", "mature", u"TMFga"_s, R::None}};
+    for (const auto &[file, rating, off, reason] : rows) {
+        FilterChoices in;
+        for (size_t i = 0; i < in.types.size() + in.ratings.size(); ++i)
+            (i < in.types.size() ? in.types[i] : in.ratings[i - in.types.size()]) = !off.contains(QChar(u"GTMFgma"[i]));
         const QString url = Host + u"/art/a/1.a."_s + QLatin1String(file);
-        EXPECT_EQ(typeOrRatingSkip(url, url + u"\"><span class=\"icon-image "_s + QLatin1String(rating), choices), reason) << file;
+        EXPECT_EQ(typeOrRatingSkip(url, url + u"\"><span class=\"icon-image "_s + QLatin1String(rating), in), reason) << file;
     }
+    // clang-format on
 }
 
 TEST(ListingRequest, RequestsMatchByteForByte)
