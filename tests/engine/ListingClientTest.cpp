@@ -47,6 +47,7 @@ TEST(Listing, AGalleryIsListedPageByPage)
         TestEngine engine;
         engine.addUser(u"someone"_s, submissions);
         engine.start();
+        engine.timeouts.pageBytes = engine.pages->reply(u"/gallery/someone/1"_s).size(); // none larger
         OwnPart<ListingClient> own(engine);
         engine.pages->setPieceSize(pieceSize);
         QObject::connect(&own.log, &EventLog::lineAdded, [&](const QString &text) {
@@ -81,12 +82,12 @@ TEST(Listing, EachFilterSkipsWithItsOwnLine)
     TestEngine engine;
     SimUser user;
     user.name = u"someone"_s;
-    user.gallery = {make(1, u"Picture"_s),
+    user.gallery = {make(1, u"Picture"_s, u"jpg"_s),
                     make(2, u"Tale"_s, u"txt"_s, u"mature"_s),
                     make(3, u"Song &amp; Dance"_s, u"mp3"_s),
                     make(4, u"Anim"_s, u"png"_s, u"adult"_s),
                     make(5, u"More"_s, u"gif"_s),
-                    make(6, u"Loop"_s, u"swf"_s)};
+                    make(6, u"Loop"_s, u"swf"_s, u"adult"_s)}; // its type is judged first
     engine.content.addUser(user);
     engine.start();
     OwnPart<ListingClient> own(engine);

@@ -95,7 +95,8 @@ TEST(Tls, AFailedCertificateIsRefusedBeforeAnyRequest)
     QTemporaryDir dir;
     const QString big = dir.filePath(u"big"_s), junk = dir.filePath(u"junk"_s);
     ASSERT_TRUE(writeFile(junk, "-----BEGIN CERTIFICATE-----\nx\n") && writeFile(big, {}) &&
-                QFile(big).resize(TlsTrust::MaxAuthorityFileBytes + 1));
+                QFile(big).resize(TlsTrust::MaxAuthorityFileBytes + 1) &&
+                QFile(junk).resize(TlsTrust::MaxAuthorityFileBytes)); // read: not past the bound
     // Page and file host certificates, SSL_CERT_FILE, the line, why SSL_CERT_FILE is not used.
     // clang-format off
     const std::tuple<QString, QString, QString, QString, QString> rows[] = {

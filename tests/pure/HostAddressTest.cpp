@@ -1,4 +1,5 @@
 #include "platform/HostAddress.h"
+#include "platform/TlsFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -26,4 +27,13 @@ TEST(HostAddress, OnlyTheThreeFormsAreTaken)
                   std::tuple(host, port, tls))
             << text.toStdString();
     }
+}
+
+// Of several errors, the one that tells most is named, wherever it stands.
+TEST(HostAddressTest, ARefusedCertificateNamesItsTellingError)
+{
+    const QList<QSslError> errors{QSslError(QSslError::CertificateSignatureFailed),
+                                  QSslError(QSslError::HostNameMismatch)};
+    EXPECT_EQ(certificateRefusedLine(u"h.example"_s, errors),
+              u"Certificate of h.example not trusted: issued for another host name"_s);
 }

@@ -167,27 +167,6 @@ TEST(AddressRewriting, ThumbnailAddressBecomesTheFileAddress)
         EXPECT_EQ(rewriteAddress(url, user, folder, urlFix), expected) << what;
 }
 
-// Each box filters its own files, and the type is judged before the rating.
-TEST(SubmissionFilters, TheTypeIsJudgedBeforeTheRating)
-{
-    using R = SkipReason;
-    // The file, its rating, the boxes unticked (types GTMF, ratings gma), the reason.
-    // clang-format off
-    const std::tuple<const char *, const char *, QString, R> rows[] = {
-        {"pic.jpg", "general", u"Gg"_s, R::NoGfx}, {"pic.gif", "adult", u"a"_s, R::NoAdult},
-        {"tale.rtf", "mature", u"Tm"_s, R::NoText}, {"tale.doc", "mature", u"G"_s, R::None},
-        {"song.mp3", "general", u"M"_s, R::NoMusic}, {"loop.swf", "adult", u"Fa"_s, R::NoFlash},
-        {"pic.png", "mature", u"TMFga"_s, R::None}};
-    for (const auto &[file, rating, off, reason] : rows) {
-        FilterChoices in;
-        for (size_t i = 0; i < in.types.size() + in.ratings.size(); ++i)
-            (i < in.types.size() ? in.types[i] : in.ratings[i - in.types.size()]) = !off.contains(QChar(u"GTMFgma"[i]));
-        const QString url = Host + u"/art/a/1.a."_s + QLatin1String(file);
-        EXPECT_EQ(typeOrRatingSkip(url, url + u"\"><span class=\"icon-image "_s + QLatin1String(rating), in), reason) << file;
-    }
-    // clang-format on
-}
-
 TEST(ListingRequest, RequestsMatchByteForByte)
 {
     const QString headers =
