@@ -220,12 +220,12 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
         QByteArray out;
         EXPECT_TRUE(waitUntil(
             [&] { return (out += first->readAllStandardOutput()).contains("Retrieving "); }));
+        if (nohup)
+            ::kill(pid_t(first->processId()), signal); // ignored: the run goes on
         const Finished second = site.run({u"--get"_s, u"alice"_s});
         EXPECT_TRUE(second.status == 2 && second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
         EXPECT_EQ(site.run({u"--dry-run"_s}).status, 0);
-        ::kill(pid_t(first->processId()), signal);
-        if (nohup)
-            ::kill(pid_t(first->processId()), SIGTERM);
+        ::kill(pid_t(first->processId()), nohup ? SIGTERM : signal);
         EXPECT_EQ(SyncSite::finish(*first).status, status);
         EXPECT_FALSE(QFile::exists(temporary));
         EXPECT_FALSE(QFile::exists(site.path(u"vorpl.lock"_s)));
