@@ -47,7 +47,8 @@ TEST(Listing, AGalleryIsListedPageByPage)
         TestEngine engine;
         engine.addUser(u"someone"_s, submissions);
         engine.start();
-        engine.timeouts.pageBytes = engine.pages->reply(u"/gallery/someone/1"_s).size(); // none larger
+        engine.timeouts.pageBytes =
+            engine.pages->reply(u"/gallery/someone/1"_s).size(); // none larger
         OwnPart<ListingClient> own(engine);
         engine.pages->setPieceSize(pieceSize);
         QObject::connect(&own.log, &EventLog::lineAdded, [&](const QString &text) {

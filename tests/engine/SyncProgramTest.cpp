@@ -35,11 +35,11 @@ struct SyncSite : TestEnvironment, TestSite
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // Host names in any case.
-        env.insert(u"VORPALINE_SYNC_HOSTS"_s,
-                   u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s.arg(QStringLiteral(BUILT_PAGE_HOST).toUpper())
-                       .arg(pages->port())
-                       .arg(QStringLiteral(BUILT_FILE_HOST))
-                       .arg(files->port()));
+        env.insert(u"VORPALINE_SYNC_HOSTS"_s, u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s
+                                                  .arg(QStringLiteral(BUILT_PAGE_HOST).toUpper())
+                                                  .arg(pages->port())
+                                                  .arg(QStringLiteral(BUILT_FILE_HOST))
+                                                  .arg(files->port()));
         process->setProcessEnvironment(env);
         // As from a terminal, whatever this run ignores (nohup, a background job).
         process->setChildProcessModifier(
@@ -212,22 +212,23 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
 
     // A closed terminal, Ctrl-C, SIGTERM, and under nohup SIGHUP then SIGTERM; a second run is
     // refused while the first holds the folder, a dry run is not. Lines are out as they happen.
-    for (const auto &[signal, nohup, status] :
-         {std::tuple{SIGHUP, false, 129}, {SIGINT, false, 130}, {SIGTERM, false, 143}, {SIGHUP, true, 143}}) {
+    const std::tuple<int, bool, int> rows[] = {
+        {SIGHUP, false, 129}, {SIGINT, false, 130}, {SIGTERM, false, 143}, {SIGHUP, true, 143}};
+    for (const auto &[signal, nohup, status] : rows) {
         SCOPED_TRACE(signal);
         auto first = site.start({}, {}, nohup);
-        // Once the run has ended its id is 0, and a kill of 0 would reach this whole group.
-        const auto send = [&](int number) { first->processId() && ::kill(pid_t(first->processId()), number); };
+        const auto pid = pid_t(first->processId()); // taken now: once it has ended it reads 0
         ASSERT_TRUE(stalled());
         QByteArray out;
         EXPECT_TRUE(waitUntil(
             [&] { return (out += first->readAllStandardOutput()).contains("Retrieving "); }));
         if (nohup)
-            send(signal); // ignored: the run goes on
+            ::kill(pid, signal); // ignored: the run goes on
         const Finished second = site.run({u"--get"_s, u"alice"_s});
-        EXPECT_TRUE(second.status == 2 && second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
+        EXPECT_TRUE(second.status == 2 && second.err.contains(u"vorpl.lock"_s))
+            << second.err.toStdString();
         EXPECT_EQ(site.run({u"--dry-run"_s}).status, 0);
-        send(nohup ? SIGTERM : signal);
+        ::kill(pid, nohup ? SIGTERM : signal);
         EXPECT_EQ(SyncSite::finish(*first).status, status);
         EXPECT_FALSE(QFile::exists(temporary));
         EXPECT_FALSE(QFile::exists(site.path(u"vorpl.lock"_s)));

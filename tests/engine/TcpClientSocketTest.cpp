@@ -145,10 +145,12 @@ TEST_F(TcpClientSocketTest, AHandlerThatPumpsEventsGetsTheRestAfterItReturns)
                     peer->disconnectFromHost();
                 // Pump until the rest has certainly reached our side of the connection.
                 const QTcpSocket *ours = socket.findChildren<QTcpSocket *>().last();
-                waitUntil([&] {
-                    return (!more || socket.bytesAvailable() >= 3) &&
-                           (!peerCloses || ours->state() == QAbstractSocket::UnconnectedState);
-                }, 2000);
+                waitUntil(
+                    [&] {
+                        return (!more || socket.bytesAvailable() >= 3) &&
+                               (!peerCloses || ours->state() == QAbstractSocket::UnconnectedState);
+                    },
+                    2000);
                 drainPostedEvents();
             }
             --depth;
@@ -180,8 +182,9 @@ TEST_F(TcpClientSocketTest, AFailedHandshakeIsNeverAConnect)
     connectTo(GoodHost);
     ASSERT_TRUE(waitUntil([&] { return !recorder.events.isEmpty(); }));
     drainPostedEvents();
-    EXPECT_EQ(recorder.events,
-              QStringList{u"Secure connection to good.test.invalid failed: wrong version number"_s});
+    EXPECT_EQ(
+        recorder.events,
+        QStringList{u"Secure connection to good.test.invalid failed: wrong version number"_s});
     EXPECT_EQ(socket.state(), TcpClientSocket::StateError);
 }
 
