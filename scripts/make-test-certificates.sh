@@ -8,6 +8,8 @@
 #   server.key       the key of every server certificate below
 #   site.pem         *.test.invalid, *.bench.invalid, localhost, 127.0.0.1; by the authority
 #   other-host.pem   other.invalid only; by the authority
+#   name-only.pem    *.test.invalid only, no address: a host reached at another
+#                    address is verified by its name; by the authority
 #   self-signed.pem  the names of site.pem, signed by its own key
 #   expired.pem      the names of site.pem, by the authority, valid in 2000 only
 set -euo pipefail
@@ -64,6 +66,7 @@ certificate ca.pem "Vorpaline test authority" authority "$work/ca.key" \
 by_authority=(-cert ca.pem -keyfile "$work/ca.key")
 certificate site.pem "test site" "$names" server.key "${by_authority[@]}" "${long[@]}"
 certificate other-host.pem "other host" "DNS:other.invalid" server.key "${by_authority[@]}" "${long[@]}"
+certificate name-only.pem "test site, by name" "DNS:*.test.invalid" server.key "${by_authority[@]}" "${long[@]}"
 certificate expired.pem "test site, expired" "$names" server.key "${by_authority[@]}" \
     -startdate 20000101000000Z -enddate 20010101000000Z
 certificate self-signed.pem "test site, self-signed" "$names" server.key \

@@ -32,21 +32,22 @@ struct SyncSite : TestEnvironment, TestSite
     }
     using Adjust = std::function<void(QProcess &, QProcessEnvironment &)>;
     std::unique_ptr<QProcess> start(const QStringList &arguments, const QString &settings = {},
-                                    const Adjust &adjust = {})
+                                    const Adjust &adjust = {}, bool nohup = false)
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (adjust)
             adjust(*process, env);
-        env.insert(u"VORPALINE_SYNC_HOSTS"_s,
-                   u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s.arg(QStringLiteral(BUILT_PAGE_HOST))
-                       .arg(pages->port())
-                       .arg(QStringLiteral(BUILT_FILE_HOST))
-                       .arg(files->port()));
+        // Host names in any case.
+        env.insert(u"VORPALINE_SYNC_HOSTS"_s, u"%1=127.0.0.1:%2,%3=127.0.0.1:%4"_s
+                                                  .arg(QStringLiteral(BUILT_PAGE_HOST).toUpper())
+                                                  .arg(pages->port())
+                                                  .arg(QStringLiteral(BUILT_FILE_HOST))
+                                                  .arg(files->port()));
         process->setProcessEnvironment(env);
         // As from a terminal, whatever this run ignores (nohup, a background job).
         process->setChildProcessModifier(
-            [] { ::signal(SIGHUP, SIG_DFL), ::signal(SIGINT, SIG_DFL); });
+            [nohup] { ::signal(SIGHUP, nohup ? SIG_IGN : SIG_DFL), ::signal(SIGINT, SIG_DFL); });
         process->start(
             QStringLiteral(VORPALINE_SYNC_BINARY),
             QStringList{u"--settings"_s, settings.isEmpty() ? path(u"vorpl.dat"_s) : settings} +
@@ -269,19 +270,25 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
     const QString temporary = site.path(u"downloading.dat"_s);
     const auto stalled = [&] { return waitUntil([&] { return QFileInfo(temporary).size() > 0; }); };
 
-    // A closed terminal, Ctrl-C and SIGTERM; the second run is refused while the first holds
-    // the folder. Every log line is out as it happens, not at the end.
-    for (const auto &[signal, status] : {std::pair{SIGHUP, 129}, {SIGINT, 130}, {SIGTERM, 143}}) {
+    // A closed terminal, Ctrl-C, SIGTERM, and under nohup SIGHUP then SIGTERM; a second run is
+    // refused while the first holds the folder, a dry run is not. Lines are out as they happen.
+    const std::tuple<int, bool, int> rows[] = {
+        {SIGHUP, false, 129}, {SIGINT, false, 130}, {SIGTERM, false, 143}, {SIGHUP, true, 143}};
+    for (const auto &[signal, nohup, status] : rows) {
         SCOPED_TRACE(signal);
-        auto first = site.start({});
+        auto first = site.start({}, {}, {}, nohup);
+        const auto pid = pid_t(first->processId()); // taken now: once it has ended it reads 0
         ASSERT_TRUE(stalled());
         QByteArray out;
         EXPECT_TRUE(waitUntil(
             [&] { return (out += first->readAllStandardOutput()).contains("Retrieving "); }));
+        if (nohup)
+            ::kill(pid, signal); // ignored: the run goes on
         const Finished second = site.run({u"--get"_s, u"alice"_s});
-        EXPECT_EQ(second.status, 2);
-        EXPECT_TRUE(second.err.contains(u"vorpl.lock"_s)) << second.err.toStdString();
-        ::kill(pid_t(first->processId()), signal);
+        EXPECT_TRUE(second.status == 2 && second.err.contains(u"vorpl.lock"_s))
+            << second.err.toStdString();
+        EXPECT_EQ(site.run({u"--dry-run"_s}).status, 0);
+        ::kill(pid, nohup ? SIGTERM : signal);
         EXPECT_EQ(SyncSite::finish(*first).status, status);
         EXPECT_FALSE(QFile::exists(temporary));
         EXPECT_FALSE(QFile::exists(site.path(u"vorpl.lock"_s)));

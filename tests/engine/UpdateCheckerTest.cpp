@@ -1,6 +1,8 @@
 #include "SimUpdateHost.h"
 #include "TestEngine.h"
 
+#include "update/UpdateVerdict.h"
+
 #include <QTcpServer>
 
 using namespace Qt::StringLiterals;
@@ -73,4 +75,8 @@ TEST(UpdateCheck, EachReplyOrFailureGivesOneVerdict)
                                         TestHosts::Update.toLatin1() + "\r\n\r\n"});
         }
     }
+
+    // A time-out (too slow to wait for here) is logged as a host not found is.
+    EXPECT_EQ(UpdateVerdict::errorLogText(SocketError::TimedOut),
+              UpdateVerdict::errorLogText(SocketError::HostNotFound));
 }

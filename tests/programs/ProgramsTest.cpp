@@ -43,6 +43,7 @@ TEST(WindowProgram, CommandLineIsReadWithoutADisplay)
     // clang-format off
     const std::tuple<QString, QString, int, QString> rows[] = {
         {window, u"--help"_s, 0, usage}, {window, u"--version"_s, 0, u"vorpaline 1."_s}, {window, u"--sync"_s, 2, usage},
+        {window, u"-session"_s, 2, u"-session needs a value."_s}, // as the session manager restarts it
         {demo, u"--help"_s, 0, u"vorpaline-demo [options]"_s}, {demo, u"--version"_s, 0, u"vorpaline-demo 1."_s}};
     // clang-format on
     for (const auto &[program, argument, expected, text] : rows) {

@@ -59,6 +59,9 @@ TEST(ReplyHeader, IsReadTheSameHoweverSplitOrFolded)
         {"200 OK\r\nContent-Length:\r\n 12", S::Complete, 12, false, {}},
         {"200 OK\r\nX-Note: a\r\n Transfer-Encoding: chunked", S::Complete, {}, false, {}},
         {"200 OK\r\n Transfer-Encoding: chunked", S::Malformed, {}, false, {}},
+        {"200 OK\r\nContent-Encoding: identity\r\nTransfer-Encoding: identity, chunked", S::Complete, {}, true, {}},
+        {"200 OK\r\nTransfer-Encoding: chunked, gzip", S::Complete, {}, false, u"chunked"_s},
+        {"200 OK\r\nContent-Length: 5\r\nContent-Length: 7", S::Complete, 5, false, {}},
     };
     for (const auto &[text, status, length, chunked, coding] : rows) {
         const QByteArray reply = "HTTP/1.1 " + text + "\r\n\r\nbody";

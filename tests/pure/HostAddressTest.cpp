@@ -36,11 +36,11 @@ TEST(HostAddress, OnlyTheThreeFormsAreTaken)
     }
 }
 
-TEST(HostAddressTest, AHandshakeFailureKeepsTheWordsOfTheTlsLibrary)
+// Of several errors, the one that tells most is named, wherever it stands.
+TEST(HostAddressTest, ARefusedCertificateNamesItsTellingError)
 {
-    EXPECT_EQ(
-        handshakeFailedLine(
-            u"files.example.net"_s,
-            u"Error during SSL handshake: error:0A00010B:SSL routines::wrong version number"_s),
-        u"Secure connection to files.example.net failed: wrong version number"_s);
+    const QList<QSslError> errors{QSslError(QSslError::CertificateSignatureFailed),
+                                  QSslError(QSslError::HostNameMismatch)};
+    EXPECT_EQ(certificateRefusedLine(u"h.example"_s, errors),
+              u"Certificate of h.example not trusted: issued for another host name"_s);
 }

@@ -28,6 +28,7 @@ TEST(ChunkedDecoder, DecodesOnlyChunkedBodiesHoweverSplit)
         {"not ended yet", "4\r\nabcd\r\n", "abcd", S::More},
         {"no size", "\r\nabc", "", S::Malformed},
         {"data longer than its size", "2\r\nabc\r\n", "ab", S::Malformed},
+        {"carriage return alone after the data", "2\r\nab\rx0\r\n\r\n", "ab", S::Malformed},
         {"size beyond fifteen digits", "1000000000000000\r\n", "", S::Malformed},
         {"endless extension", "1;" + longLine, "", S::Malformed},
         {"endless trailer", "0\r\n" + longTrailer, "", S::Malformed},

@@ -74,7 +74,12 @@ TEST(Desktop, TabReachesEveryControlOnceInLayoutOrderOnASmallScreen)
 
 TEST(Desktop, EveryColourReadsUnderALightAndADarkTheme)
 {
-    EXPECT_NEAR(contrastRatio(QColor(0x76, 0x76, 0x76), Qt::white), 4.54, 0.01);
+    // The standard luminance weights; a colour that reads already is shown as it is.
+    for (const auto &[colour, ratio] : {std::pair{QColor(0x76, 0x76, 0x76), 4.54},
+                                        {QColor(Qt::red), 4.0},
+                                        {QColor(Qt::blue), 8.59}})
+        EXPECT_NEAR(contrastRatio(colour, Qt::white), ratio, 0.01);
+    EXPECT_EQ(readableShade(Qt::blue, Qt::white), QColor(Qt::blue));
     TestWindow test;
     MainWindow &window = openActive(test);
     for (const int32_t color : {LogBlack, LogRed, LogGreen, 0x800000, 0x808080})
