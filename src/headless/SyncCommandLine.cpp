@@ -14,7 +14,9 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         "without one there, $XDG_CONFIG_HOME/vorpaline/vorpl.dat. The lock vorpl.lock\n"
         "lies beside it; only one run (or window) at a time works with that file.\n"
         "VORPALINE_SYNC_HOSTS=host=address:port,... sends the named hosts elsewhere\n"
-        "(see vorpaline-demo --serve).\n"
+        "(see vorpaline-demo --serve). vorpaline.ini beside the settings file holds the\n"
+        "switches below that the window sets; the download archive\n"
+        "vorpaline-archive.sqlite lies there too.\n"
         "\n"
         "Exit status: 0 every folder was retrieved (or had nothing to download);\n"
         "1 a folder ended with errors, a user does not exist, or an error was reported;\n"
@@ -43,7 +45,21 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         QStringLiteral("dry-run"),
         QStringLiteral("Lists and filters as usual and logs each file it would fetch, but "
                        "fetches and writes nothing."));
-    parser.addOptions({help, version, get, scraps, favorites, noGallery, settings, dryRun});
+    const QCommandLineOption skipArchived(
+        QStringLiteral("skip-archived"),
+        QStringLiteral("Skips every submission the download archive holds, whatever became of "
+                       "its file."));
+    const QCommandLineOption quick(
+        QStringLiteral("quick"),
+        QStringLiteral("Stops listing a folder at its first page that holds nothing new."));
+    const QCommandLineOption resume(
+        QStringLiteral("resume"),
+        QStringLiteral("Resumes a file that was cut off where it ended."));
+    const QCommandLineOption exportArchive(
+        QStringLiteral("export-archive"),
+        QStringLiteral("Prints the download archive, one JSON object a line, and exits."));
+    parser.addOptions({help, version, get, scraps, favorites, noGallery, settings, dryRun,
+                       skipArchived, quick, resume, exportArchive});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -70,6 +86,17 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
     }
     options->settingsFile = files.value(0);
     options->dryRun = parser.isSet(dryRun);
+    options->skipArchived = parser.isSet(skipArchived);
+    options->quickSync = parser.isSet(quick);
+    options->resumeCutFiles = parser.isSet(resume);
+    if (parser.isSet(exportArchive)) {
+        if (parser.isSet(get)) {
+            *error = QStringLiteral("--export-archive runs no job: it goes without --get.");
+            return false;
+        }
+        options->command = SyncOptions::Command::ExportArchive;
+        return true;
+    }
 
     const bool folderOptions =
         parser.isSet(scraps) || parser.isSet(favorites) || parser.isSet(noGallery);

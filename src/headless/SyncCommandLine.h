@@ -11,13 +11,16 @@ struct SyncOptions
         Sync,
         Get,
         Help,
-        Version
+        Version,
+        ExportArchive
     };
     Command command = Command::Sync;
     QString user; // Get: as typed; the job lower-cases it
     bool gallery = true, scraps = false, favorites = false;
     QString settingsFile; // empty: the settings file of the program's layout
     bool dryRun = false;
+    // Switches that turn on over the second settings file; never off from here.
+    bool skipArchived = false, quickSync = false, resumeCutFiles = false;
 };
 
 // Reads the arguments; on a usage error returns false with the reason.

@@ -3,6 +3,7 @@
 #include "listing/ListingRequest.h"
 #include "settings/SettingsFile.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -225,4 +226,42 @@ TEST(EndToEnd, ASyncThroughTheSitesFaults)
         test.colouredLines().contains(green(u"Skipping \"Gallery piece 2\": Already exists"_s)));
     EXPECT_EQ(readFile(test.path(u"alice-gallery/Gallery piece 1.png"_s)), first.body);
     EXPECT_EQ(window.windowTitle(), u"Vorpaline 1.38b: alice's gallery done OK"_s);
+}
+
+// The log's menu holds the switches; they go to vorpaline.ini, never to vorpl.dat.
+TEST(WindowSettings, TheArchiveSwitchesLiveInTheirOwnFile)
+{
+    TestWindow test;
+    test.writeSettings("130\r\nusername=alice\r\n");
+    const QString ini = test.path(u"vorpaline.ini"_s);
+    writeFile(ini, "[archive]\nquickSync=true\n");
+    const auto switchesOf = [](MainWindow &window) {
+        QHash<QString, QAction *> found;
+        for (QAction *action : control(window, "ListView1")->actions())
+            if (action->isCheckable())
+                found.insert(action->text().remove(u'&'), action);
+        return found;
+    };
+    {
+        MainWindow &window = test.open();
+        auto switches = switchesOf(window);
+        ASSERT_EQ(switches.size(), 3);
+        EXPECT_TRUE(switches[u"Quick sync"_s]->isChecked());
+        EXPECT_TRUE(window.jobSettings().quickSync());
+        EXPECT_FALSE(window.jobSettings().skipArchived());
+        switches[u"Skip what was fetched before"_s]->trigger();
+        switches[u"Quick sync"_s]->trigger();
+        switches[u"Resume cut files"_s]->trigger();
+        EXPECT_TRUE(window.jobSettings().skipArchived());
+        EXPECT_FALSE(window.jobSettings().quickSync());
+        window.unload();
+        EXPECT_FALSE(readFile(window.settingsFilePath()).toLower().contains("skip"));
+    }
+    EXPECT_TRUE(readFile(ini).contains("skipArchived=true"));
+    MainWindow &again = test.open();
+    auto switches = switchesOf(again);
+    EXPECT_EQ(std::tuple(switches[u"Skip what was fetched before"_s]->isChecked(),
+                         switches[u"Quick sync"_s]->isChecked(),
+                         switches[u"Resume cut files"_s]->isChecked()),
+              std::tuple(true, false, true));
 }

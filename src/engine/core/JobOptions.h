@@ -29,4 +29,8 @@ struct JobOptions
     // seconds, and the hidden no-wait mode.
     int delay = 0;
     bool noWaitMode = false;
+    // Kept in the second settings file, all off unless chosen.
+    bool skipArchived = false; // skip a submission the download archive holds
+    bool quickSync = false;    // stop a folder's listing at its first page of known entries
+    bool resumeCutFiles = false;
 };

@@ -1,10 +1,10 @@
 #include "download/Downloader.h"
 
 #include "core/JobSettings.h"
+#include "core/SizeLimit.h"
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
-#include "core/SizeLimit.h"
 #include "http/ReplyHeader.h"
 #include "log/EventLog.h"
 #include "log/LogColors.h"
@@ -433,6 +433,7 @@ void Downloader::beginFile(const HttpBodyPiece &firstBodyBytes)
         return;
     }
     m_written = 0;
+    m_hash.reset();
     m_state.InBody = true;
     // Bytes that came with the header count as much as any later chunk.
     takeBody(firstBodyBytes, true);
@@ -497,6 +498,7 @@ bool Downloader::writeBody(const QByteArray &bytes)
         return false;
     }
     m_written += bytes.size();
+    m_hash.addData(bytes);
     return true;
 }
 
@@ -542,6 +544,12 @@ void Downloader::TerminateFile()
 
     m_storedThisQueue.insert(pathKey(storedFilePath(m_state.DownloadFolder, m_state.FileName)));
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
+    if (const QueuedSubmission &entry = currentEntry(); entry.Number > 0)
+        emit fileStored(ArchiveRow{
+            entry.Number, m_state.CurrentUser, m_state.CurrentFolder, entry.Rating, entry.Title,
+            entry.Url, QDir::cleanPath(storedFilePath(m_state.DownloadFolder, m_state.FileName)),
+            m_written, QString::fromLatin1(m_hash.result().toHex()),
+            QDateTime::currentDateTimeUtc()});
     m_display.setSpeedCaption(speedCaption(m_written, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));
     m_exchange.close();

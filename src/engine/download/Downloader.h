@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveRow.h"
 #include "core/AppEnvironment.h"
 #include "core/JobContext.h"
 #include "core/ListedFolder.h"
@@ -7,6 +8,7 @@
 #include "http/HttpExchange.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QObject>
 #include <QSet>
@@ -55,6 +57,8 @@ public:
 signals:
     // The folder's queue is worked through; withErrors: the job has had errors so far.
     void queueFinished(bool withErrors);
+    // A file has its final name: what the archive records of it.
+    void fileStored(const ArchiveRow &row);
 
 private:
     // The queue's next entry, after the pause.
@@ -142,6 +146,7 @@ private:
     bool m_bodyStarts = false; // the header passed: the next body piece is the file's first
     qint64 m_expected = -1;    // body size from Content-Length; -1 read until the host closes
     qint64 m_written = 0;
+    QCryptographicHash m_hash{QCryptographicHash::Sha256}; // of the bytes written so far
     bool m_chunked = false;          // the body comes in chunks, and ends with the last one
     QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
 };
