@@ -7,27 +7,27 @@
 #include <QDir>
 #include <QWidget>
 
-ArchiveSwitches::ArchiveSwitches(const QString &filePath, QWidget *menuOwner, QObject *parent)
-    : QObject(parent), m_filePath(filePath)
+ArchiveSwitches::ArchiveSwitches(const QString &filePath, QWidget *menuOwner, QAction *before,
+                                 QObject *parent)
+    : QObject(parent), m_filePath(filePath), m_menuOwner(menuOwner), m_before(before)
 {
     JobOptions stored;
     readSwitches(m_filePath, stored);
     auto *separator = new QAction(this);
     separator->setSeparator(true);
-    menuOwner->addAction(separator);
+    m_menuOwner->insertAction(m_before, separator);
     m_skipArchived =
-        addSwitch(QStringLiteral("S&kip what was fetched before"), stored.skipArchived, menuOwner);
-    m_quickSync = addSwitch(QStringLiteral("&Quick sync"), stored.quickSync, menuOwner);
-    m_resumeCutFiles =
-        addSwitch(QStringLiteral("&Resume cut files"), stored.resumeCutFiles, menuOwner);
+        addSwitch(QStringLiteral("S&kip what was fetched before"), stored.skipArchived);
+    m_quickSync = addSwitch(QStringLiteral("&Quick sync"), stored.quickSync);
+    m_resumeCutFiles = addSwitch(QStringLiteral("&Resume cut files"), stored.resumeCutFiles);
 }
 
-QAction *ArchiveSwitches::addSwitch(const QString &text, bool checked, QWidget *menuOwner)
+QAction *ArchiveSwitches::addSwitch(const QString &text, bool checked)
 {
     auto *action = new QAction(text, this);
     action->setCheckable(true);
     action->setChecked(checked);
-    menuOwner->addAction(action);
+    m_menuOwner->insertAction(m_before, action);
     // Connected after the stored state is shown: only a change is saved.
     connect(action, &QAction::toggled, this, &ArchiveSwitches::save);
     return action;

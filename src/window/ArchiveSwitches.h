@@ -16,7 +16,9 @@ class ArchiveSwitches final : public QObject
     Q_DISABLE_COPY_MOVE(ArchiveSwitches)
 
 public:
-    ArchiveSwitches(const QString &filePath, QWidget *menuOwner, QObject *parent = nullptr);
+    // The items go into menuOwner's actions before the action before.
+    ArchiveSwitches(const QString &filePath, QWidget *menuOwner, QAction *before,
+                    QObject *parent = nullptr);
 
     // The switches as ticked, over the other options.
     void applyTo(JobOptions &options) const;
@@ -26,10 +28,12 @@ signals:
     void saveFailed(const QString &line);
 
 private:
-    QAction *addSwitch(const QString &text, bool checked, QWidget *menuOwner);
+    QAction *addSwitch(const QString &text, bool checked);
     void save();
 
     QString m_filePath;
+    QWidget *m_menuOwner;
+    QAction *m_before;
     QAction *m_skipArchived = nullptr;
     QAction *m_quickSync = nullptr;
     QAction *m_resumeCutFiles = nullptr;

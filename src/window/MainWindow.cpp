@@ -89,8 +89,9 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     separator->setSeparator(true);
     logView->addAction(separator);
     logView->addAction(m_stop);
+    // The switches of the second settings file go above the separator of "Stop".
     m_switches = new ArchiveSwitches(QDir(m_env.fileFolders().settings).filePath(SwitchesFileName),
-                                     logView, this);
+                                     logView, separator, this);
     connect(m_switches, &ArchiveSwitches::saveFailed, this,
             [this](const QString &line) { AddEvent(line, LogRed); });
 
