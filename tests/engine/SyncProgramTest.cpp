@@ -270,6 +270,9 @@ TEST(SyncProgram, ArchiveSwitchesAndExport)
 {
     SyncSite site;
     site.addUser(u"alice"_s, 5);
+    SimUser alice = *site.content.user(u"alice"_s);
+    alice.gallery[0].rating = u"adult"_s, alice.gallery[2].rating = u"mature"_s;
+    site.content.addUser(alice);
     site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
     placeFiles(site, 1, 5);
     const QString archive = site.path(ArchiveFileName), ini = site.path(u"vorpaline.ini"_s);
@@ -286,23 +289,35 @@ TEST(SyncProgram, ArchiveSwitchesAndExport)
         const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
         const SimSubmission *sub = site.content.fileAt(QUrl(row[u"url"_s].toString()).path());
         ASSERT_TRUE(sub) << line.toStdString();
-        EXPECT_EQ(row[u"id"_s].toInteger(), sub->id);
-        EXPECT_EQ(readFile(row[u"path"_s].toString()), sub->body);
-        EXPECT_EQ(row[u"sha256"_s].toString(), sha256(sub->body));
-        EXPECT_EQ(row.size(), 10);
+        const QString title = u"Gallery piece %1"_s.arg(sub->id - 999);
+        QStringList texts;
+        for (const char *key : {"user", "folder", "rating", "title", "path", "sha256"})
+            texts.append(row[QLatin1StringView(key)].toString());
+        EXPECT_EQ(texts, QStringList({u"alice"_s, u"gallery"_s, sub->rating, title,
+                                      site.path(u"art/alice-gallery/"_s + title + u".png"_s),
+                                      sha256(sub->body)}));
+        EXPECT_EQ(std::pair(row[u"id"_s].toInteger(), row[u"size"_s].toInteger()),
+                  std::pair(qint64(sub->id), qint64(sub->body.size())));
+        const QDateTime stored = QDateTime::fromString(row[u"stored"_s].toString(), Qt::ISODate);
+        EXPECT_LE(qAbs(stored.secsTo(QDateTime::currentDateTimeUtc())), 600) << line.toStdString();
     }
 
     const QString first = site.path(u"art/alice-gallery/Gallery piece 1.png"_s);
     const QString inArchive = u"Skipping \"Gallery piece 1\": In the archive"_s;
-    const QString quick = u"Quick sync: page 1 of alice's gallery holds nothing new"_s;
+    const QString quick = u"Quick sync: page %1 of alice's gallery holds nothing new: its later "
+                          u"pages are not listed."_s;
+    const QString saved = u"Saved as Gallery piece 1.png"_s;
+    // Arguments, vorpaline.ini, page requests, the first file back, a line. The
+    // last row puts a new submission on top: a quick Sync lists one page more.
     // clang-format off
     const std::tuple<QStringList, QByteArray, int, bool, QString> cases[] = {
-        {{}, {}, 3, true, u"Saved as Gallery piece 1.png"_s},
+        {{}, {}, 3, true, saved},
         {{u"--skip-archived"_s}, {}, 3, false, inArchive},
-        {{u"--quick"_s}, {}, 1, true, quick},
+        {{u"--quick"_s}, {}, 1, true, quick.arg(1)},
         {{u"--dry-run"_s, u"--skip-archived"_s}, {}, 3, false, inArchive},
-        {{}, "[archive]\nskipArchived=true\nquickSync=true\n", 1, false, quick},
-        {{}, "[archive]\nskipArchived=1\nquickSync=on\n", 3, true, u"Saved as Gallery piece 1.png"_s},
+        {{}, "[archive]\nskipArchived=true\nquickSync=true\n", 1, false, quick.arg(1)},
+        {{}, "[archive]\nskipArchived=1\nquickSync=on\n", 3, true, saved},
+        {{u"--quick"_s, u"--skip-archived"_s}, {}, 2, false, quick.arg(2)},
     };
     // clang-format on
     for (const auto &[arguments, switches, pages, restored, line] : cases) {
@@ -311,13 +326,23 @@ TEST(SyncProgram, ArchiveSwitchesAndExport)
         QFile::remove(ini);
         if (!switches.isEmpty())
             writeFile(ini, switches);
+        if (pages == 2) {
+            alice.gallery.prepend(
+                GalleryContent::make(50, u"alice"_s, u"new"_s, u"png"_s, u"New"_s));
+            site.content.addUser(alice);
+        }
         const qsizetype asked = site.pages->requests().size();
         const Finished run = site.run(arguments);
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         EXPECT_EQ(site.pages->requests().size() - asked, pages);
         EXPECT_EQ(QFile::exists(first), restored);
-        EXPECT_TRUE(run.out.join(u'\n').contains(line)) << run.out.join(u'\n').toStdString();
+        EXPECT_TRUE(run.out.contains(line)) << run.out.join(u'\n').toStdString();
     }
+    // A file the archive holds is not read again.
+    const QStringList before = site.run({u"--export-archive"_s}).out;
+    writeFile(site.path(u"art/alice-gallery/Gallery piece 2.png"_s), "changed");
+    ASSERT_EQ(site.run({u"--skip-archived"_s}).status, 0);
+    EXPECT_EQ(site.run({u"--export-archive"_s}).out, before);
 }
 
 // Killed outright while listing, while fetching and right after a file is
