@@ -232,16 +232,13 @@ TEST(EndToEnd, ASyncThroughTheSitesFaults)
 TEST(WindowSettings, TheArchiveSwitchesLiveInTheirOwnFile)
 {
     TestWindow test;
-    test.writeSettings("130\r\nusername=alice\r\n");
     writeFile(test.path(u"vorpaline.ini"_s), "[archive]\nquickSync=true\n");
     const auto ticks = [](MainWindow &window, bool toggle) {
         QString shown;
         for (QAction *action : control(window, "ListView1")->actions())
-            if (action->isCheckable()) {
-                shown += action->text() + (action->isChecked() ? u"+"_s : u"-"_s);
-                if (toggle)
-                    action->trigger();
-            }
+            if (action->isCheckable())
+                shown += action->text() + (action->isChecked() ? u"+"_s : u"-"_s),
+                    toggle ? action->trigger() : void();
         return shown;
     };
     MainWindow &window = test.open();

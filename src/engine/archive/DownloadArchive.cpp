@@ -1,5 +1,7 @@
 #include "archive/DownloadArchive.h"
 
+#include "platform/LocalFiles.h"
+
 #include <QAtomicInteger>
 #include <QCryptographicHash>
 #include <QDir>
@@ -33,10 +35,15 @@ DownloadArchive::DownloadArchive(QString path, QObject *parent)
     m_commitTimer.setSingleShot(true);
     m_commitTimer.setInterval(0);
     connect(&m_commitTimer, &QTimer::timeout, this, &DownloadArchive::commit);
+    m_hashTimer.setSingleShot(true);
+    m_hashTimer.setInterval(0);
+    connect(&m_hashTimer, &QTimer::timeout, this, &DownloadArchive::hashStep);
 }
 
 DownloadArchive::~DownloadArchive()
 {
+    while (!m_waiting.isEmpty())
+        hashStep();
     commit();
     closeDatabase();
 }
@@ -45,7 +52,7 @@ bool DownloadArchive::open(Mode mode, QString *notice)
 {
     notice->clear();
     if (isOpen())
-        return true;
+        return loadKnown();
     const QString file = QDir::toNativeSeparators(m_path);
     QString error;
     if (mode == Mode::ReadOnly) {
@@ -107,20 +114,23 @@ bool DownloadArchive::openDatabase(bool readOnly, QString *error)
             !query.exec(QStringLiteral("PRAGMA synchronous=NORMAL")) || !query.exec(CreateTable))
             return fail(query.lastError().text());
     }
-    m_query = std::make_unique<QSqlQuery>(m_db);
-    if (!m_query->prepare(QStringLiteral("SELECT 1 FROM submissions WHERE id = ?")))
-        return fail(m_query->lastError().text());
+    if (!loadKnown())
+        return fail(m_db.lastError().text());
+    // A page may name no rating, a file no time: stored empty, never NULL.
     m_insert = std::make_unique<QSqlQuery>(m_db);
-    if (!readOnly && !m_insert->prepare(QStringLiteral(
-                         "INSERT OR REPLACE INTO submissions (id, user, folder, rating, title, "
-                         "url, path, size, sha256, stored) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+    if (!readOnly &&
+        !m_insert->prepare(QStringLiteral(
+            "INSERT OR REPLACE INTO submissions (id, user, folder, rating, title, "
+            "url, path, size, sha256, stored) VALUES (?, IFNULL(?, ''), IFNULL(?, ''), "
+            "IFNULL(?, ''), IFNULL(?, ''), IFNULL(?, ''), IFNULL(?, ''), ?, "
+            "IFNULL(?, ''), IFNULL(?, ''))")))
         return fail(m_insert->lastError().text());
     return true;
 }
 
 void DownloadArchive::closeDatabase()
 {
-    m_query.reset();
+    m_known.clear();
     m_insert.reset();
     if (m_db.isOpen())
         m_db.close();
@@ -145,12 +155,20 @@ bool DownloadArchive::moveAside(QString *aside)
 
 bool DownloadArchive::contains(qint64 id) const
 {
-    if (!isOpen())
+    return m_known.contains(id);
+}
+
+bool DownloadArchive::loadKnown()
+{
+    commit();
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    m_known.clear();
+    if (!query.exec(QStringLiteral("SELECT id FROM submissions")))
         return false;
-    m_query->bindValue(0, id);
-    const bool found = m_query->exec() && m_query->next();
-    m_query->finish();
-    return found;
+    while (query.next())
+        m_known.insert(query.value(0).toLongLong());
+    return true;
 }
 
 bool DownloadArchive::record(const ArchiveRow &row)
@@ -168,15 +186,47 @@ bool DownloadArchive::record(const ArchiveRow &row)
         m_insert->bindValue(i, values.at(i));
     const bool done = m_insert->exec();
     m_insert->finish();
+    if (done)
+        m_known.insert(row.id);
     return done;
 }
 
-bool DownloadArchive::recordExisting(ArchiveRow row)
+void DownloadArchive::recordExisting(const ArchiveRow &row)
 {
-    if (!isOpen() || m_readOnly || !fileChecksum(row.path, &row.size, &row.sha256))
-        return false;
-    row.stored = QFileInfo(row.path).lastModified();
-    return record(row);
+    if (!isOpen() || m_readOnly)
+        return;
+    m_waiting.append(row);
+    m_hashTimer.start();
+}
+
+void DownloadArchive::hashStep()
+{
+    if (m_waiting.isEmpty())
+        return;
+    ArchiveRow &row = m_waiting.first();
+    if (!m_reading.isOpen()) {
+        m_hash.reset();
+        row.size = 0;
+        LocalFiles::openRegularFile(m_reading, row.path);
+    }
+    constexpr qint64 Piece = 1 << 20;
+    const QByteArray piece = m_reading.isOpen() ? m_reading.read(Piece) : QByteArray();
+    m_hash.addData(piece);
+    row.size += piece.size();
+    if (piece.size() == Piece) {
+        m_hashTimer.start();
+        return;
+    }
+    // A file that cannot be read to its end is left for a later Sync.
+    if (m_reading.isOpen() && m_reading.error() == QFileDevice::NoError) {
+        row.sha256 = QString::fromLatin1(m_hash.result().toHex());
+        row.stored = m_reading.fileTime(QFileDevice::FileModificationTime);
+        record(row);
+    }
+    m_reading.close();
+    m_waiting.removeFirst();
+    if (!m_waiting.isEmpty())
+        m_hashTimer.start();
 }
 
 void DownloadArchive::commit()
@@ -211,26 +261,4 @@ bool DownloadArchive::forEachRow(const std::function<void(const ArchiveRow &)> &
         visit(row);
     }
     return query.lastError().type() == QSqlError::NoError;
-}
-
-bool fileChecksum(const QString &path, qint64 *size, QString *sha256)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    constexpr qint64 Piece = 1 << 20;
-    qint64 total = 0;
-    for (;;) {
-        const QByteArray piece = file.read(Piece);
-        if (piece.isEmpty())
-            break;
-        hash.addData(piece);
-        total += piece.size();
-    }
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    *size = total;
-    *sha256 = QString::fromLatin1(hash.result().toHex());
-    return true;
 }

@@ -2,7 +2,11 @@
 
 #include "archive/ArchiveRow.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QList>
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QTimer>
 
@@ -34,17 +38,22 @@ public:
     };
     // True once open. A file that cannot be used never stops a job: in
     // ReadWrite it is moved aside and a new one started. notice gets the line
-    // to log when something was wrong, empty otherwise.
+    // to log when something was wrong, empty otherwise. Once open, the numbers
+    // are read again: another program may have added some since.
     bool open(Mode mode, QString *notice);
-    bool isOpen() const { return m_query != nullptr; }
+    bool isOpen() const { return m_db.isOpen(); }
     QString path() const { return m_path; }
 
-    // One indexed look-up.
+    // The numbers are held in memory, read in one query when the archive opens:
+    // an SQL look-up for each submission would cost the listing a third more.
     bool contains(qint64 id) const;
     // Records the row, replacing an earlier one of the same number.
     bool record(const ArchiveRow &row);
-    // Records a file found on disk: its size and checksum are read from it.
-    bool recordExisting(ArchiveRow row);
+    // Records a file found on disk once its size and checksum are read. The
+    // reading goes a piece per turn of the event loop, so a big collection
+    // keeps the window responsive; what is left when the archive closes is
+    // read to its end then.
+    void recordExisting(const ArchiveRow &row);
     // Commits the open transaction now.
     void commit();
     // Every row, oldest first; false when the archive cannot be read.
@@ -54,17 +63,20 @@ private:
     bool openDatabase(bool readOnly, QString *error);
     void closeDatabase();
     bool moveAside(QString *aside);
+    bool loadKnown();
+    // Reads the next piece of the first file waiting; records it when done.
+    void hashStep();
 
     QString m_path;
     QString m_connection;
     QSqlDatabase m_db;
-    std::unique_ptr<QSqlQuery> m_query; // the prepared look-up
+    QSet<qint64> m_known; // every number the archive holds
     std::unique_ptr<QSqlQuery> m_insert;
     bool m_readOnly = false;
     bool m_inTransaction = false;
     QTimer m_commitTimer;
+    QList<ArchiveRow> m_waiting; // files found on disk, the first one being read
+    QFile m_reading;
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    QTimer m_hashTimer;
 };
-
-// The size and SHA-256 of a file's bytes, read in bounded pieces; false when
-// it cannot be read.
-bool fileChecksum(const QString &path, qint64 *size, QString *sha256);

@@ -94,7 +94,7 @@ void Session::Sync()
 
 void Session::openArchive()
 {
-    if (!m_jobs->isRunning() || m_archive->isOpen())
+    if (!m_jobs->isRunning())
         return;
     QString notice;
     m_archive->open(

@@ -61,7 +61,7 @@ signals:
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name);
     // The archive is opened with the first job that runs, so that a line about
-    // a damaged one shows in that job's log.
+    // a damaged one shows in that job's log, and read again at each job.
     void openArchive();
 
     AppEnvironment m_env;
