@@ -19,9 +19,9 @@ class QSqlQuery;
 // file. Each archive object has a connection of its own, removed with it.
 //
 // Rows recorded during one turn of the event loop share a transaction, which
-// commits as soon as control returns to the loop: a page's worth of files
-// found on disk costs one commit, and a row is never written before its file
-// has its final name, so a crash leaves at worst a file without its row.
+// commits as soon as control returns to the loop. A row is never written
+// before its file has its final name (or, for a file found on disk, before it
+// was read whole), so a crash leaves at worst a file without its row.
 class DownloadArchive final : public QObject
 {
     Q_OBJECT
@@ -42,10 +42,9 @@ public:
     // are read again: another program may have added some since.
     bool open(Mode mode, QString *notice);
     bool isOpen() const { return m_db.isOpen(); }
-    QString path() const { return m_path; }
 
     // The numbers are held in memory, read in one query when the archive opens:
-    // an SQL look-up for each submission would cost the listing a third more.
+    // an SQL look-up for each submission made the listing half again as slow.
     bool contains(qint64 id) const;
     // Records the row, replacing an earlier one of the same number.
     bool record(const ArchiveRow &row);
