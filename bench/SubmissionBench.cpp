@@ -2,7 +2,10 @@
 // walk: the address rewriting, the name decoding, the type and rating filters,
 // the download folder and file name, and the "Already exists" check against a
 // folder on disk that holds every tenth file. Timed again without that check,
-// to tell the file system's share from the program's own.
+// to tell the file system's share from the program's own, and with the
+// download archive asked once for each submission as well (as a quick Sync or
+// the skip of archived submissions asks it), every tenth number recorded.
+#include "archive/DownloadArchive.h"
 #include "listing/SubmissionFilters.h"
 #include "naming/DownloadFolders.h"
 #include "naming/FileNames.h"
@@ -76,13 +79,28 @@ void SubmissionFiltersAndNaming(benchmark::State &state)
         }
     }
 
+    DownloadArchive archive(saveDir.filePath(ArchiveFileName));
+    const bool askArchive = state.range(0) == 2;
+    if (askArchive) {
+        QString notice;
+        archive.open(DownloadArchive::Mode::ReadWrite, &notice);
+        for (int i = 0; i < Submissions; i += 10)
+            archive.record(ArchiveRow{i, User, Folder, {}, {}, {}, {}, 0});
+        archive.commit();
+    }
+
     const bool lookOnDisk = state.range(0) != 0;
     for (auto _ : state) {
         int existing = 0;
+        int archived = 0;
+        qint64 number = 0;
         for (const Link &link : links) {
             const QString url = rewriteAddress(link.address, User, Folder, true);
             const QString title = StripHTML(link.nameMarkup);
             SkipReason reason = typeOrRatingSkip(url, link.ratingStretch, choices);
+            if (askArchive && reason == SkipReason::None)
+                archived += archive.contains(number);
+            ++number;
             if (reason == SkipReason::None) {
                 const QString path = planDownloadFolder(request).folder + QDir::separator() +
                                      MakeFileName(url, title, NameMode, User);
@@ -91,8 +109,9 @@ void SubmissionFiltersAndNaming(benchmark::State &state)
             }
             existing += reason == SkipReason::AlreadyExists;
         }
-        if (existing != (lookOnDisk ? Submissions / 10 : 0))
-            state.SkipWithError("the files on disk were not all found");
+        if (existing != (lookOnDisk ? Submissions / 10 : 0) ||
+            archived != (askArchive ? Submissions / 10 : 0))
+            state.SkipWithError("the files on disk or in the archive were not all found");
     }
     state.SetItemsProcessed(state.iterations() * Submissions);
 }
@@ -103,4 +122,5 @@ BENCHMARK(SubmissionFiltersAndNaming)
     ->ArgName("onDiskCheck")
     ->Arg(1)
     ->Arg(0)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond);

@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libbenchmark-dev \
+scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libbenchmark-dev \
     python3 curl
 
 only_micro=false
@@ -41,7 +41,7 @@ trap cleanup EXIT
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORPALINE_BUILD_BENCHMARKS=ON \
     -DVORPALINE_BUILD_TESTS=OFF >/dev/null
 targets=(MicroBench)
-$only_micro || targets+=(TransferBench EventLogBench StartupBench)
+$only_micro || targets+=(TransferBench EventLogBench StartupBench ArchiveSyncBench)
 $only_tls && targets=(TransferBench)
 $only_log && targets=(EventLogBench)
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" -- --no-print-directory >/dev/null
@@ -95,6 +95,9 @@ unchecked = ms["SubmissionFiltersAndNaming/onDiskCheck:0"]
 print(f"50,000 submissions: rewriting, filters, folder, file name, on-disk check\t"
       f"{checked:.0f} ms ({checked * 1000 / 50000:.1f} us each)\t"
       f"without the on-disk check: {unchecked:.0f} ms\t{checked / unchecked:.1f}x")
+archived = ms["SubmissionFiltersAndNaming/onDiskCheck:2"]
+row("50,000 submissions as above, each looked up in the download archive", archived,
+    "without the archive:", checked, "within 1.3x")
 EOF
 }
 
@@ -282,6 +285,27 @@ print(f"start-up to the shown window, 1,000 users in the settings file\t{many:.0
 EOF
 }
 
+# A second Sync of 1,000 users with 20 pages each whose every submission the
+# archive holds: listed in full, then as a quick Sync. VORPALINE_BENCH_SYNC_USERS
+# makes it smaller on a busy machine.
+archive_sync() {
+    local users=${VORPALINE_BENCH_SYNC_USERS:-1000} out
+    out=$("$bench_bin/ArchiveSyncBench" "$users" 20)
+    python3 - "$users" "$(field rows "$out")" "$(field bytes_per_row "$out")" \
+        "$(field open_ms "$out")" "$(field full_requests "$out")" "$(field full_ms "$out")" \
+        "$(field quick_requests "$out")" "$(field quick_ms "$out")" >>"$rows" <<'EOF'
+import sys
+users, rows, per_row, open_ms, full_requests, full_ms, quick_requests, quick_ms = map(
+    int, sys.argv[1:])
+print(f"second Sync, {users:,} users x 20 pages, all known: quick\t{quick_requests:,} page "
+      f"requests, {quick_ms / 1000:.1f} s\tfull: {full_requests:,} requests, "
+      f"{full_ms / 1000:.1f} s\t{quick_ms / full_ms:.2f}x the time")
+print(f"download archive size\t{per_row} bytes a row ({rows:,} rows)\taim about 300 bytes\t"
+      f"{per_row / 300:.2f}x")
+print(f"opening the archive, {rows:,} rows (its numbers read)\t{open_ms} ms\t-\t-")
+EOF
+}
+
 if $only_log; then
     echo "Timing the log..." >&2
     log_lines
@@ -311,6 +335,8 @@ if ! $only_micro && ! $only_tls && ! $only_log; then
     echo "Timing the log and the start-up..." >&2
     log_lines
     startup
+    echo "Timing a second Sync, full and quick..." >&2
+    archive_sync
 fi
 
 # --- The table ---------------------------------------------------------------

@@ -102,6 +102,7 @@ if [ "${1:-}" = "--package" ]; then
     package=$(ls -t build/vorpaline_*.deb | head -n 1)
     dpkg-deb -I "$package"
     grep -q libqt6widgets6 <(dpkg-deb -f "$package" Depends) || fail "the package lacks its Qt dependency"
+    grep -q libqt6sql6-sqlite <(dpkg-deb -f "$package" Depends) || fail "the package lacks the SQLite driver"
     contents=$(dpkg-deb -c "$package")
     for file in /usr/bin/vorpaline-demo /usr/lib/systemd/user/vorpaline-sync.service \
         /usr/lib/systemd/user/vorpaline-sync.timer /usr/share/doc/vorpaline/copyright \

@@ -12,7 +12,7 @@ declare -A level=(
     [platform]=0
     [core]=1
     [log]=2 [naming]=2 [settings]=2 [report]=2
-    [http]=3
+    [http]=3 [archive]=3
     [listing]=4 [download]=4 [update]=4
     [job]=5
 )

@@ -9,7 +9,7 @@ seconds="${1:-60}"
 targets=(PageReaderFuzzer ReplyHeaderFuzzer SettingsFileFuzzer NamingFuzzer ChunkedDecoderFuzzer)
 
 # clang and its libFuzzer runtime, installed when missing as setup.sh does.
-scripts/install-packages.sh cmake clang-14 libclang-rt-14-dev qt6-base-dev
+scripts/install-packages.sh cmake clang-14 libclang-rt-14-dev qt6-base-dev libqt6sql6-sqlite
 compiler="$(command -v clang++-14 || command -v clang++ || true)"
 if [[ -z "$compiler" ]]; then
   echo "fuzz.sh: clang++ is needed (apt-get install clang-14 libclang-rt-14-dev)" >&2

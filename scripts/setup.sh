@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev \
+scripts/install-packages.sh cmake make g++ qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgtest-dev libgmock-dev \
     fonts-liberation xvfb xauth curl
 
 if [ ! -f build/CMakeCache.txt ]; then

@@ -29,7 +29,9 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
         "without one there, $XDG_CONFIG_HOME/vorpaline/vorpl.dat. The lock vorpl.lock\n"
         "lies beside it; only one run (or window) at a time works with that file.\n"
         "VORPALINE_SYNC_HOSTS=host=address:port,... sends the named hosts elsewhere\n"
-        "(see vorpaline-demo --serve).\n"
+        "(see vorpaline-demo --serve). vorpaline.ini beside the settings file holds the\n"
+        "switches below that the window sets; the download archive\n"
+        "vorpaline-archive.sqlite lies there too.\n"
         "\n"
         "--list-users, --add-user and --remove-user show and change the user list of\n"
         "the settings file as the window's Add and Remove do, and write the file.\n"
@@ -73,8 +75,22 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
                                         QStringLiteral("Begins each line with the local time."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Prints only the red lines and the summary."));
+    const QCommandLineOption skipArchived(
+        QStringLiteral("skip-archived"),
+        QStringLiteral("Skips every submission the download archive holds, whatever became of "
+                       "its file."));
+    const QCommandLineOption quick(
+        QStringLiteral("quick"),
+        QStringLiteral("Stops listing a folder at its first page that holds nothing new."));
+    const QCommandLineOption resume(
+        QStringLiteral("resume"),
+        QStringLiteral("Resumes a file that was cut off where it ended."));
+    const QCommandLineOption exportArchive(
+        QStringLiteral("export-archive"),
+        QStringLiteral("Prints the download archive, one JSON object a line, and exits."));
     parser.addOptions({help, version, get, scraps, favorites, noGallery, settings, dryRun,
-                       listUsers, addUser, removeUser, timestamps, quiet});
+                       listUsers, addUser, removeUser, timestamps, quiet, skipArchived, quick,
+                       resume, exportArchive});
     m_helpText = parser.helpText();
 
     if (!parser.parse(arguments)) {
@@ -103,6 +119,19 @@ bool SyncCommandLine::parse(const QStringList &arguments, SyncOptions *options, 
     options->dryRun = parser.isSet(dryRun);
     options->timestamps = parser.isSet(timestamps);
     options->quiet = parser.isSet(quiet);
+    options->skipArchived = parser.isSet(skipArchived);
+    options->quickSync = parser.isSet(quick);
+    options->resumeCutFiles = parser.isSet(resume);
+    if (parser.isSet(exportArchive)) {
+        if (parser.isSet(get) || parser.isSet(listUsers) || parser.isSet(addUser) ||
+            parser.isSet(removeUser)) {
+            *error = QStringLiteral("--export-archive runs no job: it goes without --get and "
+                                    "the user list's options.");
+            return false;
+        }
+        options->command = SyncOptions::Command::ExportArchive;
+        return true;
+    }
 
     const int commands = int(parser.isSet(get)) + int(parser.isSet(listUsers)) +
                          int(parser.isSet(addUser)) + int(parser.isSet(removeUser));

@@ -14,7 +14,8 @@ struct SyncOptions
         Version,
         ListUsers,
         AddUser,
-        RemoveUser
+        RemoveUser,
+        ExportArchive
     };
     Command command = Command::Sync;
     QString user; // Get: as typed, the job lower-cases it; AddUser, RemoveUser: as typed
@@ -22,6 +23,8 @@ struct SyncOptions
     QString settingsFile; // empty: the settings file of the program's layout
     bool dryRun = false;
     bool timestamps = false, quiet = false;
+    // Switches that turn on over the second settings file; never off from here.
+    bool skipArchived = false, quickSync = false, resumeCutFiles = false;
 };
 
 // Reads the arguments; on a usage error returns false with the reason.

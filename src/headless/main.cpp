@@ -11,6 +11,8 @@
 #include "SignalPipe.h"
 #include "SyncCommandLine.h"
 #include "UserListCommand.h"
+#include "archive/ArchiveRules.h"
+#include "archive/DownloadArchive.h"
 #include "core/AppEnvironment.h"
 #include "core/UserTable.h"
 #include "job/PlainJobSettings.h"
@@ -18,6 +20,7 @@
 #include "job/Session.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMapping.h"
+#include "settings/SwitchesFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,10 +84,14 @@ bool settingsUsable(const SettingsRead &read, const QString &path, bool named, b
 // The options of the run, all in one place: the stored ones over the window's
 // first-start defaults, then the command line.
 void fillOptions(const SettingsRead &read, const SyncOptions &options, const QString &saveFolder,
-                 PlainJobSettings &settings)
+                 const QString &switchesPath, PlainJobSettings &settings)
 {
     if (read.status == SettingsStatus::Loaded)
         applyStoredSettings(read.values, settings, settings.users);
+    readSwitches(switchesPath, settings);
+    settings.skipArchived = settings.skipArchived || options.skipArchived;
+    settings.quickSync = settings.quickSync || options.quickSync;
+    settings.resumeCutFiles = settings.resumeCutFiles || options.resumeCutFiles;
     // Never powers the machine off, whatever the file says.
     settings.shutdown = false;
     // As in the window: the default download folder is made when it is used.
@@ -95,6 +102,27 @@ void fillOptions(const SettingsRead &read, const SyncOptions &options, const QSt
     settings.getGallery = options.gallery;
     settings.getScraps = options.scraps;
     settings.getFavs = options.favorites;
+}
+
+// Prints every row of the archive as a JSON line; a missing archive has none.
+int exportArchive(ConsoleOutput &output, const QString &path)
+{
+    DownloadArchive archive(path);
+    QString notice;
+    if (!archive.open(DownloadArchive::Mode::ReadOnly, &notice)) {
+        if (notice.isEmpty())
+            return 0;
+        return refuse(output, notice);
+    }
+    const bool read = archive.forEachRow([](const ArchiveRow &row) {
+        std::fputs(exportLine(row).append('\n').constData(), stdout);
+    });
+    std::fflush(stdout);
+    if (!read)
+        return refuse(output,
+                      QStringLiteral("the download archive %1 could not be read to its end.")
+                          .arg(QDir::toNativeSeparators(path)));
+    return 0;
 }
 
 } // namespace
@@ -143,6 +171,8 @@ int main(int argc, char *argv[])
     // A named file is read under its own name, whatever it is called.
     const QString settingsPath = named ? QFileInfo(options.settingsFile).absoluteFilePath()
                                        : QDir(folders.settings).filePath(SettingsFileName);
+    if (options.command == SyncOptions::Command::ExportArchive)
+        return exportArchive(output, QDir(folders.settings).filePath(ArchiveFileName));
     const bool sync = options.command == SyncOptions::Command::Sync;
     if (options.command != SyncOptions::Command::Get && !sync)
         return UserListCommand(folders, settingsPath, output, stdout).run(options);
@@ -172,7 +202,8 @@ int main(int argc, char *argv[])
 
     PlainJobSettings settings;
     Session session(environment, settings.answers(), output);
-    fillOptions(read, options, folders.save, settings);
+    fillOptions(read, options, folders.save, QDir(folders.settings).filePath(SwitchesFileName),
+                settings);
 
     if (sync && tableIsEmpty(settings.users)) {
         output.notice(

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ArchiveSwitches.h"
 #include "EventLogView.h"
 #include "ProgressShape.h"
 #include "UserList.h"
@@ -13,6 +14,7 @@
 #include "report/ReportTexts.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMapping.h"
+#include "settings/SwitchesFile.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -89,6 +91,11 @@ MainWindow::MainWindow(AppEnvironment environment, QWidget *parent)
     separator->setSeparator(true);
     logView->addAction(separator);
     logView->addAction(m_stop);
+    // The switches of the second settings file go above the separator of "Stop".
+    m_switches = new ArchiveSwitches(QDir(m_env.fileFolders().settings).filePath(SwitchesFileName),
+                                     logView, separator, this);
+    connect(m_switches, &ArchiveSwitches::saveFailed, this,
+            [this](const QString &line) { AddEvent(line, LogRed); });
 
     UserListWidgets widgets;
     widgets.names = userListBox;
@@ -248,6 +255,8 @@ JobOptions MainWindow::optionsFromControls() const
     options.maxSize = sizeLimitBox->text();
     options.delay = m_held.Delay;
     options.noWaitMode = m_held.NoWait;
+    if (m_switches)
+        m_switches->applyTo(options);
     return options;
 }
 

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class ArchiveSwitches;
 class EventLog;
 class QAction;
 class RunLock;
@@ -97,4 +98,5 @@ private:
     std::unique_ptr<RunLock> m_runLock;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<UserList> m_userList;
+    ArchiveSwitches *m_switches = nullptr; // the log menu's switches of the second settings file
 };

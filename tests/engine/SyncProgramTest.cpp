@@ -1,6 +1,11 @@
 #include "TestEngine.h"
 
+#include "archive/ArchiveRules.h"
+
+#include <QCryptographicHash>
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -179,6 +184,7 @@ TEST(SyncProgram, ExitStatusTellsWhatHappened)
         {{art}, u"130"_s, {u"--get"_s, u"a"_s, u"--add-user"_s, u"b"_s}, Plain, 2, u"go one at a time"_s, {}},
         {{art}, u"130"_s, {u"--remove-user"_s, u"a"_s, u"--scraps"_s}, Plain, 2, u"--remove-user nothing more"_s, {}},
         {{art}, u"130"_s, {u"--list-users"_s, u"--dry-run"_s}, Plain, 2, u"--dry-run goes with a Sync"_s, {}},
+        {{art}, u"130"_s, {u"--export-archive"_s, u"--get"_s, u"alice"_s}, Plain, 2, u"goes without --get"_s, {}},
         {userLines(u"alice"_s) << art, u"130"_s, {}, LockTaken, 2, u"vorpl.lock: it is a folder, not a file."_s, {}},
         {userLines(u"alice"_s) << art, u"130"_s, {}, LockLinked, 2, u"vorpl.lock: it is a link, not a file."_s, {}},
         {userLines(u"alice"_s) << art, u"130"_s, {}, Plain, 2, u"art: it is a folder, not a file"_s, {}},
@@ -304,4 +310,140 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
     const Finished next = site.run({});
     EXPECT_EQ(next.status, 0) << next.err.toStdString();
     EXPECT_EQ(site.saved(), QStringList{u"alice-gallery/Gallery piece 1.png"_s});
+}
+
+namespace {
+
+QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// A run pauses five seconds or more between files: each run fetches one file
+// at most. Five submissions on two pages, four of them on disk already.
+void placeFiles(SyncSite &site, int from, int to)
+{
+    QDir().mkpath(site.path(u"art/alice-gallery"_s));
+    for (int i = from; i < to; ++i)
+        writeFile(site.path(u"art/alice-gallery/Gallery piece %1.png"_s.arg(i + 1)),
+                  site.submission(u"alice"_s, u"gallery"_s, i).body);
+}
+
+} // namespace
+
+// The files on disk fill the archive, the one fetched joins them; then the first
+// file is deleted before each run of the table. A dry run reads the archive and
+// writes none.
+TEST(SyncProgram, ArchiveSwitchesAndExport)
+{
+    SyncSite site;
+    site.addUser(u"alice"_s, 5);
+    SimUser alice = *site.content.user(u"alice"_s);
+    alice.gallery[0].rating = u"adult"_s, alice.gallery[2].rating = u"mature"_s;
+    site.content.addUser(alice);
+    site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
+    placeFiles(site, 1, 5);
+    const QString archive = site.path(ArchiveFileName), ini = site.path(u"vorpaline.ini"_s);
+    EXPECT_EQ(site.run({u"--dry-run"_s}).status, 0);
+    EXPECT_FALSE(QFile::exists(archive));
+    const Finished none = site.run({u"--export-archive"_s});
+    EXPECT_EQ(std::pair(none.status, none.out), std::pair(0, QStringList()));
+    // A damaged archive is moved aside, one red line, and the run goes on.
+    writeFile(archive, QByteArray(8192, 'x'));
+    const Finished damaged = site.run({});
+    EXPECT_EQ(damaged.status, 0);
+    EXPECT_EQ(damaged.out.filter(u"was damaged"_s).size(), 1);
+    EXPECT_EQ(QDir(site.path({})).entryList({ArchiveFileName + u".damaged-*"_s}).size(), 1);
+    EXPECT_EQ(site.files->requests().size(), 1);
+    const Finished exported = site.run({u"--export-archive"_s});
+    EXPECT_EQ(exported.status, 0);
+    ASSERT_EQ(exported.out.size(), 5);
+    for (const QString &line : exported.out) {
+        const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
+        const SimSubmission *sub = site.content.fileAt(QUrl(row[u"url"_s].toString()).path());
+        ASSERT_TRUE(sub) << line.toStdString();
+        const QString title = u"Gallery piece %1"_s.arg(sub->id - 999);
+        const QDateTime stored = QDateTime::fromString(row[u"stored"_s].toString(), Qt::ISODate);
+        EXPECT_TRUE(stored.isValid() && qAbs(stored.secsTo(QDateTime::currentDateTimeUtc())) < 600);
+        EXPECT_EQ(line, exportLine({sub->id, u"alice"_s, u"gallery"_s, sub->rating, title,
+                                    row[u"url"_s].toString(),
+                                    site.path(u"art/alice-gallery/"_s + title + u".png"_s),
+                                    sub->body.size(), sha256(sub->body), stored}));
+    }
+
+    const QString first = site.path(u"art/alice-gallery/Gallery piece 1.png"_s);
+    const QString inArchive = u"Skipping \"Gallery piece 1\": In the archive"_s;
+    const QString quick = u"Quick sync: page %1 of alice's gallery holds nothing new: its later "
+                          u"pages are not listed."_s;
+    const QString saved = u"Saved as Gallery piece 1.png"_s;
+    // Arguments, vorpaline.ini, page requests, the first file back, a line. The
+    // last row puts a new submission on top: a quick Sync lists one page more.
+    // clang-format off
+    const std::tuple<QStringList, QByteArray, int, bool, QString> cases[] = {
+        {{}, {}, 3, true, saved},
+        {{u"--skip-archived"_s}, {}, 3, false, inArchive},
+        {{u"--quick"_s}, {}, 1, true, quick.arg(1)},
+        {{u"--dry-run"_s, u"--skip-archived"_s}, {}, 3, false, inArchive},
+        {{}, "[archive]\nskipArchived=true\nquickSync=true\n", 1, false, quick.arg(1)},
+        {{}, "[archive]\nskipArchived=1\nquickSync=on\n", 3, true, saved},
+        {{u"--quick"_s, u"--skip-archived"_s}, {}, 2, false, quick.arg(2)},
+    };
+    // clang-format on
+    for (const auto &[arguments, switches, pages, restored, line] : cases) {
+        SCOPED_TRACE(line.toStdString() + switches.toStdString());
+        QFile::remove(first);
+        QFile::remove(ini);
+        if (!switches.isEmpty())
+            writeFile(ini, switches);
+        if (pages == 2) {
+            alice.gallery.prepend(
+                GalleryContent::make(50, u"alice"_s, u"new"_s, u"png"_s, u"New"_s));
+            site.content.addUser(alice);
+        }
+        const qsizetype asked = site.pages->requests().size();
+        const Finished run = site.run(arguments);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(site.pages->requests().size() - asked, pages);
+        EXPECT_EQ(QFile::exists(first), restored);
+        EXPECT_TRUE(run.out.contains(line)) << run.out.join(u'\n').toStdString();
+    }
+    // A file the archive holds is not read again.
+    const QStringList before = site.run({u"--export-archive"_s}).out.filter(u"piece 2"_s);
+    ASSERT_EQ(before.size(), 1);
+    writeFile(site.path(u"art/alice-gallery/Gallery piece 2.png"_s), "changed");
+    ASSERT_EQ(site.run({}).status, 0);
+    EXPECT_EQ(site.run({u"--export-archive"_s}).out.filter(u"piece 2"_s), before);
+}
+
+// Killed outright while listing, while fetching and right after a file is
+// stored: the archive opens and each row's file is there.
+TEST(SyncProgram, AKilledRunLeavesTheArchiveConsistent)
+{
+    SyncSite site;
+    site.addUser(u"alice"_s, 5);
+    site.files->setPieceSize(100);
+    site.files->setPieceDelayMs(20);
+    site.pages->setPieceDelayMs(20);
+    site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
+    for (const char *point : {"Parsing page 1", "Retrieving ", "Saved as "}) {
+        SCOPED_TRACE(point);
+        QDir(site.path(u"art"_s)).removeRecursively();
+        for (const QString &file : QDir(site.path({})).entryList({ArchiveFileName + u"*"_s}))
+            QFile::remove(site.path(file));
+        placeFiles(site, 1, 5);
+        auto run = site.start({});
+        QByteArray out;
+        EXPECT_TRUE(
+            waitUntil([&] { return (out += run->readAllStandardOutput()).contains(point); }));
+        ::kill(pid_t(run->processId()), SIGKILL);
+        SyncSite::finish(*run);
+        const Finished exported = site.run({u"--export-archive"_s});
+        EXPECT_EQ(std::pair(exported.status, exported.err), std::pair(0, QString()));
+        for (const QString &line : exported.out) {
+            const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
+            EXPECT_EQ(sha256(readFile(row[u"path"_s].toString())), row[u"sha256"_s].toString());
+        }
+    }
+    EXPECT_EQ(site.run({}).status, 0);
+    EXPECT_EQ(site.run({u"--export-archive"_s}).out.size(), 5);
 }

@@ -129,6 +129,7 @@ TEST(LinkWalker, EntryLackingAMarkerIsSkippedWithoutBorrowingTheNext)
         EXPECT_EQ(result.links[0].nameMarkup, u"One"_s) << what;
         EXPECT_EQ(result.links[1].nameMarkup, u"Three"_s) << what;
         EXPECT_EQ(result.links[1].address, u"http://files.example/a/3.png"_s) << what;
+        EXPECT_EQ(result.links[1].number, 3) << what;
         EXPECT_EQ(result.steps[1], LinkWalker::Step::Malformed) << what;
     }
 }

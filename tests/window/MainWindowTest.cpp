@@ -3,6 +3,7 @@
 #include "listing/ListingRequest.h"
 #include "settings/SettingsFile.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -197,4 +198,27 @@ TEST(EndToEnd, ASyncThroughTheSitesFaults)
         test.colouredLines().contains(green(u"Skipping \"Gallery piece 2\": Already exists"_s)));
     EXPECT_EQ(readFile(test.path(u"alice-gallery/Gallery piece 1.png"_s)), first.body);
     EXPECT_EQ(window.windowTitle(), u"Vorpaline 1.38b: alice's gallery done OK"_s);
+}
+
+// The log's menu holds the switches; they go to vorpaline.ini, never to vorpl.dat.
+TEST(WindowSettings, TheArchiveSwitchesLiveInTheirOwnFile)
+{
+    TestWindow test;
+    writeFile(test.path(u"vorpaline.ini"_s), "[archive]\nquickSync=true\n");
+    const auto ticks = [](MainWindow &window, bool toggle) {
+        QString shown;
+        for (QAction *action : control(window, "ListView1")->actions())
+            if (action->isCheckable())
+                shown += action->text() + (action->isChecked() ? u"+"_s : u"-"_s),
+                    toggle ? action->trigger() : void();
+        return shown;
+    };
+    MainWindow &window = test.open();
+    EXPECT_EQ(ticks(window, true),
+              u"S&kip what was fetched before-&Quick sync+&Resume cut files-"_s);
+    EXPECT_TRUE(window.jobSettings().skipArchived() && !window.jobSettings().quickSync());
+    window.unload();
+    EXPECT_FALSE(readFile(window.settingsFilePath()).toLower().contains("skip"));
+    EXPECT_EQ(ticks(test.open(), false),
+              u"S&kip what was fetched before+&Quick sync-&Resume cut files+"_s);
 }

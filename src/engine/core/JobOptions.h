@@ -29,6 +29,9 @@ struct JobOptions
     // seconds, and the hidden no-wait mode.
     int delay = 0;
     bool noWaitMode = false;
+    // Kept in the second settings file, all off unless chosen.
+    bool skipArchived = false; // skip a submission the download archive holds
+    bool quickSync = false;    // stop a folder's listing at its first page of known entries
     // A file cut off (a lost connection, a stopped job) keeps its part and
     // asks only for the rest, where its host allows it.
     bool resumeCutFiles = false;

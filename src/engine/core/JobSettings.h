@@ -44,6 +44,9 @@ public:
     // seconds, and the hidden no-wait mode are read on every tick of the pause.
     virtual int delaySeconds() const = 0;
     virtual bool noWait() const = 0;
+    // The archive's switches; off for settings that do not know them.
+    virtual bool skipArchived() const { return false; }
+    virtual bool quickSync() const { return false; }
     virtual bool resumeCutFiles() const = 0;
     // The users "Sync all" walks, read afresh at every step of a Sync.
     virtual const UserTable &userTable() const = 0;

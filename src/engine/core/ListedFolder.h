@@ -10,6 +10,10 @@ struct QueuedSubmission
 {
     QString Url;   // "http://" + file host + path
     QString Title; // the name as the listing page shows it, decoded once
+    // For the archive: the number of its /view/N/ link (0 when the link has
+    // none) and its rating as the page tells it.
+    qint64 Number = 0;
+    QString Rating{};
 };
 
 // More than a queue ever holds: its counter is 16 bits wide.

@@ -1,10 +1,10 @@
 #include "download/Downloader.h"
 
 #include "core/JobSettings.h"
+#include "core/SizeLimit.h"
 #include "download/DownloadTexts.h"
 #include "download/FileRequest.h"
 #include "download/FileStore.h"
-#include "core/SizeLimit.h"
 #include "download/ResumeRules.h"
 #include "http/ReplyHeader.h"
 #include "log/EventLog.h"
@@ -455,7 +455,13 @@ void Downloader::beginFile(const HttpBodyPiece &firstBodyBytes)
     m_state.FileName =
         MakeFileName(entry.Url, entry.Title, m_settings.nameMode(), m_state.CurrentUser);
     if (m_continuing) {
-        // The part is open at its end: the rest goes after it.
+        // The part is open at its end: the rest goes after it. The archive's
+        // checksum covers the whole file, so the part's bytes are hashed first.
+        if (!hashPart()) {
+            storageFailed(QStringLiteral("Could not read ") +
+                          QDir::toNativeSeparators(temporaryFilePath()));
+            return;
+        }
         m_resumedFrom = m_written;
         m_state.InBody = true;
         m_log.AddEvent(
@@ -478,9 +484,25 @@ void Downloader::beginFile(const HttpBodyPiece &firstBodyBytes)
         return;
     }
     m_written = 0;
+    m_hash.reset();
     m_state.InBody = true;
     // Bytes that came with the header count as much as any later chunk.
     takeBody(firstBodyBytes, true);
+}
+
+bool Downloader::hashPart()
+{
+    m_hash.reset();
+    if (!m_file.seek(0))
+        return false;
+    for (qint64 left = m_written; left > 0;) {
+        const QByteArray block = m_file.read(qMin<qint64>(left, qint64(1) << 20));
+        if (block.isEmpty())
+            return false;
+        m_hash.addData(block);
+        left -= block.size();
+    }
+    return m_file.pos() == m_written;
 }
 
 void Downloader::handleBodyChunk(const HttpBodyPiece &chunk)
@@ -542,6 +564,7 @@ bool Downloader::writeBody(const QByteArray &bytes)
         return false;
     }
     m_written += bytes.size();
+    m_hash.addData(bytes);
     return true;
 }
 
@@ -594,7 +617,12 @@ void Downloader::TerminateFile()
 
     m_storedThisQueue.insert(pathKey(storedFilePath(m_state.DownloadFolder, m_state.FileName)));
     m_log.AddEvent(QStringLiteral("Saved as ") + m_state.FileName, LogGreen);
-    emit fileStored(m_written);
+    if (const QueuedSubmission &entry = currentEntry(); entry.Number > 0)
+        emit fileStored(ArchiveRow{
+            entry.Number, m_state.CurrentUser, m_state.CurrentFolder, entry.Rating, entry.Title,
+            entry.Url, QDir::cleanPath(storedFilePath(m_state.DownloadFolder, m_state.FileName)),
+            m_written, QString::fromLatin1(m_hash.result().toHex()),
+            QDateTime::currentDateTimeUtc()});
     m_display.setSpeedCaption(
         speedCaption(m_written - m_resumedFrom, clockSeconds() - m_state.TransferStart));
     m_display.setStatusCaption(bytesDownloadedCaption(m_written));

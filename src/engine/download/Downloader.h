@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ArchiveRow.h"
 #include "core/AppEnvironment.h"
 #include "core/JobContext.h"
 #include "core/ListedFolder.h"
@@ -8,6 +9,7 @@
 #include "http/HttpExchange.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QObject>
 #include <QSet>
@@ -58,10 +60,10 @@ public:
 signals:
     // The folder's queue is worked through; withErrors: the job has had errors so far.
     void queueFinished(bool withErrors);
-    // A file was stored under its final name, bytes long.
-    void fileStored(qint64 bytes);
     // This many files of the queue were given up (retries used, refused, not storable).
     void filesGivenUp(int count);
+    // A file has its final name: what the archive records of it.
+    void fileStored(const ArchiveRow &row);
 
 private:
     // The queue's next entry, after the pause.
@@ -85,6 +87,8 @@ private:
     void onBody(const HttpBodyPiece &piece);
     void handleBodyChunk(const HttpBodyPiece &chunk);
     void beginFile(const HttpBodyPiece &firstBodyBytes);
+    // Hashes the kept part from its start; the file stays open at its end.
+    bool hashPart();
     // Body bytes as received: counted against the limit, written, and the file
     // completed when its end has come.
     void takeBody(const HttpBodyPiece &received, bool showProgress);
@@ -152,6 +156,7 @@ private:
     bool m_bodyStarts = false; // the header passed: the next body piece is the file's first
     qint64 m_expected = -1;    // body size from Content-Length; -1 read until the host closes
     qint64 m_written = 0;
+    QCryptographicHash m_hash{QCryptographicHash::Sha256}; // of the bytes written so far
     bool m_chunked = false;          // the body comes in chunks, and ends with the last one
     QSet<QString> m_storedThisQueue; // final paths, as cleaned absolute paths
 

@@ -50,6 +50,8 @@ public:
     QString maxSizeText() const override { return options().maxSize; }
     int delaySeconds() const override { return options().delay; }
     bool noWait() const override { return options().noWaitMode; }
+    bool skipArchived() const override { return options().skipArchived; }
+    bool quickSync() const override { return options().quickSync; }
     bool resumeCutFiles() const override { return options().resumeCutFiles; }
     const UserTable &userTable() const override { return m_users; }
 

@@ -1,5 +1,6 @@
 #include "job/Session.h"
 
+#include "archive/DownloadArchive.h"
 #include "core/JobContext.h"
 #include "core/JobSettings.h"
 #include "download/Downloader.h"
@@ -10,6 +11,8 @@
 #include "platform/TcpClientSocket.h"
 #include "report/ErrorReporter.h"
 #include "update/UpdateChecker.h"
+
+#include <QDir>
 
 Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDisplay &display,
                  QObject *parent)
@@ -39,12 +42,25 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
     connect(m_jobs.get(), &JobRunner::jobEnded, this, &Session::jobEnded);
     connect(m_listing.get(), &ListingClient::userMissing, this, &Session::userMissing);
     connect(m_jobs.get(), &JobRunner::folderStarted, this, &Session::folderStarted);
-    connect(m_downloader.get(), &Downloader::fileStored, this, &Session::fileStored);
+    connect(m_downloader.get(), &Downloader::fileStored, this,
+            [this](const ArchiveRow &row) { emit fileStored(row.size); });
     connect(m_listing.get(), &ListingClient::alreadyOnDisk, this, &Session::alreadyOnDisk);
     connect(m_downloader.get(), &Downloader::filesGivenUp, this, &Session::failed);
     connect(m_listing.get(), &ListingClient::queueGivenUp, this, &Session::failed);
     connect(m_listing.get(), &ListingClient::folderIncomplete, this, [this] { emit failed(1); });
     connect(m_jobs.get(), &JobRunner::userSkipped, this, [this] { emit failed(1); });
+    // Every stored file is recorded, and so is a file found on disk that the
+    // archive does not know yet; a dry run records nothing.
+    m_archive = std::make_unique<DownloadArchive>(
+        QDir(m_env.fileFolders().settings).filePath(ArchiveFileName));
+    m_listing->setArchiveLookup(
+        [archive = m_archive.get()](qint64 number) { return archive->contains(number); });
+    if (!m_env.dryRun) {
+        connect(m_downloader.get(), &Downloader::fileStored, m_archive.get(),
+                &DownloadArchive::record);
+        connect(m_listing.get(), &ListingClient::existingFileFound, m_archive.get(),
+                &DownloadArchive::recordExisting);
+    }
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
 
     // A report tells where the job stands at that moment, as each part knows it.
@@ -75,11 +91,24 @@ std::unique_ptr<TcpClientSocket> Session::makeSocket(const QString &name)
 void Session::Get()
 {
     m_jobs->Get();
+    openArchive();
 }
 
 void Session::Sync()
 {
     m_jobs->Sync();
+    openArchive();
+}
+
+void Session::openArchive()
+{
+    if (!m_jobs->isRunning())
+        return;
+    QString notice;
+    m_archive->open(
+        m_env.dryRun ? DownloadArchive::Mode::ReadOnly : DownloadArchive::Mode::ReadWrite, &notice);
+    if (!notice.isEmpty())
+        m_log->AddEvent(notice, LogRed);
 }
 
 bool Session::isJobRunning() const

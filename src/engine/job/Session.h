@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class DownloadArchive;
 class Downloader;
 class ErrorReporter;
 class EventLog;
@@ -69,6 +70,9 @@ signals:
 
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name);
+    // The archive is opened with the first job that runs, so that a line about
+    // a damaged one shows in that job's log, and read again at each job.
+    void openArchive();
 
     AppEnvironment m_env;
     // Read once for the three connections: the system's authorities take a
@@ -83,4 +87,5 @@ private:
     std::unique_ptr<Downloader> m_downloader;
     std::unique_ptr<JobRunner> m_jobs;
     std::unique_ptr<UpdateChecker> m_update;
+    std::unique_ptr<DownloadArchive> m_archive;
 };

@@ -335,12 +335,14 @@ void ListingClient::readSubmissions()
     LinkWalker walker(page, m_site.fileHost);
     PageLink link;
     int entries = 0;
+    QList<EntryStanding> standings;
     for (;;) {
         const LinkWalker::Step step = walker.next(link);
         if (step == LinkWalker::Step::Done)
             break;
         ++entries;
         if (step == LinkWalker::Step::Malformed) {
+            standings.append(EntryStanding::New);
             // A submission of this folder is left out: the folder is not complete.
             emit folderIncomplete();
             m_log.AddEvent(QStringLiteral("Skipping an unreadable entry on page ") +
@@ -357,7 +359,7 @@ void ListingClient::readSubmissions()
             endFolder(m_state.PageNumber);
             return;
         }
-        acceptSubmission(link);
+        standings.append(acceptSubmission(link));
     }
     if (entries == 0) {
         // Not a listing at all (an error or maintenance page): asking for the
@@ -372,10 +374,19 @@ void ListingClient::readSubmissions()
         endFolder(m_state.PageNumber - 1);
         return;
     }
+    if (m_settings.quickSync() && pageEndsQuickListing(standings)) {
+        m_log.AddEvent(QStringLiteral("Quick sync: page ") + QString::number(m_state.PageNumber) +
+                           QStringLiteral(" of ") + m_state.CurrentUser + QStringLiteral("'s ") +
+                           m_state.CurrentFolder +
+                           QStringLiteral(" holds nothing new: its later pages are not listed."),
+                       LogBlack);
+        endFolder(m_state.PageNumber);
+        return;
+    }
     GetURLs();
 }
 
-bool ListingClient::acceptSubmission(const PageLink &link)
+EntryStanding ListingClient::acceptSubmission(const PageLink &link)
 {
     m_state.LinkUrl = rewriteAddress(link.address, m_state.CurrentUser, m_state.CurrentFolder,
                                      m_settings.urlFix());
@@ -387,6 +398,15 @@ bool ListingClient::acceptSubmission(const PageLink &link)
         holdsControlCharacter(m_state.LinkUrl)
             ? SkipReason::UnusableAddress
             : typeOrRatingSkip(m_state.LinkUrl, link.ratingStretch, readFilterChoices(m_settings));
+    // The archive is asked only when a switch needs the answer, or below for
+    // a file found on disk.
+    std::optional<bool> inArchive;
+    if (reason == SkipReason::None && (m_settings.skipArchived() || m_settings.quickSync())) {
+        inArchive = archived(link.number);
+        if (*inArchive && m_settings.skipArchived())
+            reason = SkipReason::InArchive;
+    }
+    QString existingPath;
     if (reason == SkipReason::None) {
         // Without a folder there is nothing on disk to find; the folder's end says why.
         const QString folder =
@@ -396,22 +416,36 @@ bool ListingClient::acceptSubmission(const PageLink &link)
                                     MakeFileName(m_state.LinkUrl, m_state.LinkTitle,
                                                  m_settings.nameMode(), m_state.CurrentUser),
                                     m_temporaryFolder);
-        if (!folder.isEmpty() && FileSystem::FileExists(folder + QDir::separator() +
-                                                        nameAmongOtherEntries(folder, name)))
-            reason = SkipReason::AlreadyExists;
+        if (!folder.isEmpty()) {
+            const QString onDisk = nameAmongOtherEntries(folder, name);
+            if (FileSystem::FileExists(folder + QDir::separator() + onDisk)) {
+                reason = SkipReason::AlreadyExists;
+                existingPath = QDir::cleanPath(folder + u'/' + onDisk);
+            }
+        }
     }
     if (reason != SkipReason::None) {
         m_log.AddEvent(skipLine(m_state.LinkTitle, reason), skipColor(reason));
-        if (reason == SkipReason::UnusableAddress)
+        if (reason == SkipReason::UnusableAddress) {
             emit folderIncomplete();
-        if (reason == SkipReason::AlreadyExists)
+            return EntryStanding::New;
+        }
+        if (reason == SkipReason::AlreadyExists || reason == SkipReason::InArchive)
             emit alreadyOnDisk();
-        return false;
+        if (reason == SkipReason::AlreadyExists && link.number > 0 &&
+            !inArchive.value_or(archived(link.number)))
+            emit existingFileFound(ArchiveRow{link.number, m_state.CurrentUser,
+                                              m_state.CurrentFolder, ratingName(link.ratingStretch),
+                                              m_state.LinkTitle, m_state.LinkUrl, existingPath});
+        return reason == SkipReason::AlreadyExists || reason == SkipReason::InArchive
+                   ? EntryStanding::Known
+                   : EntryStanding::Filtered;
     }
 
-    m_state.SubmissionQueue.append(QueuedSubmission{m_state.LinkUrl, m_state.LinkTitle});
+    m_state.SubmissionQueue.append(QueuedSubmission{m_state.LinkUrl, m_state.LinkTitle, link.number,
+                                                    ratingName(link.ratingStretch)});
     ++m_state.QueueCount;
-    return true;
+    return inArchive.value_or(false) ? EntryStanding::Known : EntryStanding::New;
 }
 
 void ListingClient::endFolder(int pagesListed)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/ArchiveRow.h"
+#include "archive/ArchiveRules.h"
 #include "core/AppEnvironment.h"
 #include "core/JobContext.h"
 #include "core/ListedFolder.h"
@@ -8,6 +10,8 @@
 
 #include <QObject>
 #include <QTimer>
+
+#include <functional>
 
 class TcpClientSocket;
 struct PageLink;
@@ -34,6 +38,12 @@ public:
     void endListingEarly();
     // The folder is done with: its page count, queue and page text go.
     void forgetFolder();
+    // Whether the download archive holds a submission number: read only, asked
+    // for the skip of archived submissions, the quick Sync and files found on disk.
+    void setArchiveLookup(std::function<bool(qint64 number)> lookup)
+    {
+        m_archived = std::move(lookup);
+    }
     // The page asked for last (the error report tells it).
     int16_t pageNumber() const { return m_state.PageNumber; }
 
@@ -55,6 +65,9 @@ signals:
     void alreadyOnDisk();
     // The folder's queue of this many files cannot be saved (its folder could not be made).
     void queueGivenUp(int count);
+    // A submission's file is already on disk and the archive does not hold its
+    // number yet: row tells all but its size, checksum and time.
+    void existingFileFound(const ArchiveRow &row);
 
 private:
     void onConnect();
@@ -81,8 +94,9 @@ private:
     void stopWaiting();
     void readPage(PageKind kind);
     void readSubmissions();
-    // True when the submission is queued; false when a filter refused it.
-    bool acceptSubmission(const PageLink &link);
+    // Queues the submission unless a filter refuses it; tells how a quick Sync sees it.
+    EntryStanding acceptSubmission(const PageLink &link);
+    bool archived(qint64 number) const { return number > 0 && m_archived && m_archived(number); }
     void endFolder(int pagesListed);
 
     // The listing's own variables: the folder being listed, with its page and link.
@@ -104,6 +118,7 @@ private:
     Timeouts m_timeouts;
     QString m_temporaryFolder; // where downloading.dat lies
     bool m_createFolders = true;
+    std::function<bool(qint64 number)> m_archived;
 
     PageGatherer m_gatherer;
     // The page text of the reply's header, searched together with the body

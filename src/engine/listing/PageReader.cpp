@@ -1,5 +1,7 @@
 #include "listing/PageReader.h"
 
+#include "archive/ArchiveRules.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -134,5 +136,6 @@ LinkWalker::Step LinkWalker::next(PageLink &link)
     link.address = QStringLiteral("http://") + entry.sliced(f, q - f).toString();
     link.ratingStretch = entry.sliced(f, d - f).toString();
     link.nameMarkup = entry.sliced(i, e - i).toString();
+    link.number = submissionNumber(entry.sliced(h + EntryStart.size())).value_or(0);
     return Step::Link;
 }

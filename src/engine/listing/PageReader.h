@@ -72,6 +72,7 @@ struct PageLink
     QString address;       // "http://" + the text from the file host up to the closing quote
     QString ratingStretch; // from the file host up to the next ">&nbsp;</div>"
     QString nameMarkup;    // the name between the info marker and "</span>", undecoded
+    qint64 number = 0;     // N of its "/view/N/" link; 0 when that is no number
 };
 
 // Walks the entries of a page of submissions. An entry runs from its

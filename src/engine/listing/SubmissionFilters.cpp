@@ -136,6 +136,16 @@ SkipReason typeOrRatingSkip(const QString &url, QStringView ratingStretch,
     return SkipReason::None;
 }
 
+QString ratingName(QStringView ratingStretch)
+{
+    static const std::array<QString, RatingCount> names{
+        QStringLiteral("general"), QStringLiteral("mature"), QStringLiteral("adult")};
+    for (size_t i = 0; i < ratingRules().size(); ++i)
+        if (ratingStretch.contains(ratingRules()[i].classText))
+            return names[i];
+    return QString();
+}
+
 QString skipLine(const QString &title, SkipReason reason)
 {
     QString why;
@@ -169,6 +179,9 @@ QString skipLine(const QString &title, SkipReason reason)
     case SkipReason::UnusableAddress:
         why = QStringLiteral("Its address holds a line break or control character");
         break;
+    case SkipReason::InArchive:
+        why = QStringLiteral("In the archive");
+        break;
     }
     return QStringLiteral("Skipping \"") + title + QStringLiteral("\": ") + why;
 }
@@ -177,5 +190,6 @@ int32_t skipColor(SkipReason reason)
 {
     if (reason == SkipReason::UnusableAddress)
         return LogRed;
-    return reason == SkipReason::AlreadyExists ? LogGreen : LogBlack;
+    return reason == SkipReason::AlreadyExists || reason == SkipReason::InArchive ? LogGreen
+                                                                                  : LogBlack;
 }

@@ -31,6 +31,7 @@ enum class SkipReason
     NoAdult,
     AlreadyExists,
     UnusableAddress, // a control character is left in the address after the rewriting
+    InArchive,       // the download archive holds its number
 };
 
 // The type and rating choices of the window, read for one submission.
@@ -46,7 +47,10 @@ FilterChoices readFilterChoices(const JobSettings &settings);
 SkipReason typeOrRatingSkip(const QString &url, QStringView ratingStretch,
                             const FilterChoices &choices);
 
-// "Skipping \"name\": reason", and its colour (green for a file already on disk,
+// The rating the stretch names: "general", "mature", "adult", or empty.
+QString ratingName(QStringView ratingStretch);
+
+// "Skipping \"name\": reason", and its colour (green for a file already on disk or in the archive,
 // red for an address that cannot be requested).
 QString skipLine(const QString &title, SkipReason reason);
 int32_t skipColor(SkipReason reason);

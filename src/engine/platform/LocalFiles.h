@@ -61,4 +61,8 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *byt
 // followed.
 QString nonFileKind(const QString &path);
 
+// Opens a regular file for reading piece by piece; false for anything else,
+// which is never waited on (a FIFO would block).
+bool openRegularFile(QFile &file, const QString &path);
+
 } // namespace LocalFiles
