@@ -18,7 +18,14 @@ HeadlessRun::HeadlessRun(Session &session, HeadlessPrompts &prompts, ConsoleOutp
             [this](const QString &text, int32_t color) { m_output.logLine(text, color); });
     connect(&m_session, &Session::jobEnded, this, [this](bool withErrors) {
         m_jobErrors = withErrors;
-        finish();
+        // Files found on disk are read for the archive before the run ends;
+        // a signal meanwhile still stops it at once.
+        if (!m_session.archiveReading())
+            finish();
+    });
+    connect(&m_session, &Session::archiveReadingDone, this, [this] {
+        if (!m_session.isJobRunning())
+            finish();
     });
     connect(&m_session, &Session::userMissing, this, [this] { m_userMissing = true; });
 }
@@ -50,6 +57,7 @@ void HeadlessRun::interrupt(int signalNumber)
     if (m_finished)
         return;
     m_session.stopJob();
+    m_session.dropArchiveReading();
     cleanUp();
     const char *name = signalNumber == SIGINT    ? "SIGINT"
                        : signalNumber == SIGTERM ? "SIGTERM"

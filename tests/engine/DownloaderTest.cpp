@@ -2,6 +2,7 @@
 
 #include "download/Downloader.h"
 
+#include <QCryptographicHash>
 #include <QEventLoop>
 #include <QLocale>
 
@@ -77,7 +78,7 @@ public:
         listed = {u"bob"_s, u"gallery"_s, {}, int16_t(submissions.size()), folder};
         for (const SimSubmission &s : submissions)
             listed.SubmissionQueue.append(
-                {"http://" + TestHosts::File + s.filePath(), s.titleMarkup});
+                {"http://" + TestHosts::File + s.filePath(), s.titleMarkup, s.id});
     }
     void start()
     {
@@ -445,9 +446,15 @@ TEST_F(DownloaderTest, CutFilesResumeWhereTheHostAllows)
         QFile::remove(saved("Alpha.png"));
         const qsizetype before = host().requests().size();
         queue({a});
+        QString checksum; // the archive's, of the whole file however it came
+        QObject scope;
+        QObject::connect(&downloader(), &Downloader::fileStored, &scope,
+                         [&](const ArchiveRow &row) { checksum = row.sha256; });
         ASSERT_TRUE(run());
         EXPECT_EQ(countStarting(lines(), line), 1) << lines().join(u'\n').toStdString();
         EXPECT_EQ(readFile(saved("Alpha.png")), a.body);
+        EXPECT_EQ(checksum.toLatin1(),
+                  QCryptographicHash::hash(a.body, QCryptographicHash::Sha256).toHex());
         const QList<QByteArray> sent = host().requests().mid(before);
         ASSERT_EQ(sent.size(), requests);
         EXPECT_EQ(sent[1], sent[0].chopped(2) + added + (added.isEmpty() ? "" : "\r\n") + "\r\n");

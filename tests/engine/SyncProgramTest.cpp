@@ -331,6 +331,29 @@ void placeFiles(SyncSite &site, int from, int to)
 
 } // namespace
 
+// With --resume a run stopped by SIGTERM keeps its part; the next run asks for
+// the rest, and the archive's checksum is that of the whole file.
+TEST(SyncProgram, AStoppedRunsPartIsResumedByTheNext)
+{
+    SyncSite site;
+    site.addUser(u"alice"_s, 1);
+    const QString slow = site.submission(u"alice"_s, u"gallery"_s, 0).filePath();
+    site.files->addGeneratedFile(slow, 4'000'000);
+    site.files->setFault(slow, GalleryFileHost::Fault::StallMidBody);
+    site.files->setRanges({true, "\"v1\"", {}});
+    site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
+    auto first = site.start({u"--resume"_s});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(site.path(u"downloading.dat"_s)).size() > 0; }));
+    ::kill(pid_t(first->processId()), SIGTERM);
+    EXPECT_EQ(SyncSite::finish(*first).status, 143);
+    site.files->clearFaults();
+    const Finished next = site.run({u"--resume"_s});
+    EXPECT_TRUE(next.out.join(u'\n').contains(u"Resuming from byte "_s)) << next.err.toStdString();
+    const QByteArray body = readFile(site.path(u"art/alice-gallery/Gallery piece 1.png"_s));
+    EXPECT_EQ(body.size(), 4'000'000);
+    EXPECT_TRUE(site.run({u"--export-archive"_s}).out.join(u'\n').contains(sha256(body)));
+}
+
 // The files on disk fill the archive, the one fetched joins them; then the first
 // file is deleted before each run of the table. A dry run reads the archive and
 // writes none.

@@ -42,8 +42,8 @@ DownloadArchive::DownloadArchive(QString path, QObject *parent)
 
 DownloadArchive::~DownloadArchive()
 {
-    while (!m_waiting.isEmpty())
-        hashStep();
+    m_waiting.clear();
+    m_reading.close();
     commit();
     closeDatabase();
 }
@@ -227,6 +227,15 @@ void DownloadArchive::hashStep()
     m_waiting.removeFirst();
     if (!m_waiting.isEmpty())
         m_hashTimer.start();
+    else
+        emit readingDone();
+}
+
+void DownloadArchive::dropWaiting()
+{
+    m_hashTimer.stop();
+    m_reading.close();
+    m_waiting.clear();
 }
 
 void DownloadArchive::commit()

@@ -50,13 +50,20 @@ public:
     bool record(const ArchiveRow &row);
     // Records a file found on disk once its size and checksum are read. The
     // reading goes a piece per turn of the event loop, so a big collection
-    // keeps the window responsive; what is left when the archive closes is
-    // read to its end then.
+    // keeps the window responsive. What is still waiting when the archive
+    // closes or is dropped is recorded by a later Sync instead: closing never
+    // waits on a big collection.
     void recordExisting(const ArchiveRow &row);
+    bool isReading() const { return !m_waiting.isEmpty(); }
+    void dropWaiting();
     // Commits the open transaction now.
     void commit();
     // Every row, oldest first; false when the archive cannot be read.
     bool forEachRow(const std::function<void(const ArchiveRow &)> &visit) const;
+
+signals:
+    // The last file waiting was read (not sent when they are dropped).
+    void readingDone();
 
 private:
     bool openDatabase(bool readOnly, QString *error);

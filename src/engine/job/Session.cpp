@@ -60,6 +60,7 @@ Session::Session(const AppEnvironment &environment, JobSettings &settings, JobDi
                 &DownloadArchive::record);
         connect(m_listing.get(), &ListingClient::existingFileFound, m_archive.get(),
                 &DownloadArchive::recordExisting);
+        connect(m_archive.get(), &DownloadArchive::readingDone, this, &Session::archiveReadingDone);
     }
     m_update = std::make_unique<UpdateChecker>(*m_log, *m_errors, *m_updateSocket, m_env.site);
 
@@ -144,6 +145,16 @@ void Session::pauseSettingsChanged()
 void Session::closeOpenFiles()
 {
     m_downloader->closeOpenFiles();
+}
+
+bool Session::archiveReading() const
+{
+    return m_archive->isReading();
+}
+
+void Session::dropArchiveReading()
+{
+    m_archive->dropWaiting();
 }
 
 bool Session::holdsKeptPart() const

@@ -49,6 +49,10 @@ public:
     void closeOpenFiles();
     // The temporary file is the part of a cut file, kept to be resumed.
     bool holdsKeptPart() const;
+    // Files found on disk are still being read for the archive; a run that
+    // ends waits for archiveReadingDone, one that is stopped drops them.
+    bool archiveReading() const;
+    void dropArchiveReading();
 
     EventLog &log() { return *m_log; }
     ErrorReporter &errors() { return *m_errors; }
@@ -67,6 +71,7 @@ signals:
     void fileStored(qint64 bytes);
     void alreadyOnDisk();
     void failed(int count);
+    void archiveReadingDone();
 
 private:
     std::unique_ptr<TcpClientSocket> makeSocket(const QString &name);
