@@ -265,6 +265,14 @@ TEST(SyncProgram, LinesCarryPriorityAndTimeWhenAsked)
     }
 }
 
+// A process that has ended reads 0, and a signal to 0 would reach the whole
+// process group, the test runner included.
+static void sendSignal(const QProcess &process, int signal)
+{
+    if (const qint64 pid = process.processId(); pid > 0)
+        ::kill(pid_t(pid), signal);
+}
+
 TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
 {
     SyncSite site;
@@ -304,7 +312,7 @@ TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
     // The lock of a run that was killed outright is taken over.
     auto killed = site.start({});
     ASSERT_TRUE(stalled());
-    ::kill(pid_t(killed->processId()), SIGKILL);
+    sendSignal(*killed, SIGKILL);
     SyncSite::finish(*killed);
     site.files->clearFaults();
     const Finished next = site.run({});
@@ -344,7 +352,7 @@ TEST(SyncProgram, AStoppedRunsPartIsResumedByTheNext)
     site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
     auto first = site.start({u"--resume"_s});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(site.path(u"downloading.dat"_s)).size() > 0; }));
-    ::kill(pid_t(first->processId()), SIGTERM);
+    sendSignal(*first, SIGTERM);
     EXPECT_EQ(SyncSite::finish(*first).status, 143);
     site.files->clearFaults();
     const Finished next = site.run({u"--resume"_s});
@@ -458,7 +466,7 @@ TEST(SyncProgram, AKilledRunLeavesTheArchiveConsistent)
         QByteArray out;
         EXPECT_TRUE(
             waitUntil([&] { return (out += run->readAllStandardOutput()).contains(point); }));
-        ::kill(pid_t(run->processId()), SIGKILL);
+        sendSignal(*run, SIGKILL);
         SyncSite::finish(*run);
         const Finished exported = site.run({u"--export-archive"_s});
         EXPECT_EQ(std::pair(exported.status, exported.err), std::pair(0, QString()));
