@@ -3,12 +3,13 @@
 #include "archive/DownloadArchive.h"
 
 #include <QCryptographicHash>
+#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
-// Each stored file has its row, readable by another connection as soon as
-// control is back in the event loop, a page without a rating included; the
-// skip of archived submissions logs its own line.
+// Each stored file has its row as soon as control is back in the event loop,
+// a page without a rating included; the skip of archived submissions logs its
+// own line; a file found on disk is read a piece a turn, closing never waits.
 TEST(Archive, StoredFilesAreRecordedAtOnce)
 {
     TestEngine engine;
@@ -38,4 +39,15 @@ TEST(Archive, StoredFilesAreRecordedAtOnce)
     engine.run([&] { engine.get(u"alice"_s, true); });
     EXPECT_TRUE(
         engine.colouredLines().contains(green(u"Skipping \"Gallery piece 1\": In the archive"_s)));
+    writeFile(engine.path(u"found.png"_s), QByteArray(3 << 20, 'f'));
+    for (const bool wait : {false, true}) {
+        const QString file = engine.path(u"%1.sqlite"_s.arg(wait));
+        auto other = std::make_unique<DownloadArchive>(file);
+        other->open(DownloadArchive::Mode::ReadWrite, &notice);
+        other->recordExisting({7, {}, {}, {}, {}, {}, engine.path(u"found.png"_s)});
+        EXPECT_TRUE(!wait || QSignalSpy(other.get(), &DownloadArchive::readingDone).wait(10000));
+        other = std::make_unique<DownloadArchive>(file);
+        other->open(DownloadArchive::Mode::ReadOnly, &notice);
+        EXPECT_EQ(other->contains(7), wait);
+    }
 }

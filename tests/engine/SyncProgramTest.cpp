@@ -265,8 +265,7 @@ TEST(SyncProgram, LinesCarryPriorityAndTimeWhenAsked)
     }
 }
 
-// A process that has ended reads 0, and a signal to 0 would reach the whole
-// process group, the test runner included.
+// An ended process reads 0: a signal to 0 would reach the test runner too.
 static void sendSignal(const QProcess &process, int signal)
 {
     if (const qint64 pid = process.processId(); pid > 0)
@@ -339,8 +338,7 @@ void placeFiles(SyncSite &site, int from, int to)
 
 } // namespace
 
-// With --resume a run stopped by SIGTERM keeps its part; the next run asks for
-// the rest, and the archive's checksum is that of the whole file.
+// A part kept by --resume is resumed by the next run; the checksum is the whole file's.
 TEST(SyncProgram, AStoppedRunsPartIsResumedByTheNext)
 {
     SyncSite site;
