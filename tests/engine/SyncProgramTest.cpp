@@ -272,14 +272,19 @@ static void sendSignal(const QProcess &process, int signal)
         ::kill(pid_t(pid), signal);
 }
 
-TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
+static void stallOneFile(SyncSite &site)
 {
-    SyncSite site;
     site.addUser(u"alice"_s, 1);
     const QString slow = site.submission(u"alice"_s, u"gallery"_s, 0).filePath();
     site.files->addGeneratedFile(slow, 4'000'000);
     site.files->setFault(slow, GalleryFileHost::Fault::StallMidBody);
     site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
+}
+
+TEST(SyncProgram, AStoppedRunLeavesNoPartialFile)
+{
+    SyncSite site;
+    stallOneFile(site);
     const QString temporary = site.path(u"downloading.dat"_s);
     const auto stalled = [&] { return waitUntil([&] { return QFileInfo(temporary).size() > 0; }); };
 
@@ -338,16 +343,11 @@ void placeFiles(SyncSite &site, int from, int to)
 
 } // namespace
 
-// A part kept by --resume is resumed by the next run; the checksum is the whole file's.
 TEST(SyncProgram, AStoppedRunsPartIsResumedByTheNext)
 {
     SyncSite site;
-    site.addUser(u"alice"_s, 1);
-    const QString slow = site.submission(u"alice"_s, u"gallery"_s, 0).filePath();
-    site.files->addGeneratedFile(slow, 4'000'000);
-    site.files->setFault(slow, GalleryFileHost::Fault::StallMidBody);
+    stallOneFile(site);
     site.files->setRanges({true, "\"v1\"", {}});
-    site.writeLines(userLines(u"alice"_s) << u"savepath="_s + site.path(u"art"_s));
     auto first = site.start({u"--resume"_s});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(site.path(u"downloading.dat"_s)).size() > 0; }));
     sendSignal(*first, SIGTERM);
